@@ -1,0 +1,304 @@
+#include "json/json_deserializer.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+
+#include "util/cp1252.h"
+#include "util/yielder.h"
+
+namespace wf {
+namespace {
+
+constexpr std::uint32_t kOpen = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kYieldStride = 1 << 16;
+
+std::size_t FindBytes(std::string_view hay, std::string_view needle, std::size_t from) {
+  if (from > hay.size() || needle.size() > hay.size() - from) return std::string_view::npos;
+  if (needle.empty()) return from;
+  const void* p = ::memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
+  return p == nullptr ? std::string_view::npos
+                      : static_cast<std::size_t>(static_cast<const char*>(p) - hay.data());
+}
+
+std::string RemoveAll(std::string_view text, std::string_view what) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = FindBytes(text, what, from);
+    if (at == std::string_view::npos) break;
+    out.append(text.substr(from, at - from));
+    from = at + what.size();
+  }
+  out.append(text.substr(from));
+  return out;
+}
+
+std::string StripChars(std::string_view value, bool also_bracket) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
+    if (c == '"' || (also_bracket && c == '[')) continue;
+    out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::int32_t JSONDeserializer::ObjectCount(std::string_view object_name) const {
+  if (object_name.empty()) return static_cast<std::int32_t>(count_);
+  std::int32_t n = 0;
+  for (std::uint32_t k = 1; k <= count_; ++k) {
+    if (objects_[k].name == object_name) ++n;
+  }
+  return n;
+}
+
+std::string JSONDeserializer::ObjectName(std::int32_t index) const {
+  return Valid(index) ? objects_[static_cast<std::size_t>(index)].name : std::string();
+}
+
+std::uint8_t JSONDeserializer::ObjectLevel(std::int32_t index) const {
+  return Valid(index) ? objects_[static_cast<std::size_t>(index)].level : 0;
+}
+
+std::int32_t JSONDeserializer::ObjectParent(std::int32_t index) const {
+  return Valid(index) ? objects_[static_cast<std::size_t>(index)].parent : 0;
+}
+
+std::string_view JSONDeserializer::ObjectTextView(std::int32_t index) const {
+  if (!Valid(index)) return {};
+  const Object& o = objects_[static_cast<std::size_t>(index)];
+  if (o.end <= o.start + 1) return {};
+  return std::string_view(text_).substr(o.start + 1, o.end - o.start - 1);
+}
+
+bool JSONDeserializer::Read(std::string_view json, bool ignore_top_level) {
+  if (json.size() < 8 || (json.size() < 32 && Utf8Length(json) < 8)) return false;
+  if (json.size() >= kOpen - 1) return false;
+  text_.assign(json.data(), json.size());
+  const std::size_t length = text_.size();
+  Yielder yielder(ui_);
+
+  // The first brace outside any quoted string.
+  std::size_t first = std::string::npos;
+  {
+    bool in_string = false;
+    for (std::size_t i = 0; i < length; ++i) {
+      const char c = text_[i];
+      if (in_string) {
+        if (c == '\\') {
+          ++i;
+        } else if (c == '"') {
+          in_string = false;
+        }
+      } else if (c == '"') {
+        in_string = true;
+      } else if (c == '{') {
+        first = i;
+        break;
+      }
+    }
+  }
+  if (first == std::string::npos && !ignore_top_level) return false;
+
+  objects_.clear();
+  objects_.reserve(length / 64 + 2);
+  objects_.emplace_back();  // sentinel
+  count_ = 0;
+
+  std::size_t scan_from;
+  std::ptrdiff_t prev_open;  // offset of the previous opening brace (may be -1)
+  if (first == std::string::npos) {
+    scan_from = length;
+    prev_open = -1;
+  } else if (ignore_top_level) {
+    scan_from = first + 1;
+    prev_open = static_cast<std::ptrdiff_t>(first);
+  } else {
+    scan_from = first;
+    prev_open = static_cast<std::ptrdiff_t>(first) - 1;
+  }
+
+  // Most recent object (index >= 1) at each level, for the name an array element inherits,
+  // and most recent object with index >= 2 at each level, for the parent.
+  std::array<std::uint32_t, 256> last_at_level{};
+  std::array<std::uint32_t, 256> last_at_level_from2{};
+  std::vector<std::uint32_t> open;  // indexes of objects not yet closed, ascending
+  unsigned level = 0;
+  bool in_string = false;
+
+  for (std::size_t i = scan_from; i < length; ++i) {
+    if ((i & (kYieldStride - 1)) == 0) yielder.Poll();
+    const char c = text_[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        in_string = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      in_string = true;
+    } else if (c == '{') {
+      if (level >= 255) {
+        objects_.assign(1, Object{});
+        count_ = 0;
+        return false;
+      }
+      ++level;
+      const std::uint32_t n = ++count_;
+      Object o;
+      // Name: the last quoted string in the stretch since the previous opening brace,
+      // unless a comma follows it (an array element after "},"), which inherits.
+      const std::size_t s_begin = static_cast<std::size_t>(prev_open + 1);
+      const std::string_view s(text_.data() + s_begin, i - s_begin + 1);
+      const std::size_t q1 = s.rfind('"');
+      const std::size_t q2 = (q1 == std::string_view::npos || q1 == 0)
+                                 ? std::string_view::npos
+                                 : s.rfind('"', q1 - 1);
+      const std::size_t comma = s.rfind(',');
+      if (q2 == std::string_view::npos || (comma != std::string_view::npos && comma > q2)) {
+        const std::uint32_t same = last_at_level[level];
+        if (same != 0) o.name = objects_[same].name;
+      } else {
+        o.name.assign(s.substr(q2 + 1, q1 - q2 - 1));
+      }
+      o.level = static_cast<std::uint8_t>(level);
+      o.start = static_cast<std::uint32_t>(i);
+      o.end = kOpen;
+      prev_open = static_cast<std::ptrdiff_t>(i);
+      // Parent: the nearest earlier object of a lower level; failing that object 1.
+      if (n == 1) {
+        o.parent = 0;
+      } else {
+        std::uint32_t best = 0;
+        for (unsigned l = 0; l < level; ++l) best = std::max(best, last_at_level_from2[l]);
+        o.parent = static_cast<std::int32_t>(best != 0 ? best : 1);
+      }
+      objects_.push_back(std::move(o));
+      last_at_level[level] = n;
+      if (n >= 2) last_at_level_from2[level] = n;
+      open.push_back(n);
+    } else if (c == '}') {
+      if (count_ >= 1) {
+        // The latest open object closes; a brace that closes nothing (the outer object of
+        // a wrapped response) moves the end of object 1, whose text then runs to it.
+        std::uint32_t j = 1;
+        if (!open.empty() && open.back() >= 2) {
+          j = open.back();
+          open.pop_back();
+        } else if (!open.empty()) {
+          open.pop_back();
+        }
+        objects_[j].end = static_cast<std::uint32_t>(i);
+      }
+      if (level > 0) --level;
+    }
+  }
+
+  // Unclosed objects run to the last character but one of the text.
+  for (std::uint32_t k = 1; k <= count_; ++k) {
+    if (objects_[k].end == kOpen) objects_[k].end = static_cast<std::uint32_t>(length - 1);
+  }
+  objects_.emplace_back();  // ends the runs of the own-text pass and LastChild
+  own_.assign(count_ + 1, std::string_view());
+  own_ready_.assign(count_ + 1, false);
+  own_store_.clear();
+  return true;
+}
+
+std::string_view JSONDeserializer::OwnText(std::int32_t index) const {
+  if (!Valid(index)) return {};
+  const auto k = static_cast<std::uint32_t>(index);
+  if (own_ready_[k]) return own_[k];
+  // The object's text less every occurrence of the texts of the run of direct children
+  // that immediately follows it.
+  std::string_view t = ObjectTextView(index);
+  std::string* owned = nullptr;
+  for (std::uint32_t m = k + 1; m <= count_ && objects_[m].parent == index; ++m) {
+    const std::string_view child = ObjectTextView(static_cast<std::int32_t>(m));
+    if (child.empty()) continue;  // an empty child text removes nothing
+    if (FindBytes(t, child, 0) == std::string_view::npos) continue;
+    std::string reduced = RemoveAll(t, child);
+    if (owned == nullptr) {
+      own_store_.push_back(std::move(reduced));
+      owned = &own_store_.back();
+    } else {
+      *owned = std::move(reduced);
+    }
+    t = *owned;
+  }
+  own_[k] = t;
+  own_ready_[k] = true;
+  return t;
+}
+
+std::string JSONDeserializer::GetElementInObject(std::int32_t object_index,
+                                                 std::string_view element_name) const {
+  const std::string_view t = OwnText(object_index);
+  if (t.empty()) return {};
+  std::string key(element_name);
+  key.push_back('"');
+  const std::size_t found = FindBytes(t, key, 0);
+  if (found == std::string_view::npos) return {};
+  const std::size_t v = found + element_name.size() + 2;
+  if (v >= t.size()) return {};
+  const char delimiter = t[v] == '"' ? '"' : (t[v] == '[' ? ']' : ',');
+  Yielder yielder(ui_);
+  std::size_t d = t.find(delimiter, v + 1);
+  while (d != std::string_view::npos && t[d - 1] == '\\') {
+    yielder.Poll();
+    d = t.find(delimiter, d + 1);
+  }
+  const std::string_view value = d == std::string_view::npos ? t.substr(v) : t.substr(v, d - v);
+  return StripChars(value, true);
+}
+
+std::vector<std::string> JSONDeserializer::GetAllElementsInObject(
+    std::int32_t object_index, std::string_view element_name) const {
+  std::vector<std::string> out;
+  const std::string_view t = OwnText(object_index);
+  std::string key(element_name);
+  key.push_back('"');
+  std::size_t s = 0;
+  for (;;) {
+    const std::size_t found = FindBytes(t, key, s);
+    if (found == std::string_view::npos) break;
+    if (out.empty()) out.emplace_back();
+    const std::size_t v = found + element_name.size() + 2;
+    if (v >= t.size()) {
+      out.emplace_back();
+      break;
+    }
+    const char delimiter = t[v] == '"' ? '"' : ',';
+    const std::size_t d = t.find(delimiter, v + 1);
+    out.push_back(StripChars(d == std::string_view::npos ? t.substr(v) : t.substr(v, d - v),
+                             false));
+    s = v;
+  }
+  return out;
+}
+
+std::int32_t JSONDeserializer::ObjectIndex(std::string_view object_name,
+                                           std::int32_t index) const {
+  std::int32_t seen = 0;
+  for (std::uint32_t k = 1; k <= count_; ++k) {
+    if (objects_[k].name == object_name && ++seen == index) return static_cast<std::int32_t>(k);
+  }
+  return 0;
+}
+
+std::int32_t JSONDeserializer::LastChild(std::int32_t index) const {
+  if (!Valid(index)) return 0;
+  const auto k0 = static_cast<std::uint32_t>(index);
+  const std::uint8_t base = objects_[k0].level;
+  std::uint32_t k = k0;
+  while (k + 1 <= count_ && objects_[k + 1].level > base) ++k;
+  return static_cast<std::int32_t>(k);
+}
+
+}  // namespace wf

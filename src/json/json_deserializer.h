@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "util/ui_port.h"
+
+namespace wf {
+
+// Turns one API response into a flat, numbered list of the brace-delimited objects in it.
+// Each object has a name (the key that introduced it, or inherited from the previous object
+// at its level), a level, a parent, its raw text and its "own text": the raw text less the
+// run of childless direct children that follows it. Members are then picked out of an
+// object's own text by key.
+//
+// This is deliberately not a full JSON parser: the record sets depend on exactly these
+// results (object 1's text running to the end of a wrapped response, keys matched by suffix,
+// values cut at the next delimiter). Braces inside quoted strings are not objects.
+//
+// Indexes are 1-based; 0 is a sentinel with empty name and level 0. An index outside
+// 0..ObjectCount() gives empty results. One reader reads one response.
+class JSONDeserializer {
+ public:
+  explicit JSONDeserializer(UiPort* ui = nullptr) : ui_(ui) {}
+
+  std::int32_t ObjectCount(std::string_view object_name = {}) const;
+  std::string ObjectName(std::int32_t index) const;
+  std::uint8_t ObjectLevel(std::int32_t index) const;
+  std::int32_t ObjectParent(std::int32_t index) const;
+  // Characters strictly between the object's braces (an unclosed object runs to the last
+  // character but one of the response).
+  std::string ObjectText(std::int32_t index) const { return std::string(ObjectTextView(index)); }
+  std::string_view ObjectTextView(std::int32_t index) const;
+
+  // False for a text shorter than 8 characters, one without an opening brace when
+  // `ignore_top_level` is false, or one nested deeper than 255 levels.
+  bool Read(std::string_view json, bool ignore_top_level);
+
+  std::string GetElementInObject(std::int32_t object_index, std::string_view element_name) const;
+  // Entry 0 is empty, entries 1..k the values of every match; no entries when none matches.
+  std::vector<std::string> GetAllElementsInObject(std::int32_t object_index,
+                                                  std::string_view element_name) const;
+  std::int32_t ObjectIndex(std::string_view object_name, std::int32_t index) const;
+  std::int32_t LastChild(std::int32_t index) const;
+
+  // The object's own text (what the lookups search).
+  std::string_view OwnText(std::int32_t index) const;
+
+ private:
+  struct Object {
+    std::string name;
+    std::uint32_t start = 0;  // 0-based offset of the opening brace
+    std::uint32_t end = 0;    // 0-based offset of the closing brace, 0 while open
+    std::uint8_t level = 0;
+    std::int32_t parent = 0;
+  };
+
+  bool Valid(std::int32_t index) const {
+    return index >= 1 && index <= static_cast<std::int32_t>(count_);
+  }
+
+  UiPort* ui_;
+  std::string text_;
+  std::vector<Object> objects_;  // [0] sentinel, [1..n] objects
+  std::uint32_t count_ = 0;
+  // Own texts are worked out on first use: most objects are never looked into.
+  mutable std::vector<std::string_view> own_;  // views into text_ or own_store_
+  mutable std::vector<bool> own_ready_;
+  mutable std::deque<std::string> own_store_;  // stable addresses for the views
+};
+
+}  // namespace wf

@@ -1,0 +1,160 @@
+#include "records/tweet_set.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "json/json_deserializer.h"
+#include "records/member_scan.h"
+#include "records/record_conversions.h"
+#include "util/escapes.h"
+#include "util/leading_number.h"
+#include "util/yielder.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kNoRecords = "JSON response contained no records";
+
+std::string_view Mid(std::string_view s, std::size_t pos1, std::size_t len) {
+  if (pos1 == 0 || pos1 > s.size()) return {};
+  return s.substr(pos1 - 1, len);
+}
+
+}  // namespace
+
+const TweetRecord& TweetSet::At(std::int32_t i) const {
+  static const TweetRecord kEmpty;
+  if (i < 1 || i > Count()) return kEmpty;
+  return records_[static_cast<std::size_t>(i - 1)];
+}
+
+std::string TweetSet::UTC_Offset(std::int32_t i) const {
+  return i < 1 || i > Count() ? std::string() : std::to_string(At(i).UTC_Offset);
+}
+
+std::int32_t TweetSet::UserTweets(std::int32_t i) const {
+  std::int32_t v = 0;
+  ConvertCount(At(i).UserTweets, v);
+  return v;
+}
+
+std::string TweetSet::OldestTweetId(bool dec) const {
+  if (records_.empty()) return {};
+  std::string id = records_.back().TweetID;
+  if (!dec) return id;
+  // Decimal text minus one, same length: "1000" -> "0999". Ids exceed 2^53, so no numbers.
+  const std::size_t i = id.find_last_not_of('0');
+  if (i == std::string::npos) return id;
+  id[i] = static_cast<char>(id[i] - 1);
+  for (std::size_t j = i + 1; j < id.size(); ++j) id[j] = '9';
+  return id;
+}
+
+void TweetSet::Clear() {
+  records_.clear();
+  last_set_data_size_ = 0;
+}
+
+void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level) {
+  JSONDeserializer reader(ui_);
+  if (!reader.Read(json, ignore_top_level)) {
+    last_set_data_size_ = 0;
+    return;
+  }
+  if (!append) Clear();
+  const std::int32_t n = reader.ObjectCount();
+  std::int32_t c = 0;
+  for (std::int32_t k = 1; k <= n; ++k) {
+    if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++c;
+  }
+  last_set_data_size_ = c;
+  if (c == 0) {
+    if (ui_ != nullptr) ui_->MessageBox(kNoRecords, MsgButtons::Ok, MsgIcon::Information, kAppTitle);
+    return;
+  }
+  const std::size_t old_count = records_.size();
+  records_.resize(old_count + static_cast<std::size_t>(c));
+  std::size_t r = old_count;
+  Yielder yielder(ui_);
+  // The author's object goes through a user set, so tweets and profiles read users alike;
+  // it must stay silent, since a wrapped user object always holds one record.
+  UserSet author(nullptr);
+  for (std::int32_t k = 1; k <= n; ++k) {
+    yielder.Poll();
+    const std::uint8_t level = reader.ObjectLevel(k);
+    if (level == 1) {
+      if (reader.ObjectName(k) == "search_metadata") continue;
+      if (++r > records_.size()) break;
+      TweetRecord& t = records_[r - 1];
+      t.DateTime = reader.GetElementInObject(k, "created_at");
+      t.Text = reader.GetElementInObject(k, "text");
+      std::string full = reader.GetElementInObject(k, "full_text");
+      if (!full.empty()) t.Text = std::move(full);
+      t.Text = CleanEscapes(t.Text, &yielder);
+      t.TweetID = reader.GetElementInObject(k, "id_str");
+      t.GeoCoords = reader.GetElementInObject(k, "coordinates");
+      // The tweet's own count, not that of a retweeted or quoted tweet nested before it.
+      const auto count = DirectMemberValue(reader.OwnText(k), "retweet_count");
+      t.Retweeted = 0;
+      if (count) ConvertCount(*count, t.Retweeted);
+    } else if (r > old_count && level == 2 && reader.ObjectName(k) == "user") {
+      TweetRecord& t = records_[r - 1];
+      std::string wrapped = "{\"Users\":[{";
+      wrapped.append(reader.ObjectTextView(k));
+      wrapped.append("}]}");
+      author.SetData(wrapped, false, true);
+      if (author.Count() >= 1) {
+        const UserRecord& u = author.At(1);
+        t.ScreenName = u.ScreenName;
+        t.RealName = u.RealName;
+        t.Followers = u.Followers;
+        t.Following = u.Friends;
+        t.Location = u.Location;
+        t.UTC_Offset = u.UTC_Offset;
+        t.UserTweets = std::to_string(u.StatusCount);
+        t.Description = u.Description;
+      }
+    } else if (r > old_count && level == 3 && reader.ObjectName(k) == "urls") {
+      records_[r - 1].LinkURL =
+          CleanEscapes(reader.GetElementInObject(k, "expanded_url"), &yielder);
+    }
+  }
+}
+
+std::string TweetSet::GetVBDateTime(std::int32_t i) const {
+  const std::string& s = At(i).DateTime;
+  if (vb_date_times_) return s;
+  // "Www Mmm dd hh:mm:ss +zzzz yyyy" -> "dd/mm/yy hh:mm:ss"; the offset is not applied.
+  std::string out;
+  out.append(Mid(s, 9, 2)).append("/").append(MonthNumberOf(Mid(s, 5, 3))).append("/");
+  out.append(Mid(s, 29, 2)).append(" ").append(Mid(s, 12, 2)).append(":");
+  out.append(Mid(s, 15, 2)).append(":").append(Mid(s, 18, 2));
+  return out;
+}
+
+void TweetSet::SetVBDateTimes() {
+  for (std::int32_t i = 1; i <= Count(); ++i) {
+    records_[static_cast<std::size_t>(i - 1)].DateTime = GetVBDateTime(i);
+  }
+  vb_date_times_ = true;
+}
+
+bool TweetSet::TrimToDateRange(std::string_view earliest, std::string_view latest) {
+  if (records_.empty()) return false;
+  const auto range = ParseDateRange(earliest, latest);
+  if (!range) return false;
+  const std::size_t before = records_.size();
+  std::erase_if(records_, [&](const TweetRecord& t) { return !range->Keeps(t.DateTime); });
+  return records_.size() != before;
+}
+
+std::vector<std::string> TweetSet::GetUserArr() const {
+  std::vector<std::string> names;
+  std::unordered_set<std::string> seen;
+  for (const TweetRecord& t : records_) {
+    if (seen.insert(t.ScreenName).second) names.push_back(t.ScreenName);
+  }
+  return names;
+}
+
+}  // namespace wf

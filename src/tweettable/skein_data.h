@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/tweet_set.h"
+#include "util/ui_port.h"
+
+namespace wf {
+
+inline constexpr int kTweetColumnCount = 16;
+
+// Column names in table, file and view order; the header line of a saved file.
+inline constexpr std::array<std::string_view, kTweetColumnCount> kTweetColumnNames = {
+    "DateTime",      "UserScreenName", "Tweet",     "TweetID",        "UserRealName",
+    "UserFollowers", "UserFriends",    "UserLocation", "UserUTC_Offset", "GeoCoords",
+    "UserTweets",    "Retweets",       "LinkURL",   "Sent+",          "Sent-",
+    "UserDescription"};
+
+using TweetRow = std::array<std::string, kTweetColumnCount>;
+
+// The tweet table as a grid of strings: RecordCount() rows of sixteen fields, 1-based.
+// Rows are kept as TAB-joined text in one arena so that a million-row file costs little more
+// memory than its own size.
+class SkeinData {
+ public:
+  explicit SkeinData(UiPort* ui = nullptr);
+
+  // Copy of the whole grid, row 1 first.
+  std::vector<TweetRow> Data() const;
+  // Text of one cell; throws std::out_of_range outside 1..RecordCount() x 1..16.
+  std::string Value(std::int32_t record, int field) const;
+  // Same without the copy; valid until the grid changes.
+  std::string_view Cell(std::int32_t record, int field) const;
+  std::int32_t RecordCount() const;
+
+  // Refills the grid from a record set (sentiment cells "0").
+  void SetData(const TweetSet& tweets);
+  // Fills the grid from a tweet table file. False when the file is missing, cannot be read
+  // (LastError() says why) or the user stopped the load at a short row.
+  bool Load(const std::string& file_name);
+  const std::string& LastError() const;
+  // Writes every row in the record-line format (no header line). False on a write failure.
+  bool Save(const std::string& file_name, bool append);
+
+  // Replaces one cell; TAB, CR and LF in `text` become spaces so the row stays one line.
+  void SetValue(std::int32_t record, int field, std::string_view text);
+
+ private:
+  struct RowRef {
+    std::uint64_t offset;
+    std::uint32_t length;
+  };
+
+  std::string_view RowText(std::int32_t record) const;
+  void AppendRow(const std::array<std::string_view, kTweetColumnCount>& cells);
+
+  UiPort* ui_;
+  std::string arena_;
+  std::vector<RowRef> rows_;
+  std::string last_error_;
+};
+
+}  // namespace wf
