@@ -103,7 +103,8 @@ void UserSet::SetData(std::string_view json, bool append, bool ignore_top_level)
         cursor_read = true;
       }
     } else if (level == 4 && r > old_count) {
-      records_[r - 1].URL = reader.GetElementInObject(k, "expanded_url");
+      // URL entities of the profile and of the embedded latest tweet: the last one decides.
+      records_[r - 1].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
     }
   }
 }

@@ -1,0 +1,157 @@
+#include "records/tweet_set.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scripted_ui.h"
+#include "support/test_paths.h"
+#include "util/date_time.h"
+
+namespace wf {
+namespace {
+
+std::string Tweet(const std::string& id, const std::string& date, const std::string& extra = "") {
+  return R"({"created_at":")" + date + R"(","id_str":")" + id + R"(","text":"short",)" + extra +
+         R"("user":{"id_str":"9","name":"N","screen_name":"sn)" + id +
+         R"(","location":"L","description":"D","followers_count":5,"friends_count":6,"utc_offset":-3600,"statuses_count":77},"geo":null,"coordinates":null,"retweet_count":4})";
+}
+
+std::string Search(const std::string& tweets) {
+  return R"({"statuses":[)" + tweets + R"(],"search_metadata":{"count":100}})";
+}
+
+TEST(TweetSet, SearchPageFieldsAndMetadataSkipped) {
+  test::ScriptedUi ui;
+  TweetSet tweets(&ui);
+  tweets.SetData(Search(Tweet("20", "Wed Aug 27 13:08:45 +0000 2008",
+                              R"("full_text":"Long \u201cquoted\u201d &amp; more",)") +
+                        "," + Tweet("1000", "Wed Aug 27 12:00:00 +0000 2008",
+                                    R"("entities":{"urls":[{"expanded_url":"http:\/\/a.org"},{"expanded_url":"http:\/\/b.org"}]},)")),
+                 false, true);
+  ASSERT_EQ(tweets.Count(), 2);
+  EXPECT_EQ(tweets.LastSetDataSize(), 2);
+  EXPECT_EQ(tweets.Text(1), "Long \"quoted\" & more");  // full_text wins over text
+  EXPECT_EQ(tweets.Text(2), "short");
+  EXPECT_EQ(tweets.ScreenName(1), "sn20");
+  EXPECT_EQ(tweets.Followers(1), 5);
+  EXPECT_EQ(tweets.Following(1), 6);
+  EXPECT_EQ(tweets.UTC_Offset(1), "-1");
+  EXPECT_EQ(tweets.UserTweets(1), 77);
+  EXPECT_EQ(tweets.GeoCoords(1), "null");
+  EXPECT_EQ(tweets.Retweeted(1), 4);
+  EXPECT_EQ(tweets.LinkURL(2), "http://b.org");  // the last URL entity wins
+  EXPECT_EQ(tweets.OldestTweetId(false), "1000");
+  EXPECT_EQ(tweets.OldestTweetId(true), "0999");
+  EXPECT_EQ(tweets.GetVBDateTime(1), "27/08/08 13:08:45");
+  EXPECT_EQ(tweets.Text(0), "");
+  EXPECT_EQ(tweets.Followers(3), 0);
+  EXPECT_TRUE(ui.messages.empty());
+
+  // Metadata is not a tweet even where a re-serialized response puts it first.
+  TweetSet reordered;
+  reordered.SetData(R"({"search_metadata":{"count":1},"statuses":[)" +
+                        Tweet("5", "Wed Aug 27 13:08:45 +0000 2008") + "]}",
+                    false, true);
+  ASSERT_EQ(reordered.Count(), 1);
+  EXPECT_EQ(reordered.TweetID(1), "5");
+}
+
+TEST(TweetSet, AppendKeepsOrderAndEmptyPagesReport) {
+  test::ScriptedUi ui;
+  TweetSet tweets(&ui);
+  tweets.SetData(test::ReadTestdata("rtweet/search_1.json"), false, true);
+  ASSERT_EQ(tweets.Count(), 100);
+  const TweetRecord first = tweets.At(1);
+  const TweetRecord last = tweets.At(100);
+  tweets.SetData(test::ReadTestdata("rtweet/search_2.json"), true, true);
+  EXPECT_EQ(tweets.Count(), 168);
+  EXPECT_EQ(tweets.LastSetDataSize(), 68);
+  EXPECT_EQ(tweets.At(1), first);
+  EXPECT_EQ(tweets.At(100), last);
+  EXPECT_EQ(tweets.OldestTweetId(false), "1586889046655401984");
+
+  tweets.SetData(test::ReadTestdata("rtweet/search_3.json"), true, true);  // end of results
+  EXPECT_EQ(tweets.Count(), 168);
+  EXPECT_EQ(tweets.LastSetDataSize(), 0);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "JSON response contained no records");
+  tweets.SetData(test::ReadTestdata("rtweet/search_3.json"), false, true);
+  EXPECT_EQ(tweets.Count(), 0);
+}
+
+TEST(TweetSetRealData, SearchRecordMatchesTheResponse) {
+  TweetSet tweets;
+  tweets.SetData(test::ReadTestdata("rtweet/search_1.json"), false, true);
+  EXPECT_EQ(tweets.DateTime(1), "Tue Nov 08 21:02:11 +0000 2022");
+  EXPECT_EQ(tweets.TweetID(1), "1590087310565339136");
+  EXPECT_EQ(tweets.ScreenName(1), "Hydroviv_h2o");
+  // Plain quotes go with the value rule; curly quotes come back as plain ones.
+  EXPECT_EQ(tweets.Text(1).substr(0, 83),
+            "It turns out that legislation w/its new definition of \"advanced recycling\" exempted");
+  EXPECT_NE(tweets.Text(1).find("permit & other"), std::string::npos);
+  EXPECT_EQ(tweets.LinkURL(1),
+            "https://insideclimatenews.org/news/06092022/"
+            "chemical-advanced-recycling-plastics-pennsylvania/");
+  EXPECT_EQ(tweets.GeoCoords(1), "null");
+  for (int i = 1; i <= tweets.Count(); ++i) {
+    EXPECT_EQ(tweets.Text(i).find_first_of("\t\r\n\\"), std::string::npos) << i;
+    EXPECT_FALSE(tweets.ScreenName(i).empty()) << i;
+  }
+
+  TweetSet geo;
+  geo.SetData(test::ReadTestdata("rtweet/search_5.json"), false, true);
+  EXPECT_EQ(geo.GeoCoords(3), "38.8743,-77.00899");  // the geo point: latitude first
+}
+
+TEST(TweetSetRealData, RetweetCountIsTheTweetsOwn) {
+  // Each of these is a retweet or quote whose nested tweet has another count.
+  struct Case {
+    const char* file;
+    bool search;
+    int record;
+    int count;
+  };
+  for (const Case& c : {Case{"rtweet/search_2.json", true, 55, 1},
+                        Case{"rtweet/search_5.json", true, 9, 0},
+                        Case{"tweepy/timeline_4.json", false, 12, 1778},
+                        Case{"twitteroauth/timeline_1.json", false, 14, 113},
+                        Case{"rtweet/timeline_3.json", false, 9, 1}}) {
+    TweetSet tweets;
+    tweets.SetData(test::ReadTestdata(c.file), false, c.search);
+    EXPECT_EQ(tweets.Retweeted(c.record), c.count) << c.file;
+  }
+}
+
+TEST(TweetSetRealData, TimelineWithBracesInTexts) {
+  TweetSet tweets;
+  tweets.SetData(test::ReadTestdata("rtweet/timeline_3.json"), false, false);
+  ASSERT_EQ(tweets.Count(), 20);
+  EXPECT_EQ(tweets.Text(7).substr(0, 30), "RT @mdsumner: #rstats {tidync}");
+  EXPECT_EQ(tweets.Text(17).substr(0, 23), "October News  #RStatsnn");  // emoji vanish
+  for (int i = 1; i <= 20; ++i) EXPECT_NE(tweets.DateTime(i).find("+0000"), std::string::npos);
+}
+
+TEST(TweetSet, DatesTrimmingAndAuthors) {
+  TweetSet tweets;
+  tweets.SetData(Search(Tweet("3", "Sat Aug 30 10:00:00 +0000 2008") + "," +
+                        Tweet("2", "Fri Aug 29 10:00:00 +0000 2008") + "," +
+                        Tweet("1", "Thu Aug 28 09:59:59 +0000 2008")),
+                 false, true);
+  ASSERT_EQ(tweets.Count(), 3);
+  EXPECT_EQ(tweets.GetUserArr(), (std::vector<std::string>{"sn3", "sn2", "sn1"}));
+  EXPECT_FALSE(tweets.TrimToDateRange("28/08/2008 09:59:59", ""));  // inclusive ends
+  EXPECT_TRUE(tweets.TrimToDateRange("29/08/08 10:00:00", "30/08/2008 09:00:00"));
+  ASSERT_EQ(tweets.Count(), 1);
+  EXPECT_EQ(tweets.TweetID(1), "2");
+
+  tweets.SetVBDateTimes();
+  EXPECT_TRUE(tweets.VBDateTimes());
+  EXPECT_EQ(tweets.DateTime(1), "29/08/08 10:00:00");
+  EXPECT_EQ(tweets.GetVBDateTime(1), "29/08/08 10:00:00");
+  tweets.Clear();
+  EXPECT_EQ(tweets.Count(), 0);
+  EXPECT_FALSE(tweets.TrimToDateRange("01/01/2000 00:00:00", ""));
+  EXPECT_EQ(tweets.OldestTweetId(true), "");
+}
+
+}  // namespace
+}  // namespace wf
