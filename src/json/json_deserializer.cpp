@@ -157,9 +157,8 @@ bool JSONDeserializer::Read(std::string_view json, bool ignore_top_level) {
       const std::size_t s_begin = static_cast<std::size_t>(prev_open + 1);
       const std::string_view s(text_.data() + s_begin, i - s_begin + 1);
       const std::size_t q1 = s.rfind('"');
-      const std::size_t q2 = (q1 == std::string_view::npos || q1 == 0)
-                                 ? std::string_view::npos
-                                 : s.rfind('"', q1 - 1);
+      const std::size_t q2 =
+          (q1 == std::string_view::npos || q1 == 0) ? std::string_view::npos : s.rfind('"', q1 - 1);
       const std::size_t comma = s.rfind(',');
       if (q2 == std::string_view::npos || (comma != std::string_view::npos && comma > q2)) {
         const std::uint32_t same = last_at_level[level];
@@ -276,15 +275,14 @@ std::vector<std::string> JSONDeserializer::GetAllElementsInObject(
     }
     const char delimiter = t[v] == '"' ? '"' : ',';
     const std::size_t d = t.find(delimiter, v + 1);
-    out.push_back(StripChars(d == std::string_view::npos ? t.substr(v) : t.substr(v, d - v),
-                             false));
+    out.push_back(
+        StripChars(d == std::string_view::npos ? t.substr(v) : t.substr(v, d - v), false));
     s = v;
   }
   return out;
 }
 
-std::int32_t JSONDeserializer::ObjectIndex(std::string_view object_name,
-                                           std::int32_t index) const {
+std::int32_t JSONDeserializer::ObjectIndex(std::string_view object_name, std::int32_t index) const {
   std::int32_t seen = 0;
   for (std::uint32_t k = 1; k <= count_; ++k) {
     if (objects_[k].name == object_name && ++seen == index) return static_cast<std::int32_t>(k);

@@ -80,7 +80,8 @@ void UserSet::SetData(std::string_view json, bool append, bool ignore_top_level)
   }
   last_set_data_size_ = c;
   if (c == 0) {
-    if (ui_ != nullptr) ui_->MessageBox(kNoRecords, MsgButtons::Ok, MsgIcon::Information, kAppTitle);
+    if (ui_ != nullptr)
+      ui_->MessageBox(kNoRecords, MsgButtons::Ok, MsgIcon::Information, kAppTitle);
     return;
   }
   const std::size_t old_count = records_.size();

@@ -36,9 +36,7 @@ class UserSet {
   bool Verified(std::int32_t i) const { return At(i).Verified; }
   std::int32_t UTC_Offset(std::int32_t i) const { return At(i).UTC_Offset; }
   std::string ProfileImage(std::int32_t i) const { return At(i).ProfileImage; }
-  std::string ProfileBackgroundImage(std::int32_t i) const {
-    return At(i).ProfileBackgroundImage;
-  }
+  std::string ProfileBackgroundImage(std::int32_t i) const { return At(i).ProfileBackgroundImage; }
   std::string ProfileBanner(std::int32_t i) const { return At(i).ProfileBanner; }
 
   std::int32_t Count() const { return static_cast<std::int32_t>(records_.size()); }

@@ -17,9 +17,9 @@ enum class Pointer { Default, Hourglass, ArrowHourglass };
 
 struct FileDialogRequest {
   std::string title;
-  std::string filter;            // "Text (*.txt)|*.txt|Skein Tweet Table (*.stwt)|*.stwt"
-  std::string default_extension; // without the dot
-  std::string file_name;         // proposed or last used name
+  std::string filter;             // "Text (*.txt)|*.txt|Skein Tweet Table (*.stwt)|*.stwt"
+  std::string default_extension;  // without the dot
+  std::string file_name;          // proposed or last used name
 };
 
 // Everything the core shows to or asks of the user goes through this port, so the

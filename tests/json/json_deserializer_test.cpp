@@ -75,8 +75,7 @@ TEST(JsonReader, SearchShapeNamesLevelsParentsAndObjectOneText) {
 TEST(JsonReader, OwnTextLosesTheRunOfLeafChildren) {
   // Children 2 and 3 are leaves directly after 1 and are removed (leaving "{}" behind);
   // child 4 has a child of its own, which ends the run, so child 6 stays in the text.
-  const std::string json =
-      R"([{"a":{"x":1},"b":{"y":2},"c":{"d":{"z":3}},"e":{"w":4},"k":"v"}])";
+  const std::string json = R"([{"a":{"x":1},"b":{"y":2},"c":{"d":{"z":3}},"e":{"w":4},"k":"v"}])";
   JSONDeserializer r;
   ASSERT_TRUE(r.Read(json, false));
   ASSERT_EQ(r.ObjectCount(), 6);

@@ -22,11 +22,15 @@ std::string Search(const std::string& tweets) {
 TEST(TweetSet, SearchPageFieldsAndMetadataSkipped) {
   test::ScriptedUi ui;
   TweetSet tweets(&ui);
-  tweets.SetData(Search(Tweet("20", "Wed Aug 27 13:08:45 +0000 2008",
-                              R"("full_text":"Long \u201cquoted\u201d &amp; more",)") +
-                        "," + Tweet("1000", "Wed Aug 27 12:00:00 +0000 2008",
-                                    R"("entities":{"urls":[{"expanded_url":"http:\/\/a.org"},{"expanded_url":"http:\/\/b.org"}]},)")),
-                 false, true);
+  tweets.SetData(
+      Search(
+          Tweet("20", "Wed Aug 27 13:08:45 +0000 2008",
+                R"("full_text":"Long \u201cquoted\u201d &amp; more",)") +
+          "," +
+          Tweet(
+              "1000", "Wed Aug 27 12:00:00 +0000 2008",
+              R"("entities":{"urls":[{"expanded_url":"http:\/\/a.org"},{"expanded_url":"http:\/\/b.org"}]},)")),
+      false, true);
   ASSERT_EQ(tweets.Count(), 2);
   EXPECT_EQ(tweets.LastSetDataSize(), 2);
   EXPECT_EQ(tweets.Text(1), "Long \"quoted\" & more");  // full_text wins over text
@@ -85,8 +89,9 @@ TEST(TweetSetRealData, SearchRecordMatchesTheResponse) {
   EXPECT_EQ(tweets.TweetID(1), "1590087310565339136");
   EXPECT_EQ(tweets.ScreenName(1), "Hydroviv_h2o");
   // Plain quotes go with the value rule; curly quotes come back as plain ones.
-  EXPECT_EQ(tweets.Text(1).substr(0, 83),
-            "It turns out that legislation w/its new definition of \"advanced recycling\" exempted");
+  EXPECT_EQ(
+      tweets.Text(1).substr(0, 83),
+      "It turns out that legislation w/its new definition of \"advanced recycling\" exempted");
   EXPECT_NE(tweets.Text(1).find("permit & other"), std::string::npos);
   EXPECT_EQ(tweets.LinkURL(1),
             "https://insideclimatenews.org/news/06092022/"
@@ -110,11 +115,11 @@ TEST(TweetSetRealData, RetweetCountIsTheTweetsOwn) {
     int record;
     int count;
   };
-  for (const Case& c : {Case{"rtweet/search_2.json", true, 55, 1},
-                        Case{"rtweet/search_5.json", true, 9, 0},
-                        Case{"tweepy/timeline_4.json", false, 12, 1778},
-                        Case{"twitteroauth/timeline_1.json", false, 14, 113},
-                        Case{"rtweet/timeline_3.json", false, 9, 1}}) {
+  for (const Case& c :
+       {Case{"rtweet/search_2.json", true, 55, 1}, Case{"rtweet/search_5.json", true, 9, 0},
+        Case{"tweepy/timeline_4.json", false, 12, 1778},
+        Case{"twitteroauth/timeline_1.json", false, 14, 113},
+        Case{"rtweet/timeline_3.json", false, 9, 1}}) {
     TweetSet tweets;
     tweets.SetData(test::ReadTestdata(c.file), false, c.search);
     EXPECT_EQ(tweets.Retweeted(c.record), c.count) << c.file;

@@ -28,15 +28,15 @@ TEST(UserSet, LookupResponseFieldsAndConversions) {
   EXPECT_EQ(users.Description(1), "anb [<3] & c");
   EXPECT_EQ(users.URL(1), "http://t.co/x");
   EXPECT_EQ(users.Followers(1), 12);
-  EXPECT_EQ(users.Favourites(1), 0);      // null
+  EXPECT_EQ(users.Favourites(1), 0);  // null
   EXPECT_TRUE(users.GeoEnabled(1));
-  EXPECT_FALSE(users.Verified(1));        // null leaves the default
-  EXPECT_EQ(users.UTC_Offset(1), 6);      // 5.5 hours to the even hour
+  EXPECT_FALSE(users.Verified(1));    // null leaves the default
+  EXPECT_EQ(users.UTC_Offset(1), 6);  // 5.5 hours to the even hour
   EXPECT_EQ(users.UTC_Offset(2), -5);
   EXPECT_EQ(users.UTC_Offset(3), 0);
   EXPECT_EQ(users.ProfileImage(1), "http://pbs.twimg.com/p/a.jpg");
   EXPECT_EQ(users.ProfileBanner(1), "https://pbs.twimg.com/b/7/web");
-  EXPECT_EQ(users.NextCursor(), "-1");    // arrays carry no cursor
+  EXPECT_EQ(users.NextCursor(), "-1");  // arrays carry no cursor
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(users.Id(0), "");
   EXPECT_EQ(users.Id(4), "");
@@ -44,25 +44,28 @@ TEST(UserSet, LookupResponseFieldsAndConversions) {
 
 TEST(UserSet, ProfileUrlEntityWinsOverTheShortLink) {
   UserSet users;
-  users.SetData("[" +
-                    UserObject(
-                        R"("entities":{"url":{"urls":[{"url":"http:\/\/t.co\/x","expanded_url":"http:\/\/example.org\/me"}]},"description":{"urls":[]}},)") +
-                    "]",
-                false, false);
+  users.SetData(
+      "[" +
+          UserObject(
+              R"("entities":{"url":{"urls":[{"url":"http:\/\/t.co\/x","expanded_url":"http:\/\/example.org\/me"}]},"description":{"urls":[]}},)") +
+          "]",
+      false, false);
   ASSERT_EQ(users.Count(), 1);
   EXPECT_EQ(users.URL(1), "http://example.org/me");
 }
 
 TEST(UserSet, FollowersPagesCarryTheCursor) {
   UserSet users;
-  users.SetData(R"({"users":[)" + UserObject("") + "," + UserObject("") +
-                    R"(],"next_cursor":1489,"next_cursor_str":"1489","previous_cursor":0,"previous_cursor_str":"0"})",
-                false, true);
+  users.SetData(
+      R"({"users":[)" + UserObject("") + "," + UserObject("") +
+          R"(],"next_cursor":1489,"next_cursor_str":"1489","previous_cursor":0,"previous_cursor_str":"0"})",
+      false, true);
   EXPECT_EQ(users.Count(), 2);
   EXPECT_EQ(users.NextCursor(), "1489");
-  users.SetData(R"({"users":[)" + UserObject("") +
-                    R"(],"next_cursor":0,"next_cursor_str":"0","previous_cursor":-1489,"previous_cursor_str":"-1489"})",
-                true, true);
+  users.SetData(
+      R"({"users":[)" + UserObject("") +
+          R"(],"next_cursor":0,"next_cursor_str":"0","previous_cursor":-1489,"previous_cursor_str":"-1489"})",
+      true, true);
   EXPECT_EQ(users.Count(), 3);
   EXPECT_EQ(users.LastSetDataSize(), 1);
   EXPECT_EQ(users.NextCursor(), "0");

@@ -15,11 +15,13 @@ TEST(Cp1252, RoundTripOfEveryByte) {
 }
 
 TEST(Cp1252, UnrepresentableAndMalformedBecomeQuestionMarks) {
-  EXPECT_EQ(Utf8ToCp1252("a\xE6\x97\xA5" "b"), "a?b");          // CJK
-  EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80"), "?");             // emoji
-  EXPECT_EQ(Utf8ToCp1252("x\xC3"), "x?");                       // truncated sequence
-  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");               // encoded surrogate
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));                        // overlong
+  EXPECT_EQ(Utf8ToCp1252("a\xE6\x97\xA5"
+                         "b"),
+            "a?b");                                  // CJK
+  EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80"), "?");  // emoji
+  EXPECT_EQ(Utf8ToCp1252("x\xC3"), "x?");            // truncated sequence
+  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");    // encoded surrogate
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));             // overlong
   EXPECT_EQ(Utf8Length("\xC3\xA9t\xE2\x82\xAC"), 3u);
   EXPECT_EQ(Utf8Prefix("\xC3\xA9t\xE2\x82\xAC", 2), "\xC3\xA9t");
 }

@@ -30,10 +30,9 @@ TEST(CleanEscapes, TextRules) {
   EXPECT_EQ(CleanEscapes("caf\\u00e9 \\u2764 \\ud83d\\ude00!"), "caf\xC3\xA9 [<3] !");
   EXPECT_EQ(CleanEscapes("\\u201chi\\u201d"), "\"hi\"");
   EXPECT_EQ(CleanEscapes("a &amp; b &lt; c"), "a & b &lt; c");
-  EXPECT_EQ(CleanEscapes("http:\\/\\/x.org \\\"q\\\" line\\nnext"),
-            "http://x.org \"q\" linennext");
+  EXPECT_EQ(CleanEscapes("http:\\/\\/x.org \\\"q\\\" line\\nnext"), "http://x.org \"q\" linennext");
   EXPECT_EQ(CleanEscapes("bad \\uXYZW end"), "bad  end");  // removed whole
-  EXPECT_EQ(CleanEscapes("tail \\u12"), "tail u12");      // too short: only the backslash goes
+  EXPECT_EQ(CleanEscapes("tail \\u12"), "tail u12");       // too short: only the backslash goes
   // An escape that decodes to a backslash can form a new escape, which is decoded in turn.
   EXPECT_EQ(CleanEscapes("\\u005cu0041"), "A");
   std::string many;

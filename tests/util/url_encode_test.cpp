@@ -10,7 +10,7 @@ TEST(URLEncode, PunctuationByCodeLettersAndNonAsciiUnchanged) {
   EXPECT_EQ(URLEncode("#rstats"), "%23rstats");
   EXPECT_EQ(URLEncode("a-b.c_d~e"), "a%2Db%2Ec%5Fd%7Ee");
   EXPECT_EQ(URLEncode("from:x \"y z\""), "from%3Ax%20%22y%20z%22");
-  EXPECT_EQ(URLEncode("caf\xC3\xA9"), "caf\xC3\xA9");                // code-page letter kept
+  EXPECT_EQ(URLEncode("caf\xC3\xA9"), "caf\xC3\xA9");  // code-page letter kept
   EXPECT_EQ(URLEncode("\xE6\x97\xA5\xE6\x9C\xAC"), "\xE6\x97\xA5\xE6\x9C\xAC");  // not "%3F%3F"
   EXPECT_EQ(URLEncode("Az09"), "Az09");
 }

@@ -1,0 +1,51 @@
+#include "command.h"
+
+#include "table_command.h"
+#include "users_command.h"
+
+namespace wf::cli {
+
+std::vector<std::unique_ptr<Command>> AllCommands() {
+  std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(std::make_unique<TableCommand>());
+  commands.push_back(std::make_unique<UsersCommand>());
+  return commands;
+}
+
+namespace {
+
+void PrintOverview(std::ostream& os, const std::vector<std::unique_ptr<Command>>& commands) {
+  os << "Usage: wrenfold-cli COMMAND [OPTIONS]\n\n"
+        "Skein Wrenfold Desktop Edition " WF_VERSION " from the command line.\n\nCommands:\n";
+  for (const auto& c : commands) os << "  " << c->Name() << "\t" << c->Summary() << "\n";
+  os << "\nRun 'wrenfold-cli COMMAND --help' for a command's options.\n";
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const auto commands = AllCommands();
+  if (args.empty()) {
+    PrintOverview(err, commands);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintOverview(out, commands);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    out << "wrenfold-cli " WF_VERSION "\n";
+    return kExitOk;
+  }
+  for (const auto& c : commands) {
+    if (c->Name() == args[0]) {
+      Streams io{out, err};
+      return c->Run(std::vector<std::string>(args.begin() + 1, args.end()), io);
+    }
+  }
+  err << "wrenfold-cli: unknown command '" << args[0] << "'\n";
+  PrintOverview(err, commands);
+  return kExitUsage;
+}
+
+}  // namespace wf::cli

@@ -1,0 +1,57 @@
+#include "users_command.h"
+
+#include "cli_ui.h"
+#include "records/user_set.h"
+#include "response_files.h"
+#include "util/cp1252.h"
+#include "util/file_io.h"
+
+namespace wf::cli {
+
+std::string UsersCommand::Usage() const {
+  return "Usage: wrenfold-cli users [--list] RESPONSE... -o OUT\n\n"
+         "Reads saved users/lookup responses (or, with --list, followers/list or friends/list\n"
+         "pages) in the order given and writes the users as the tab-separated table that the\n"
+         "window copies to the clipboard (header line first; Windows-1252, CR LF).\n\n"
+         "  --list       the responses are followers or friends pages\n"
+         "  -o OUT       the file to write (replaced only when the run succeeds)\n";
+}
+
+int UsersCommand::Run(const std::vector<std::string>& args, Streams& io) {
+  std::string error;
+  const auto parsed = ParseConversionArgs(args, {"--list"}, &error);
+  if (!parsed) {
+    io.err << "wrenfold-cli users: " << error << "\n\n" << Usage();
+    return kExitUsage;
+  }
+  if (parsed->help) {
+    io.out << Usage();
+    return kExitOk;
+  }
+  const bool list = parsed->flags.count("--list") != 0;
+
+  CliUi ui(io.err);
+  UserSet users(&ui);
+  for (std::size_t i = 0; i < parsed->inputs.size(); ++i) {
+    const auto text = ReadResponse(
+        parsed->inputs[i], list ? ResponseKind::UsersList : ResponseKind::UsersLookup, &error);
+    if (!text) {
+      io.err << "wrenfold-cli users: " << error << "\n";
+      return kExitBadInput;
+    }
+    users.SetData(*text, i > 0, list);
+  }
+  if (!WriteFileAtomically(parsed->output, Utf8ToCp1252(users.ToTabText()), &error)) {
+    io.err << "wrenfold-cli users: " << error << "\n";
+    return kExitBadInput;
+  }
+  if (users.Count() == 0) {
+    io.err << "wrenfold-cli users: the responses hold no users; wrote only the header line to "
+           << parsed->output << "\n";
+  } else {
+    io.out << users.Count() << " users written to " << parsed->output << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace wf::cli
