@@ -1,7 +1,9 @@
 #include "json/json_deserializer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "util/cp1252.h"
@@ -16,26 +18,60 @@ constexpr std::size_t kYieldStride = 1 << 16;
 std::size_t FindBytes(std::string_view hay, std::string_view needle, std::size_t from) {
   if (from > hay.size() || needle.size() > hay.size() - from) return std::string_view::npos;
   if (needle.empty()) return from;
+  if (needle.size() >= 16 && hay.size() - from >= 256) {
+    // Child texts are long needles in long texts: skipping by the needle length pays.
+    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+    const auto it =
+        std::search(hay.begin() + static_cast<std::ptrdiff_t>(from), hay.end(), searcher);
+    return it == hay.end() ? std::string_view::npos : static_cast<std::size_t>(it - hay.begin());
+  }
   const void* p = ::memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
   return p == nullptr ? std::string_view::npos
                       : static_cast<std::size_t>(static_cast<const char*>(p) - hay.data());
 }
 
-std::string RemoveAll(std::string_view text, std::string_view what) {
-  std::string out;
-  out.reserve(text.size());
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = FindBytes(text, what, from);
-    if (at == std::string_view::npos) break;
-    out.append(text.substr(from, at - from));
-    from = at + what.size();
+// Offset just past the quote that closes the string opening at `open` (a quote preceded by
+// an odd number of backslashes does not close it); `length` when it never closes.
+std::size_t StringEnd(const char* p, std::size_t length, std::size_t open) {
+  std::size_t from = open + 1;
+  while (from < length) {
+    const void* hit = ::memchr(p + from, '"', length - from);
+    if (hit == nullptr) return length;
+    const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
+    std::size_t k = q;
+    while (k > open + 1 && p[k - 1] == '\\') --k;
+    if (((q - k) & 1) == 0) return q + 1;
+    from = q + 1;
   }
-  out.append(text.substr(from));
-  return out;
+  return length;
+}
+
+// `text` less every occurrence of `what`; false (and `out` untouched) when there is none.
+bool RemoveAll(std::string_view text, std::string_view what, std::string& out) {
+  std::size_t at = FindBytes(text, what, 0);
+  if (at == std::string_view::npos) return false;
+  std::string result;
+  result.reserve(text.size() - what.size());
+  std::size_t from = 0;
+  while (at != std::string_view::npos) {
+    result.append(text.substr(from, at - from));
+    from = at + what.size();
+    at = FindBytes(text, what, from);
+  }
+  result.append(text.substr(from));
+  out = std::move(result);
+  return true;
 }
 
 std::string StripChars(std::string_view value, bool also_bracket) {
+  // Most values are a string's body behind its opening quote: nothing else to strip.
+  if (!value.empty() && value.front() == '"') {
+    const std::string_view body = value.substr(1);
+    if (std::memchr(body.data(), '"', body.size()) == nullptr &&
+        (!also_bracket || std::memchr(body.data(), '[', body.size()) == nullptr)) {
+      return std::string(body);
+    }
+  }
   std::string out;
   out.reserve(value.size());
   for (char c : value) {
@@ -72,34 +108,36 @@ std::string_view JSONDeserializer::ObjectTextView(std::int32_t index) const {
   if (!Valid(index)) return {};
   const Object& o = objects_[static_cast<std::size_t>(index)];
   if (o.end <= o.start + 1) return {};
-  return std::string_view(text_).substr(o.start + 1, o.end - o.start - 1);
+  return text_.substr(o.start + 1, o.end - o.start - 1);
 }
 
 bool JSONDeserializer::Read(std::string_view json, bool ignore_top_level) {
+  owned_.assign(json.data(), json.size());
+  return ReadBorrowed(owned_, ignore_top_level);
+}
+
+bool JSONDeserializer::ReadBorrowed(std::string_view json, bool ignore_top_level) {
   if (json.size() < 8 || (json.size() < 32 && Utf8Length(json) < 8)) return false;
   if (json.size() >= kOpen - 1) return false;
-  text_.assign(json.data(), json.size());
+  text_ = json;
+  return Scan(ignore_top_level);
+}
+
+bool JSONDeserializer::Scan(bool ignore_top_level) {
   const std::size_t length = text_.size();
   Yielder yielder(ui_);
 
   // The first brace outside any quoted string.
   std::size_t first = std::string::npos;
-  {
-    bool in_string = false;
-    for (std::size_t i = 0; i < length; ++i) {
-      const char c = text_[i];
-      if (in_string) {
-        if (c == '\\') {
-          ++i;
-        } else if (c == '"') {
-          in_string = false;
-        }
-      } else if (c == '"') {
-        in_string = true;
-      } else if (c == '{') {
-        first = i;
-        break;
-      }
+  for (std::size_t i = 0; i < length;) {
+    const char c = text_[i];
+    if (c == '"') {
+      i = StringEnd(text_.data(), length, i);
+    } else if (c == '{') {
+      first = i;
+      break;
+    } else {
+      ++i;
     }
   }
   if (first == std::string::npos && !ignore_top_level) return false;
@@ -128,22 +166,21 @@ bool JSONDeserializer::Read(std::string_view json, bool ignore_top_level) {
   std::array<std::uint32_t, 256> last_at_level_from2{};
   std::vector<std::uint32_t> open;  // indexes of objects not yet closed, ascending
   unsigned level = 0;
-  bool in_string = false;
 
-  for (std::size_t i = scan_from; i < length; ++i) {
-    if ((i & (kYieldStride - 1)) == 0) yielder.Poll();
-    const char c = text_[i];
-    if (in_string) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        in_string = false;
-      }
+  const char* const p = text_.data();
+  std::size_t next_poll = scan_from + kYieldStride;
+  std::size_t i = scan_from;
+  while (i < length) {
+    if (i >= next_poll) {
+      yielder.Poll();
+      next_poll = i + kYieldStride;
+    }
+    const char c = p[i];
+    if (c == '"') {
+      i = StringEnd(p, length, i);
       continue;
     }
-    if (c == '"') {
-      in_string = true;
-    } else if (c == '{') {
+    if (c == '{') {
       if (level >= 255) {
         objects_.assign(1, Object{});
         count_ = 0;
@@ -155,16 +192,19 @@ bool JSONDeserializer::Read(std::string_view json, bool ignore_top_level) {
       // Name: the last quoted string in the stretch since the previous opening brace,
       // unless a comma follows it (an array element after "},"), which inherits.
       const std::size_t s_begin = static_cast<std::size_t>(prev_open + 1);
-      const std::string_view s(text_.data() + s_begin, i - s_begin + 1);
-      const std::size_t q1 = s.rfind('"');
-      const std::size_t q2 =
-          (q1 == std::string_view::npos || q1 == 0) ? std::string_view::npos : s.rfind('"', q1 - 1);
-      const std::size_t comma = s.rfind(',');
-      if (q2 == std::string_view::npos || (comma != std::string_view::npos && comma > q2)) {
+      const std::size_t s_len = i - s_begin + 1;
+      const char* const s = p + s_begin;
+      const char* q1 = static_cast<const char*>(::memrchr(s, '"', s_len));
+      const char* q2 =
+          q1 == nullptr
+              ? nullptr
+              : static_cast<const char*>(::memrchr(s, '"', static_cast<std::size_t>(q1 - s)));
+      if (q2 == nullptr ||
+          ::memchr(q2 + 1, ',', static_cast<std::size_t>(s + s_len - q2 - 1)) != nullptr) {
         const std::uint32_t same = last_at_level[level];
         if (same != 0) o.name = objects_[same].name;
       } else {
-        o.name.assign(s.substr(q2 + 1, q1 - q2 - 1));
+        o.name.assign(q2 + 1, static_cast<std::size_t>(q1 - q2 - 1));
       }
       o.level = static_cast<std::uint8_t>(level);
       o.start = static_cast<std::uint32_t>(i);
@@ -197,6 +237,7 @@ bool JSONDeserializer::Read(std::string_view json, bool ignore_top_level) {
       }
       if (level > 0) --level;
     }
+    ++i;
   }
 
   // Unclosed objects run to the last character but one of the text.
@@ -221,8 +262,8 @@ std::string_view JSONDeserializer::OwnText(std::int32_t index) const {
   for (std::uint32_t m = k + 1; m <= count_ && objects_[m].parent == index; ++m) {
     const std::string_view child = ObjectTextView(static_cast<std::int32_t>(m));
     if (child.empty()) continue;  // an empty child text removes nothing
-    if (FindBytes(t, child, 0) == std::string_view::npos) continue;
-    std::string reduced = RemoveAll(t, child);
+    std::string reduced;
+    if (!RemoveAll(t, child, reduced)) continue;
     if (owned == nullptr) {
       own_store_.push_back(std::move(reduced));
       owned = &own_store_.back();

@@ -38,6 +38,8 @@ class JSONDeserializer {
   // False for a text shorter than 8 characters, one without an opening brace when
   // `ignore_top_level` is false, or one nested deeper than 255 levels.
   bool Read(std::string_view json, bool ignore_top_level);
+  // As Read, without copying the text: `json` must outlive every later call.
+  bool ReadBorrowed(std::string_view json, bool ignore_top_level);
 
   std::string GetElementInObject(std::int32_t object_index, std::string_view element_name) const;
   // Entry 0 is empty, entries 1..k the values of every match; no entries when none matches.
@@ -62,8 +64,11 @@ class JSONDeserializer {
     return index >= 1 && index <= static_cast<std::int32_t>(count_);
   }
 
+  bool Scan(bool ignore_top_level);
+
   UiPort* ui_;
-  std::string text_;
+  std::string owned_;
+  std::string_view text_;
   std::vector<Object> objects_;  // [0] sentinel, [1..n] objects
   std::uint32_t count_ = 0;
   // Own texts are worked out on first use: most objects are never looked into.

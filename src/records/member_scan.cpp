@@ -1,5 +1,7 @@
 #include "records/member_scan.h"
 
+#include <cstring>
+
 namespace wf {
 
 std::optional<std::string_view> DirectMemberValue(std::string_view text, std::string_view key) {
@@ -10,10 +12,22 @@ std::optional<std::string_view> DirectMemberValue(std::string_view text, std::st
     const char c = text[i];
     if (c == '"') {
       // Read the whole string; at depth 0 it may be the key we want.
-      const std::size_t open = i++;
-      while (i < n && text[i] != '"') i += text[i] == '\\' ? 2 : 1;
-      if (i >= n) return std::nullopt;
-      const std::size_t close = i++;
+      const std::size_t open = i;
+      std::size_t close = std::string_view::npos;
+      for (std::size_t from = open + 1; from < n;) {
+        const void* hit = std::memchr(text.data() + from, '"', n - from);
+        if (hit == nullptr) break;
+        const auto q = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        std::size_t k = q;
+        while (k > open + 1 && text[k - 1] == '\\') --k;
+        if (((q - k) & 1) == 0) {
+          close = q;
+          break;
+        }
+        from = q + 1;
+      }
+      if (close == std::string_view::npos) return std::nullopt;
+      i = close + 1;
       if (depth == 0 && text.substr(open + 1, close - open - 1) == key) {
         std::size_t j = i;
         while (j < n && (text[j] == ' ' || text[j] == '\t' || text[j] == '\r' || text[j] == '\n'))

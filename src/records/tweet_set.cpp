@@ -57,7 +57,7 @@ void TweetSet::Clear() {
 
 void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level) {
   JSONDeserializer reader(ui_);
-  if (!reader.Read(json, ignore_top_level)) {
+  if (!reader.ReadBorrowed(json, ignore_top_level)) {
     last_set_data_size_ = 0;
     return;
   }
