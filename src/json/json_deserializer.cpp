@@ -248,6 +248,7 @@ bool JSONDeserializer::Scan(bool ignore_top_level) {
   own_.assign(count_ + 1, std::string_view());
   own_ready_.assign(count_ + 1, false);
   own_store_.clear();
+  quotes_.clear();
   return true;
 }
 
@@ -277,13 +278,42 @@ std::string_view JSONDeserializer::OwnText(std::int32_t index) const {
   return t;
 }
 
+std::size_t JSONDeserializer::FindKey(std::int32_t index, std::string_view own,
+                                      std::string_view name) const {
+  constexpr std::size_t kIndexLimit = 1 << 16;
+  if (own.size() > kIndexLimit) {
+    std::string key(name);
+    key.push_back('"');
+    return FindBytes(own, key, 0);
+  }
+  if (quotes_.empty()) quotes_.resize(count_ + 1);
+  auto& quotes = quotes_[static_cast<std::size_t>(index)];
+  if (quotes.empty()) {
+    for (const char* p = own.data();
+         (p = static_cast<const char*>(std::memchr(
+              p, '"', own.size() - static_cast<std::size_t>(p - own.data())))) != nullptr;
+         ++p) {
+      quotes.push_back(static_cast<std::uint32_t>(p - own.data()));
+    }
+    if (quotes.empty()) return std::string_view::npos;
+  }
+  // The first match ends at the first quote that `name` immediately precedes.
+  if (name.empty()) return quotes.front();
+  const char last = name.back();
+  const std::size_t n = name.size();
+  for (const std::uint32_t q : quotes) {
+    if (q >= n && own[q - 1] == last && own.compare(q - n, n - 1, name.substr(0, n - 1)) == 0) {
+      return q - n;
+    }
+  }
+  return std::string_view::npos;
+}
+
 std::string JSONDeserializer::GetElementInObject(std::int32_t object_index,
                                                  std::string_view element_name) const {
   const std::string_view t = OwnText(object_index);
   if (t.empty()) return {};
-  std::string key(element_name);
-  key.push_back('"');
-  const std::size_t found = FindBytes(t, key, 0);
+  const std::size_t found = FindKey(object_index, t, element_name);
   if (found == std::string_view::npos) return {};
   const std::size_t v = found + element_name.size() + 2;
   if (v >= t.size()) return {};

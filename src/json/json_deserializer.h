@@ -65,6 +65,8 @@ class JSONDeserializer {
   }
 
   bool Scan(bool ignore_top_level);
+  // Offset of the first `name"` in the object's own text, or npos.
+  std::size_t FindKey(std::int32_t index, std::string_view own, std::string_view name) const;
 
   UiPort* ui_;
   std::string owned_;
@@ -75,6 +77,9 @@ class JSONDeserializer {
   mutable std::vector<std::string_view> own_;  // views into text_ or own_store_
   mutable std::vector<bool> own_ready_;
   mutable std::deque<std::string> own_store_;  // stable addresses for the views
+  // Quote offsets of looked-up own texts: a user object is asked for some twenty keys, and
+  // every match ends at a quote.
+  mutable std::vector<std::vector<std::uint32_t>> quotes_;
 };
 
 }  // namespace wf
