@@ -46,6 +46,12 @@ class SkeinData {
   // Writes every row in the record-line format (no header line). False on a write failure.
   bool Save(const std::string& file_name, bool append);
 
+  // Scores every row with the sentiment classifier and writes the scores into the Sent+ and
+  // Sent- cells. Texts come from the linked record set, or with `recalc` from the Tweet
+  // column. False when the classifier could not be run or its output not read.
+  bool RunSentiStrength(const std::string& ss_jar_dir, const std::string& ss_data_dir,
+                        bool recalc);
+
   // Replaces one cell; TAB, CR and LF in `text` become spaces so the row stays one line.
   void SetValue(std::int32_t record, int field, std::string_view text);
 
@@ -59,6 +65,7 @@ class SkeinData {
   void AppendRow(const std::array<std::string_view, kTweetColumnCount>& cells);
 
   UiPort* ui_;
+  const TweetSet* linked_ = nullptr;  // the record set of the last SetData
   std::string arena_;
   std::vector<RowRef> rows_;
   std::string last_error_;
