@@ -1,0 +1,257 @@
+#include "api/curl_http.h"
+
+#include <curl/curl.h>
+
+#include <cctype>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace wf {
+namespace {
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() &&
+         (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+    s.remove_suffix(1);
+  return s;
+}
+
+class CurlHttpRequest : public HttpRequest {
+ public:
+  explicit CurlHttpRequest(const CurlHttpOptions& options) : options_(options) {}
+  ~CurlHttpRequest() override {
+    if (handle_ != nullptr) curl_easy_cleanup(handle_);
+  }
+
+  void Open(std::string_view method, std::string_view url, bool) override {
+    method_ = std::string(method);
+    url_ = EscapeUrlBytes(url);
+    headers_.clear();
+    proxy_.clear();
+  }
+
+  void SetRequestHeader(std::string_view name, std::string_view value) override {
+    headers_.push_back(std::string(name) + ": " + std::string(value));
+  }
+
+  void SetProxy(int setting, std::string_view server, std::string_view) override {
+    if (setting == 2) proxy_ = std::string(server);
+  }
+
+  void Send(std::string_view body) override { body_ = std::string(body); }
+
+  bool WaitForResponse(double seconds) override {
+    Reset();
+    handle_ = curl_easy_init();
+    if (handle_ == nullptr) {
+      error_ = "cannot start an HTTP request";
+      return false;
+    }
+    curl_slist* header_list = nullptr;
+    for (const auto& h : headers_) header_list = curl_slist_append(header_list, h.c_str());
+    curl_easy_setopt(handle_, CURLOPT_URL, url_.c_str());
+    curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, header_list);
+    curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle_, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options_.ca_file.empty())
+      curl_easy_setopt(handle_, CURLOPT_CAINFO, options_.ca_file.c_str());
+    const long ms = seconds <= 0 ? 0L : static_cast<long>(seconds * 1000.0);
+    curl_easy_setopt(handle_, CURLOPT_TIMEOUT_MS, ms);
+    curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT_MS, ms);
+    curl_easy_setopt(handle_, CURLOPT_ACCEPT_ENCODING, "");  // gzip as the real service sends
+    if (!proxy_.empty()) {
+      curl_easy_setopt(handle_, CURLOPT_PROXY, proxy_.c_str());
+      curl_easy_setopt(handle_, CURLOPT_NOPROXY, "");
+    } else {
+      // Only an explicit proxy setting routes requests; ignore proxy environment variables.
+      curl_easy_setopt(handle_, CURLOPT_PROXY, "");
+    }
+    if (method_ == "POST") {
+      curl_easy_setopt(handle_, CURLOPT_POST, 1L);
+      curl_easy_setopt(handle_, CURLOPT_POSTFIELDS, body_.c_str());
+      curl_easy_setopt(handle_, CURLOPT_POSTFIELDSIZE, static_cast<long>(body_.size()));
+    } else if (method_ != "GET") {
+      curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, method_.c_str());
+    }
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &CurlHttpRequest::OnBody);
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, &CurlHttpRequest::OnHeader);
+    curl_easy_setopt(handle_, CURLOPT_HEADERDATA, this);
+    char error_buffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, error_buffer);
+
+    const CURLcode rc = curl_easy_perform(handle_);
+    curl_slist_free_all(header_list);
+    if (rc != CURLE_OK) {
+      error_ = error_buffer[0] != '\0' ? error_buffer : curl_easy_strerror(rc);
+      status_ = 0;
+      return false;
+    }
+    long code = 0;
+    curl_easy_getinfo(handle_, CURLINFO_RESPONSE_CODE, &code);
+    status_ = static_cast<int>(code);
+    completed_ = true;
+    return true;
+  }
+
+  int Status() const override { return status_; }
+
+  std::string StatusText() const override {
+    return status_text_.empty() && completed_ ? ReasonPhrase(status_) : status_text_;
+  }
+
+  const std::string& ResponseText() const override { return body_in_; }
+
+  std::optional<std::string> GetResponseHeader(std::string_view name) const override {
+    for (const auto& [key, value] : response_headers_) {
+      if (EqualsIgnoreCase(key, name)) return value;
+    }
+    return std::nullopt;
+  }
+
+  void Abort() override {
+    if (handle_ != nullptr) {
+      curl_easy_cleanup(handle_);
+      handle_ = nullptr;
+    }
+  }
+
+  std::string ErrorText() const override { return error_; }
+
+ private:
+  void Reset() {
+    if (handle_ != nullptr) curl_easy_cleanup(handle_);
+    handle_ = nullptr;
+    body_in_.clear();
+    response_headers_.clear();
+    status_text_.clear();
+    status_ = 0;
+    completed_ = false;
+    error_.clear();
+  }
+
+  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
+    static_cast<CurlHttpRequest*>(self)->body_in_.append(data, size * count);
+    return size * count;
+  }
+
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    auto* r = static_cast<CurlHttpRequest*>(self);
+    const std::string_view line(data, size * count);
+    if (line.rfind("HTTP/", 0) == 0) {
+      // A new status line (after a proxy's CONNECT or an interim answer): start over.
+      r->response_headers_.clear();
+      r->status_text_.clear();
+      const std::size_t sp1 = line.find(' ');
+      const std::size_t sp2 = sp1 == std::string_view::npos ? sp1 : line.find(' ', sp1 + 1);
+      if (sp2 != std::string_view::npos) r->status_text_ = std::string(Trim(line.substr(sp2 + 1)));
+    } else if (const std::size_t colon = line.find(':'); colon != std::string_view::npos) {
+      r->response_headers_.emplace_back(std::string(Trim(line.substr(0, colon))),
+                                        std::string(Trim(line.substr(colon + 1))));
+    }
+    return size * count;
+  }
+
+  const CurlHttpOptions& options_;
+  CURL* handle_ = nullptr;
+  std::string method_ = "GET";
+  std::string url_;
+  std::string proxy_;
+  std::string body_;
+  std::vector<std::string> headers_;
+  std::string body_in_;
+  std::vector<std::pair<std::string, std::string>> response_headers_;
+  std::string status_text_;
+  int status_ = 0;
+  bool completed_ = false;
+  std::string error_;
+};
+
+}  // namespace
+
+CurlHttpClient::CurlHttpClient(CurlHttpOptions options) : options_(std::move(options)) {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::unique_ptr<HttpRequest> CurlHttpClient::CreateRequest() {
+  return std::make_unique<CurlHttpRequest>(options_);
+}
+
+std::string EscapeUrlBytes(std::string_view url) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(url.size());
+  for (char ch : url) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b <= 0x20 || b >= 0x7F || ch == '"' || ch == '<' || ch == '>' || ch == '`' || ch == '{' ||
+        ch == '}' || ch == '|' || ch == '\\' || ch == '^') {
+      out.push_back('%');
+      out.push_back(kHex[b >> 4]);
+      out.push_back(kHex[b & 15]);
+    } else {
+      out.push_back(ch);
+    }
+  }
+  return out;
+}
+
+std::string ReasonPhrase(int status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 201:
+      return "Created";
+    case 204:
+      return "No Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 304:
+      return "Not Modified";
+    case 400:
+      return "Bad Request";
+    case 401:
+      return "Unauthorized";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 406:
+      return "Not Acceptable";
+    case 410:
+      return "Gone";
+    case 420:
+      return "Enhance Your Calm";
+    case 422:
+      return "Unprocessable Entity";
+    case 429:
+      return "Too Many Requests";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    case 504:
+      return "Gateway Timeout";
+    default:
+      return "";
+  }
+}
+
+}  // namespace wf

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "api/http_request.h"
+
+namespace wf {
+
+struct CurlHttpOptions {
+  // Extra CA certificates to trust (PEM), e.g. the simulator's self-signed certificate;
+  // empty for the system's store. Verification of peer and host name is always on.
+  std::string ca_file;
+};
+
+// HTTP over libcurl: one easy handle per request.
+class CurlHttpClient : public HttpClient {
+ public:
+  explicit CurlHttpClient(CurlHttpOptions options = {});
+  std::unique_ptr<HttpRequest> CreateRequest() override;
+
+ private:
+  CurlHttpOptions options_;
+};
+
+// Percent-encodes the bytes of a URL that may not appear in one as they are (non-ASCII bytes,
+// so UTF-8 characters travel as %XX%XX, controls and spaces); leaves everything else.
+std::string EscapeUrlBytes(std::string_view url);
+
+// The standard reason phrase of a status code ("OK", "Too Many Requests"), for HTTP/2
+// answers that carry none.
+std::string ReasonPhrase(int status);
+
+}  // namespace wf

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "api/http_request.h"
+#include "records/tweet_set.h"
+#include "records/user_set.h"
+#include "util/date_time.h"
+#include "util/ui_port.h"
+
+namespace wf {
+
+inline constexpr std::string_view kDefaultApiBase = "https://api.twitter.com";
+inline constexpr std::string_view kFailed = "Failed";
+
+// Requests left, requests per window and the next window's start (seconds since 1970 UTC)
+// of one resource family, as the last successful request of that family reported them.
+struct RateQuota {
+  std::int16_t remaining = 0;
+  std::int16_t limit = 0;
+  std::int32_t reset = 0;
+};
+
+// The client of the Twitter REST API v1.1 with application-only authentication. It keeps the
+// outcome of the last request, the quota of each resource family, and the two record sets
+// that successful responses are loaded into. Network trouble is offered to the user as a
+// retry question through the UI port.
+class TwitterAPI {
+ public:
+  TwitterAPI(HttpClient& http, UiPort* ui, std::string api_base = std::string(kDefaultApiBase));
+
+  TweetSet& Tweets() { return *tweets_; }
+  UserSet& Users() { return *users_; }
+  const TweetSet& Tweets() const { return *tweets_; }
+  const UserSet& Users() const { return *users_; }
+
+  void SetProxyServer(std::string server) { proxy_server_ = std::move(server); }
+  const std::string& ProxyServer() const { return proxy_server_; }
+  const std::string& LastResponseCode() const { return last_response_code_; }
+  // -1 after a failed request, otherwise the tweet set's LastSetDataSize.
+  std::int32_t LastResponseCount() const;
+  const std::string& BearerToken() const { return bearer_token_; }
+  const std::string& ApplicationName() const { return app_name_; }
+  const std::string& ResponseText() const { return response_text_; }
+  bool LastRequestFailed() const { return last_failed_; }
+  const std::string& ApiBase() const { return api_base_; }
+
+  std::int16_t UTLRateLimitRemaining() const { return utl_.remaining; }
+  std::int16_t UTLRateLimit() const { return utl_.limit; }
+  CivilDateTime UTLNextLimitReset() const { return NextReset(utl_); }
+  std::int16_t FLRateLimitRemaining() const { return fl_.remaining; }
+  std::int16_t FLRateLimit() const { return fl_.limit; }
+  CivilDateTime FLNextLimitReset() const { return NextReset(fl_); }
+  std::int16_t FrRateLimitRemaining() const { return fr_.remaining; }
+  std::int16_t FrRateLimit() const { return fr_.limit; }
+  CivilDateTime FrNextLimitReset() const { return NextReset(fr_); }
+  std::int16_t ULRateLimitRemaining() const { return ul_.remaining; }
+  std::int16_t ULRateLimit() const { return ul_.limit; }
+  CivilDateTime ULNextLimitReset() const { return NextReset(ul_); }
+  std::int16_t SearchRateLimitRemaining() const { return search_.remaining; }
+  std::int16_t SearchRateLimit() const { return search_.limit; }
+  CivilDateTime SearchNextLimitReset() const { return NextReset(search_); }
+
+  // Each returns the response body, "Failed", or the empty text when its guard stops it.
+  std::string GetUsersLookUp(std::string_view user_id_list, std::string_view screen_name_list,
+                             bool append_users);
+  std::string GetFriendsList(std::string_view user_id, std::string_view screen_name,
+                             std::string_view count, bool append_users);
+  std::string GetFollowersList(std::string_view user_id, std::string_view screen_name,
+                               std::string_view count, bool append_users);
+  std::string GetUserTimeLine(std::string_view user, bool user_is_screen_name,
+                              std::string_view since_id, std::string_view max_id,
+                              std::string_view count, bool append_tweets);
+  // `count` is corrected into 10..100 and the caller's text receives the corrected value.
+  std::string GetSearch(std::string_view query, std::string_view lang, std::string_view geo_code,
+                        std::string_view since_id, std::string_view max_id, std::string& count,
+                        bool append_tweets, std::string_view result_type);
+
+  // Exchanges the consumer key and secret for a bearer token; the token, or the empty text.
+  std::string AuthAppAccess(std::string_view app_name, std::string_view consumer_key,
+                            std::string_view consumer_secret);
+  // Empties both record sets; the token, quotas and last response stay.
+  void Clear();
+  std::string GetFollowerIds(std::string_view screen_name);
+
+  // The local time's offset from UTC in whole hours.
+  static std::int16_t GetLocalUTCOffset();
+
+ private:
+  enum class Retry { AskRepeat, AskResendOnce, Never };
+  struct Resource {
+    std::string_view operation;  // for the retry question's title
+    std::string path_and_query;
+    double wait_seconds;
+    RateQuota* quota;     // null: none tracked
+    bool quota_optional;  // missing quota headers are skipped rather than a failure
+    bool via_proxy;
+    Retry retry;
+  };
+  enum class Outcome { Ok, Status, Transport };
+
+  std::string Request(const Resource& resource,
+                      const std::function<void(const std::string&)>& load);
+  Outcome Exchange(const Resource& resource, std::string* body);
+  bool AskRetry(const Resource& resource);
+  static CivilDateTime NextReset(const RateQuota& q);
+
+  HttpClient& http_;
+  UiPort* ui_;
+  std::string api_base_;
+  std::unique_ptr<TweetSet> tweets_;
+  std::unique_ptr<UserSet> users_;
+  std::string bearer_token_;
+  std::string app_name_;
+  std::string response_text_;
+  bool last_failed_ = false;
+  std::string last_response_code_;
+  std::string proxy_server_;
+  RateQuota utl_{300, 0, 0};
+  RateQuota fl_;
+  RateQuota fr_;
+  RateQuota ul_;
+  RateQuota search_{450, 0, 0};
+};
+
+}  // namespace wf
