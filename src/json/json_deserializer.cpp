@@ -259,8 +259,32 @@ std::string_view JSONDeserializer::OwnText(std::int32_t index) const {
   // The object's text less every occurrence of the texts of the run of direct children
   // that immediately follows it.
   std::string_view t = ObjectTextView(index);
+  std::uint32_t run_end = k + 1;
+  while (run_end <= count_ && objects_[run_end].parent == index) ++run_end;
+  // Real responses have runs of one to three children. A huge run over a huge text (only a
+  // hostile or broken response) would take hours to remove occurrence by occurrence; there
+  // each child's own span is cut out instead.
+  constexpr double kWorkLimit = 1 << 28;
+  if (static_cast<double>(run_end - k - 1) * static_cast<double>(t.size()) > kWorkLimit) {
+    const std::size_t base = objects_[k].start + 1;
+    std::string cut;
+    cut.reserve(t.size());
+    std::size_t from = 0;
+    for (std::uint32_t m = k + 1; m < run_end; ++m) {
+      const std::size_t b = std::min<std::size_t>(objects_[m].start + 1 - base, t.size());
+      const std::size_t e = std::clamp<std::size_t>(objects_[m].end - base, b, t.size());
+      if (b < from) continue;
+      cut.append(t.substr(from, b - from));
+      from = e;
+    }
+    cut.append(t.substr(std::min(from, t.size())));
+    own_store_.push_back(std::move(cut));
+    own_[k] = own_store_.back();
+    own_ready_[k] = true;
+    return own_[k];
+  }
   std::string* owned = nullptr;
-  for (std::uint32_t m = k + 1; m <= count_ && objects_[m].parent == index; ++m) {
+  for (std::uint32_t m = k + 1; m < run_end; ++m) {
     const std::string_view child = ObjectTextView(static_cast<std::int32_t>(m));
     if (child.empty()) continue;  // an empty child text removes nothing
     std::string reduced;
@@ -328,8 +352,9 @@ std::string JSONDeserializer::GetElementInObject(std::int32_t object_index,
   return StripChars(value, true);
 }
 
-std::vector<std::string> JSONDeserializer::GetAllElementsInObject(
-    std::int32_t object_index, std::string_view element_name) const {
+std::vector<std::string> JSONDeserializer::GetAllElementsInObject(std::int32_t object_index,
+                                                                  std::string_view element_name,
+                                                                  std::size_t max_values) const {
   std::vector<std::string> out;
   const std::string_view t = OwnText(object_index);
   std::string key(element_name);
@@ -348,6 +373,7 @@ std::vector<std::string> JSONDeserializer::GetAllElementsInObject(
     const std::size_t d = t.find(delimiter, v + 1);
     out.push_back(
         StripChars(d == std::string_view::npos ? t.substr(v) : t.substr(v, d - v), false));
+    if (out.size() > max_values) break;
     s = v;
   }
   return out;

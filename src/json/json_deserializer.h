@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,9 +43,11 @@ class JSONDeserializer {
   bool ReadBorrowed(std::string_view json, bool ignore_top_level);
 
   std::string GetElementInObject(std::int32_t object_index, std::string_view element_name) const;
-  // Entry 0 is empty, entries 1..k the values of every match; no entries when none matches.
-  std::vector<std::string> GetAllElementsInObject(std::int32_t object_index,
-                                                  std::string_view element_name) const;
+  // Entry 0 is empty, entries 1..k the values of every match (at most `max_values` of them);
+  // no entries when none matches.
+  std::vector<std::string> GetAllElementsInObject(
+      std::int32_t object_index, std::string_view element_name,
+      std::size_t max_values = std::numeric_limits<std::size_t>::max()) const;
   std::int32_t ObjectIndex(std::string_view object_name, std::int32_t index) const;
   std::int32_t LastChild(std::int32_t index) const;
 

@@ -99,7 +99,7 @@ void UserSet::SetData(std::string_view json, bool append, bool ignore_top_level)
       FillUser(reader, k, records_[r - 1], yielder);
       if (has_cursor && !cursor_read) {
         // Object 1's text runs to the end of a wrapped page, where the cursor members are.
-        const auto cursors = reader.GetAllElementsInObject(1, "next_cursor_str");
+        const auto cursors = reader.GetAllElementsInObject(1, "next_cursor_str", 1);
         if (cursors.size() > 1) next_cursor_ = cursors[1];
         cursor_read = true;
       }

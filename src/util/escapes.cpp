@@ -73,8 +73,39 @@ std::string UnicodeEscapeToText(std::string_view escape) {
   return "[?]";
 }
 
+namespace {
+
+// Every escape replaced in one left-to-right pass. Used only where replacing one distinct
+// escape per pass would take too long (long texts full of different escapes, which real
+// responses never hold); the results differ only where a replacement forms a new escape.
+std::string ReplaceEscapesOnePass(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = s.find("\\u", from);
+    if (at == std::string_view::npos) break;
+    std::size_t end = at + 2;
+    int taken = 0;
+    while (taken < 4 && end < s.size()) {
+      NextCodePoint(s, end);
+      ++taken;
+    }
+    if (taken < 4) break;
+    out.append(s.substr(from, at - from));
+    out.append(UnicodeEscapeToText(s.substr(at, end - at)));
+    from = end;
+  }
+  out.append(s.substr(from));
+  return out;
+}
+
+}  // namespace
+
 std::string CleanEscapes(std::string_view text, Yielder* yielder) {
   std::string s(text);
+  constexpr std::size_t kPassBudget = 1 << 26;  // bytes scanned by the pass-per-escape loop
+  std::size_t scanned = 0;
   // Each pass replaces every occurrence of one distinct escape, so repeated emoji cost one
   // pass, not one per occurrence.
   for (;;) {
@@ -87,6 +118,11 @@ std::string CleanEscapes(std::string_view text, Yielder* yielder) {
       ++taken;
     }
     if (taken < 4) break;
+    scanned += s.size();
+    if (scanned > kPassBudget) {
+      s = ReplaceEscapesOnePass(s);
+      break;
+    }
     const std::string escape = s.substr(at, end - at);
     s = ReplaceAll(s, escape, UnicodeEscapeToText(escape));
     if (yielder != nullptr) yielder->Poll();

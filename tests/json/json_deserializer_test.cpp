@@ -157,3 +157,32 @@ TEST(JsonReader, ManyObjectsAreNotCapped) {
 
 }  // namespace
 }  // namespace wf
+
+namespace wf {
+namespace {
+
+// Hostile shapes must finish promptly with sensible results (ctest's time limit catches a
+// hang).
+TEST(JsonReader, HugeRunsOfChildrenAndRepeatedKeysStayLinear) {
+  std::string json = R"([{"head":"h",)";
+  for (int i = 0; i < 60000; ++i) json += "\"c\":{\"v\":" + std::to_string(i) + "},";
+  json += R"("tail":"t"}])";
+  JSONDeserializer r;
+  ASSERT_TRUE(r.Read(json, false));
+  EXPECT_EQ(r.ObjectCount(), 60001);
+  EXPECT_EQ(r.GetElementInObject(1, "tail"), "t");
+  EXPECT_EQ(r.GetElementInObject(1, "v"), "");  // the children are cut out all the same
+  EXPECT_EQ(r.GetElementInObject(1, "c"), "{}");
+
+  std::string keys = R"([{"k":1)";
+  for (int i = 0; i < 100000; ++i) keys += R"( "next_cursor_str"x)";
+  keys += "}]";
+  JSONDeserializer many;
+  ASSERT_TRUE(many.Read(keys, false));
+  const auto first = many.GetAllElementsInObject(1, "next_cursor_str", 1);
+  ASSERT_EQ(first.size(), 2u);
+  EXPECT_EQ(first[1].substr(0, 2), " n");  // the value starts two past the key
+}
+
+}  // namespace
+}  // namespace wf

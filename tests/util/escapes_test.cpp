@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace wf {
 namespace {
 
@@ -38,6 +40,23 @@ TEST(CleanEscapes, TextRules) {
   std::string many;
   for (int i = 0; i < 5000; ++i) many += "\\ud83d\\ude00x";
   EXPECT_EQ(CleanEscapes(many), std::string(5000, 'x'));
+}
+
+}  // namespace
+}  // namespace wf
+
+namespace wf {
+namespace {
+
+TEST(CleanEscapes, LongTextOfDistinctEscapesFinishes) {
+  std::string text;
+  for (int c = 0x4E00; c < 0x4E00 + 40000; ++c) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+    text += buf;
+    text += 'a';
+  }
+  EXPECT_EQ(CleanEscapes(text), std::string(40000, 'a'));  // CJK is above the tag table
 }
 
 }  // namespace
