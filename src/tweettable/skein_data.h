@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "records/tweet_set.h"
@@ -51,6 +52,9 @@ class SkeinData {
   // column. False when the classifier could not be run or its output not read.
   bool RunSentiStrength(const std::string& ss_jar_dir, const std::string& ss_data_dir,
                         bool recalc);
+  // Runs this classifier program from then on instead of choosing one (a build tree, or a
+  // user's own tool with the same command line). Empty: choose again.
+  void SetSentimentProgram(std::string path) { sentiment_program_ = std::move(path); }
 
   // Replaces one cell; TAB, CR and LF in `text` become spaces so the row stays one line.
   void SetValue(std::int32_t record, int field, std::string_view text);
@@ -66,6 +70,7 @@ class SkeinData {
 
   UiPort* ui_;
   const TweetSet* linked_ = nullptr;  // the record set of the last SetData
+  std::string sentiment_program_;
   std::string arena_;
   std::vector<RowRef> rows_;
   std::string last_error_;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "word_table.h"
+
+namespace wf::senti {
+
+// Dual-scale strengths of one text: each the strongest feeling of that sign it expresses.
+struct Scores {
+  int positive = 1;   // 1 (none) to 5 (extremely positive)
+  int negative = -1;  // -1 (none) to -5 (extremely negative)
+  bool operator==(const Scores&) const = default;
+};
+
+// Files of a data folder; all plain text a user can edit.
+inline constexpr std::string_view kWordListFile = "AFINN-en-165.txt";
+inline constexpr std::string_view kEmoticonListFile = "AFINN-emoticon-8.txt";
+inline constexpr std::string_view kExtraWordsFile = "ExtraWords.txt";
+inline constexpr std::string_view kEmoticonTagsFile = "EmoticonTags.txt";
+inline constexpr std::string_view kBoosterWordsFile = "BoosterWords.txt";
+inline constexpr std::string_view kNegatingWordsFile = "NegatingWords.txt";
+inline constexpr std::string_view kContrastWordsFile = "ContrastWords.txt";
+
+// A lexicon-based classifier for short social-media texts in Windows-1252: word and emoticon
+// values from the word lists, changed by boosters, negations, emphasis (capitals, stretched
+// letters), exclamation and question endings, and a contrast ("but") that shifts weight to
+// what follows it. Read-only after Load, so one instance can score from many threads.
+class Classifier {
+ public:
+  // Reads every file of `folder` (a trailing separator is optional). Nothing on failure,
+  // with `error` naming the file and line.
+  static std::optional<Classifier> Load(const std::string& folder, std::string* error);
+
+  Scores Score(std::string_view text) const;
+
+  // A word's entry: its value and the roles it plays for the words after it.
+  struct WordInfo {
+    std::int8_t valence = 0;  // -5..+5 on the word-list scale
+    std::int8_t booster = 0;  // added to the strength of a sentiment word that follows
+    bool has_valence = false;
+    bool negation = false;
+    bool contrast = false;
+    bool phrase_start = false;  // some listed phrase begins with this word
+  };
+
+ private:
+  WordTable<WordInfo> words_;
+  WordTable<int> phrases_;    // words joined by single spaces -> valence
+  WordTable<int> emoticons_;  // exact, case-sensitive; includes the cleaner's tags
+  std::size_t longest_emoticon_ = 0;
+};
+
+}  // namespace wf::senti
