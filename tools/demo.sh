@@ -10,9 +10,9 @@ cmake --build --preset default -j "$(nproc)" --target wrenfold-cli
 
 out=${1:-demo-output}
 mkdir -p "$out"
-./build/apps/cli/wrenfold-cli table --headers \
+./build/bin/wrenfold-cli table --headers \
   samples/responses/search_page1.json samples/responses/search_page2.json \
   -o "$out/tweets.txt"
-./build/apps/cli/wrenfold-cli users samples/responses/users_lookup.json -o "$out/users.txt"
+./build/bin/wrenfold-cli users samples/responses/users_lookup.json -o "$out/users.txt"
 echo "First rows of $out/tweets.txt:"
 head -n 4 "$out/tweets.txt" | cut -f 1-4
