@@ -34,6 +34,11 @@ TwitterAPI::TwitterAPI(HttpClient& http, UiPort* ui, std::string api_base)
   while (!api_base_.empty() && api_base_.back() == '/') api_base_.pop_back();
 }
 
+void TwitterAPI::SetApiBase(std::string base) {
+  api_base_ = std::move(base);
+  while (!api_base_.empty() && api_base_.back() == '/') api_base_.pop_back();
+}
+
 std::int32_t TwitterAPI::LastResponseCount() const {
   return last_failed_ ? -1 : tweets_->LastSetDataSize();
 }

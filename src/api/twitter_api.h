@@ -48,6 +48,7 @@ class TwitterAPI {
   const std::string& ResponseText() const { return response_text_; }
   bool LastRequestFailed() const { return last_failed_; }
   const std::string& ApiBase() const { return api_base_; }
+  void SetApiBase(std::string base);
 
   std::int16_t UTLRateLimitRemaining() const { return utl_.remaining; }
   std::int16_t UTLRateLimit() const { return utl_.limit; }

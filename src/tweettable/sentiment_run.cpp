@@ -85,16 +85,24 @@ bool SkeinData::RunSentiStrength(const std::string& ss_jar_dir, const std::strin
   // Every path is quoted: a folder name with a space would otherwise split into two
   // arguments and the run would fail without a word.
   std::string command;
+  std::string data_dir = ss_data_dir + "/SentiStrengthData/";
   const std::string jar = ss_jar_dir + std::string(kJarInJarDir);
-  if (!sentiment_program_.empty()) {
-    command = QuoteArgument(sentiment_program_);
-  } else if (FileExists(jar) && FindOnSearchPath("java")) {
+  const bool java = sentiment_program_.empty() && FileExists(jar) && FindOnSearchPath("java");
+  if (java) {
     command = "java -jar " + QuoteArgument(jar);
   } else {
-    command = QuoteArgument(OwnProgramFolder() + "/" + std::string(kOwnClassifier));
+    const std::string program = !sentiment_program_.empty()
+                                    ? sentiment_program_
+                                    : OwnProgramFolder() + "/" + std::string(kOwnClassifier);
+    command = QuoteArgument(program);
+    // Word lists in the data folder (a user's own) take precedence; otherwise the ones
+    // installed beside our classifier, as the data folder may be a per-user one.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(data_dir, ec)) {
+      data_dir = std::filesystem::path(program).parent_path().string() + "/SentiStrengthData/";
+    }
   }
-  command += " sentidata " + QuoteArgument(ss_data_dir + "/SentiStrengthData/") + " input " +
-             QuoteArgument(input_path);
+  command += " sentidata " + QuoteArgument(data_dir) + " input " + QuoteArgument(input_path);
 
   // An output file left by an earlier run that timed out and finished later must not be
   // read as this run's scores.

@@ -1,0 +1,123 @@
+#include "mainwindow/main_window.h"
+
+#include <filesystem>
+
+#include "util/file_exists.h"
+#include "util/shell_and_wait.h"
+
+namespace wf {
+
+MainWindow::MainWindow(MainWindowEnvironment env) : env_(std::move(env)), api_base_(env_.api_base) {
+  twitter_ = std::make_unique<TwitterAPI>(*env_.http, env_.ui, api_base_);
+  utwitter_ = std::make_unique<TwitterAPI>(*env_.http, env_.ui, api_base_);
+  user_tables_.emplace_back();
+  caption_ = std::string(kAppTitle);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::Notify(unsigned changes) {
+  if (observer_ != nullptr && changes != 0) observer_->OnModelChanged(changes);
+}
+
+void MainWindow::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Notify(kWindowChanged);
+}
+
+void MainWindow::SetSearchQuery(std::string text) {
+  search_query_ = std::move(text);
+  Notify(kControlsChanged);
+}
+
+void MainWindow::SetEarlyDate(const CivilDateTime& date) {
+  early_date_ = date;
+  Notify(kControlsChanged);
+}
+
+int MainWindow::Shell(std::string_view command, std::int32_t timeout_ms, int window_style) {
+  if (env_.shell) return env_.shell(command, timeout_ms, window_style);
+  return ShellAndWait(command, timeout_ms, window_style, 0, env_.ui);
+}
+
+bool MainWindow::RunSentiment(SkeinData& data, bool recalc) {
+  if (!env_.sentiment_program.empty()) data.SetSentimentProgram(env_.sentiment_program);
+  return data.RunSentiStrength(env_.program_folder, env_.program_folder, recalc);
+}
+
+void MainWindow::SetCaptionForFile(bool modified) {
+  caption_ = std::string(kAppTitle) + " [" + tweets_fn_ + (modified ? "*]" : "]");
+}
+
+void MainWindow::Form_Load() {
+  namespace fs = std::filesystem;
+  nv_path_ = (fs::path(env_.program_folder) / "Nestview").string();
+  ul_count_ = std::to_string(user_list_.Count()) + " users";
+  const CivilDateTime now = NowLocal();
+  early_date_ = FromSerialSeconds(ToSerialSeconds(now) - 7 * 86400);
+  caption_ = std::string(kAppTitle);
+  info_bar_ = {};
+  vb_date_time_checked_ = false;
+  search_lang_ = "en";
+  user_tables_.assign(1, UserTableView());
+  current_user_table_ = 0;
+  enabled_ = false;  // until the credentials window has a token
+  // Output files a classifier run left behind (one killed or timed out).
+  for (int n = 0; n <= 254; ++n) {
+    const std::string leftover =
+        (fs::path(env_.program_folder) / ("tmp" + std::to_string(n) + "_out.txt")).string();
+    if (!FileExists(leftover)) break;
+    std::error_code ec;
+    fs::remove(leftover, ec);
+  }
+  Notify(~0u);
+}
+
+void MainWindow::ActivateAfterAuthentication() {
+  enabled_ = true;
+  Notify(kWindowChanged);
+}
+
+void MainWindow::ShowTweets(bool append) {
+  const TweetSet& tweets = twitter_->Tweets();
+  if (tweets.Count() >= 1) {
+    SkeinData data(env_.ui);
+    data.SetData(tweets);
+    RunSentiment(data, false);
+    // Sorted views order by tweet id; rows are added in bulk and sorted once.
+    const bool sorted = out_table_.Sorted();
+    out_table_.SetSorted(false);
+    out_table_.SetSortKey(3);
+    if (!append) out_table_.Clear();
+    // Every record of an update is new (since_id excludes the tweets already shown), so all
+    // of them are added.
+    out_table_.Reserve(static_cast<std::size_t>(out_table_.RowCount() + data.RecordCount()));
+    for (std::int32_t r = 1; r <= data.RecordCount(); ++r) ShowRowFromStore(data, r, false);
+    out_table_.SetSorted(sorted);
+  }
+  info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
+  SetCaptionForFile(true);
+  tweets_modified_ = true;
+  Notify(kTweetsChanged | kStatusChanged | kCaptionChanged);
+  if (env_.ui != nullptr) env_.ui->YieldToEvents();
+}
+
+void MainWindow::ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted) {
+  std::array<std::string_view, TweetView::kColumns> cells;
+  for (int f = 1; f <= TweetView::kColumns; ++f) {
+    cells[static_cast<std::size_t>(f - 1)] = data.Cell(r, f);
+  }
+  out_table_.AddRow(cells, ghosted);
+}
+
+void MainWindow::mSortDT_Click() {
+  out_table_.SetSorted(!out_table_.Sorted());
+  Notify(kTweetsChanged | kControlsChanged);
+}
+
+void MainWindow::OutTable_ColumnClick(int column_index_1based) {
+  out_table_.SetSortKey(column_index_1based - 1);
+  Notify(kTweetsChanged);
+}
+
+}  // namespace wf

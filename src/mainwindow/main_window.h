@@ -1,0 +1,217 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "api/http_request.h"
+#include "api/twitter_api.h"
+#include "mainwindow/history_list.h"
+#include "mainwindow/request_log.h"
+#include "mainwindow/tweet_view.h"
+#include "mainwindow/user_list.h"
+#include "mainwindow/user_table_view.h"
+#include "util/date_time.h"
+#include "util/ui_port.h"
+
+namespace wf {
+
+// What changed, so a view refreshes only that part.
+enum Change : unsigned {
+  kTweetsChanged = 1u << 0,  // rows, cells, sort order or column widths of the tweet table
+  kCaptionChanged = 1u << 1,
+  kStatusChanged = 1u << 2,    // the four status-bar panels, the progress bar
+  kLogChanged = 1u << 3,       // request log lines, selection, tooltip; the last response
+  kHistoryChanged = 1u << 4,   // either history list
+  kControlsChanged = 1u << 5,  // enabled states, ticks, texts of the controls
+  kUserListChanged = 1u << 6,
+  kUserTablesChanged = 1u << 7,
+  kWindowChanged = 1u << 8,  // enabled, shown, closed
+};
+
+class MainWindowObserver {
+ public:
+  virtual ~MainWindowObserver() = default;
+  virtual void OnModelChanged(unsigned changes) = 0;
+};
+
+// Everything a main window needs from its surroundings.
+struct MainWindowEnvironment {
+  UiPort* ui = nullptr;
+  HttpClient* http = nullptr;
+  std::string program_folder;  // holds prefs, appcred and the classifier's temporary files
+  std::string api_base = std::string(kDefaultApiBase);
+  // Runs a command line and waits as ShellAndWait does; replaceable in tests.
+  std::function<int(std::string_view command, std::int32_t timeout_ms, int window_style)> shell;
+  // Where wrenfold-senti lives; empty: beside the running program.
+  std::string sentiment_program;
+};
+
+// The main window without its widgets: all state the window shows and every command
+// handler. A view renders the state and forwards user actions to the handlers; handlers
+// report what they changed to the observer.
+class MainWindow {
+ public:
+  explicit MainWindow(MainWindowEnvironment env);
+  ~MainWindow();
+
+  void SetObserver(MainWindowObserver* observer) { observer_ = observer; }
+
+  // ---- State -------------------------------------------------------------------------------
+  TwitterAPI& Twitter() { return *twitter_; }
+  TwitterAPI& UTwitter() { return *utwitter_; }
+  const TweetView& OutTable() const { return out_table_; }
+  TweetView& MutableOutTable() { return out_table_; }
+  const RequestLog& Progress() const { return progress_; }
+  const HistoryList& QPHistory() const { return qp_history_; }
+  const HistoryList& UTLHistory() const { return utl_history_; }
+  const UserList& Users() const { return user_list_; }
+  const std::vector<UserTableView>& UserTables() const { return user_tables_; }
+  int CurrentUserTable() const { return current_user_table_; }
+
+  const std::string& Caption() const { return caption_; }
+  const std::array<std::string, 4>& InfoBar() const { return info_bar_; }
+  const std::string& LastGET() const { return last_get_; }
+  const std::string& ULCount() const { return ul_count_; }
+  // Progress of a running retrieval, 0..1, or negative when none runs.
+  double ProgressFraction() const { return progress_fraction_; }
+
+  const std::string& TweetsFN() const { return tweets_fn_; }
+  bool TweetsModified() const { return tweets_modified_; }
+  int CurTweetSrc() const { return cur_tweet_src_; }
+  bool Starting() const { return starting_; }
+  const std::string& NVPATH() const { return nv_path_; }
+  const std::string& SearchLang() const { return search_lang_; }
+  const std::string& SearchLocation() const { return search_location_; }
+  bool UseLoc() const { return use_loc_; }
+  bool RetrievalBusy() const { return retrieval_busy_; }
+  bool StopRequested() const { return stop_requested_; }
+  bool QuotaPausing() const { return quota_pausing_; }
+  const std::string& ProgramFolder() const { return env_.program_folder; }
+  const std::string& ApiBase() const { return api_base_; }
+
+  const std::string& SearchQuery() const { return search_query_; }
+  void SetSearchQuery(std::string text);
+  const CivilDateTime& EarlyDate() const { return early_date_; }
+  void SetEarlyDate(const CivilDateTime& date);
+  // The common file dialog's file name (Req.FileName), shared by the file commands.
+  const std::string& DialogFileName() const { return dialog_file_name_; }
+  void SetDialogFileName(std::string name) { dialog_file_name_ = std::move(name); }
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Closed() const { return closed_; }
+
+  // Controls and menu items.
+  bool SortTweetsChecked() const { return out_table_.Sorted(); }
+  bool HeadersChecked() const { return headers_checked_; }
+  bool VBDateTimeChecked() const { return vb_date_time_checked_; }
+  bool UpdateSearchEnabled() const { return update_search_enabled_; }
+  bool UpdateUTLEnabled() const { return update_utl_enabled_; }
+
+  // ---- Start-up, settings and shut-down ------------------------------------------------------
+  // The window's load: columns, defaults, leftover classifier files. The caller then shows
+  // the credentials window.
+  void Form_Load();
+  // False when the user refused the close.
+  bool Form_QueryUnload();
+  void mSetLang_Click();
+  void mSetLoc_Click();
+  void UseLoc_Click(bool ticked);
+  void mSetProxy_Click();
+  void mSetApiHost_Click();
+  void Timer1_Timer();
+  void Progress_Click(int line);
+  void mCopyLog_Click();
+  // Gives the credentials window its turn (About): the window disables itself.
+  void mAbout_Click();
+
+  // ---- Tweet table view --------------------------------------------------------------------
+  void ShowTweets(bool append);
+  void mSortDT_Click();
+  void OutTable_ColumnClick(int column_index_1based);
+
+  // ---- Tweet file commands -----------------------------------------------------------------
+  void mOpenTweets_Click();
+  void mSaveTweets_Click();
+  void mSaveSend_Click();
+  void mHeaders_Click();
+
+  // ---- Preferences and history -------------------------------------------------------------
+  void LoadPrefs();
+  // False when the file could not be written (the user has been told).
+  bool SavePrefs();
+  // Selecting an entry (by the user or from code) opens its session.
+  void QPHistory_Click(int index);
+  void UTLHistory_Click(int index);
+  void HistoryItemClear_Click(int index);
+
+  // "Get Users From Tweets", which reopening a timeline session runs (set by the user-table
+  // commands once they exist).
+  void SetGetUsersFromTweets(std::function<void()> command) {
+    get_users_from_tweets_ = std::move(command);
+  }
+
+  // ---- Hooks for the credentials window ----------------------------------------------------
+  // Called once a token exists: enables the window and brings it forward.
+  void ActivateAfterAuthentication();
+
+ private:
+  void Notify(unsigned changes);
+  void SetCaptionForFile(bool modified);
+  void RecordSavedSession(const std::string& path);
+  void ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted);
+  bool RunSentiment(SkeinData& data, bool recalc);
+  int Shell(std::string_view command, std::int32_t timeout_ms, int window_style);
+
+  MainWindowEnvironment env_;
+  MainWindowObserver* observer_ = nullptr;
+  std::unique_ptr<TwitterAPI> twitter_;
+  std::unique_ptr<TwitterAPI> utwitter_;
+  std::string api_base_;
+
+  TweetView out_table_;
+  RequestLog progress_;
+  HistoryList qp_history_;
+  HistoryList utl_history_;
+  UserList user_list_;
+  std::vector<UserTableView> user_tables_;  // [0] is the "Tweets" table
+  int current_user_table_ = 0;
+
+  std::string caption_;
+  std::array<std::string, 4> info_bar_;
+  std::string last_get_;
+  std::string ul_count_;
+  double progress_fraction_ = -1;
+
+  std::string tweets_fn_;
+  bool tweets_modified_ = false;
+  int cur_tweet_src_ = 0;
+  bool starting_ = false;
+  std::string nv_path_;
+  std::string search_lang_ = "en";
+  std::string search_location_;
+  bool use_loc_ = false;
+  bool retrieval_busy_ = false;
+  bool stop_requested_ = false;
+  bool quota_pausing_ = false;
+  std::string search_query_;
+  CivilDateTime early_date_;
+  std::string dialog_file_name_;
+  bool enabled_ = true;
+  bool closed_ = false;
+  bool headers_checked_ = false;
+  bool vb_date_time_checked_ = false;
+  bool update_search_enabled_ = false;
+  bool update_utl_enabled_ = false;
+  std::function<void()> get_users_from_tweets_;
+};
+
+// Query and file path of a query-history entry ("query<two spaces>path").
+std::pair<std::string, std::string> SplitQueryEntry(std::string_view entry);
+
+}  // namespace wf

@@ -1,0 +1,231 @@
+// The preferences file and the two histories of saved sessions.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "mainwindow/main_window.h"
+#include "util/cp1252.h"
+#include "util/file_exists.h"
+#include "util/file_io.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kSeparator = "  ";
+
+std::string PrefsPath(const std::string& folder) {
+  return (std::filesystem::path(folder) / "prefs").string();
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", from);
+    if (end == std::string_view::npos) end = text.size();
+    lines.emplace_back(text.substr(from, end - from));
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
+      ++end;
+    }
+    from = end + 1;
+  }
+  return lines;
+}
+
+// Splits "query<sep>path" where the query itself may hold the separator: the first split
+// whose remainder names an existing file wins, else the first one.
+std::pair<std::string, std::string> SplitAt(std::string_view text, std::string_view sep) {
+  std::size_t first = text.find(sep);
+  if (first == std::string_view::npos) return {std::string(text), std::string()};
+  for (std::size_t at = first; at != std::string_view::npos; at = text.find(sep, at + 1)) {
+    if (FileExists(text.substr(at + sep.size()))) {
+      return {std::string(text.substr(0, at)), std::string(text.substr(at + sep.size()))};
+    }
+  }
+  const std::size_t second = text.find(sep, first + sep.size());
+  const std::string_view rest = text.substr(first + sep.size());
+  return {
+      std::string(text.substr(0, first)),
+      std::string(second == std::string_view::npos ? rest
+                                                   : rest.substr(0, second - first - sep.size()))};
+}
+
+std::string FormatWidth(double w) {
+  if (std::nearbyint(w) == w && std::fabs(w) < 1e15) {
+    return std::to_string(static_cast<long long>(w));
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.6f", w);
+  std::string s(buf);
+  while (!s.empty() && s.back() == '0') s.pop_back();
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> SplitQueryEntry(std::string_view entry) {
+  return SplitAt(entry, kSeparator);
+}
+
+void MainWindow::LoadPrefs() {
+  const std::string path = PrefsPath(env_.program_folder);
+  if (!FileExists(path)) return;
+  const auto bytes = ReadWholeFile(path);
+  if (!bytes) return;
+  const std::string text = IsValidUtf8(*bytes) ? *bytes : Cp1252ToUtf8(*bytes);
+  for (const std::string& line : SplitLines(text)) {
+    if (line.size() < 3) continue;
+    const std::string type = line.substr(0, 3);
+    const std::string payload = line.substr(3);
+    if (type == "QP-") {
+      const auto [query, file] = SplitAt(payload, ",");
+      qp_history_.Append(query + std::string(kSeparator) + file);
+      Notify(kHistoryChanged);
+      if (qp_history_.Count() == 1) QPHistory_Click(0);
+    } else if (type == "UP-") {
+      utl_history_.Append(payload);
+      Notify(kHistoryChanged);
+      if (utl_history_.Count() == 1 && qp_history_.Count() == 0) UTLHistory_Click(0);
+    } else if (type == "LA-") {
+      search_lang_ = payload;
+    } else if (type == "HW-") {
+      std::vector<double> widths;
+      bool ok = true;
+      std::size_t from = 0;
+      while (ok) {
+        const std::size_t comma = payload.find(',', from);
+        const std::string piece =
+            payload.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        char* end = nullptr;
+        const double v = std::strtod(piece.c_str(), &end);
+        ok = !piece.empty() && end != nullptr && *end == '\0' && std::isfinite(v) && v >= 0 &&
+             v < 1e7;
+        widths.push_back(std::nearbyint(v));
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+      }
+      if (ok && widths.size() >= static_cast<std::size_t>(TweetView::kColumns)) {
+        for (int c = 0; c < TweetView::kColumns; ++c) {
+          out_table_.SetWidth(c, widths[static_cast<std::size_t>(c)]);
+        }
+        Notify(kTweetsChanged);
+      }
+    } else if (type == "AH-") {
+      if (!payload.empty()) {
+        api_base_ = payload;
+        twitter_->SetApiBase(payload);
+        utwitter_->SetApiBase(payload);
+      }
+    }
+  }
+  Notify(kControlsChanged | kHistoryChanged);
+}
+
+bool MainWindow::SavePrefs() {
+  std::string text;
+  for (const std::string& entry : qp_history_.Entries()) {
+    const auto [query, file] = SplitAt(entry, kSeparator);
+    // Only the separator becomes the comma, so a query with two spaces comes back intact.
+    text += "QP-" + query + "," + file + "\r\n";
+  }
+  for (const std::string& entry : utl_history_.Entries()) text += "UP-" + entry + "\r\n";
+  text += "LA-" + search_lang_ + "\r\n";
+  text += "HW-";
+  for (int c = 0; c < TweetView::kColumns; ++c) {
+    if (c > 0) text += ",";
+    text += FormatWidth(out_table_.Widths()[static_cast<std::size_t>(c)]);
+  }
+  text += "\r\n";
+  if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
+  std::string error;
+  if (!WriteFileAtomically(PrefsPath(env_.program_folder), Utf8ToCp1252(text), &error)) {
+    if (env_.ui != nullptr) {
+      env_.ui->MessageBox("Couldn't save the preferences: " + error, MsgButtons::Ok,
+                          MsgIcon::Exclamation, kAppTitle);
+    }
+    return false;
+  }
+  return true;
+}
+
+void MainWindow::RecordSavedSession(const std::string& path) {
+  if (cur_tweet_src_ == 1) {
+    qp_history_.InsertTop(search_query_ + std::string(kSeparator) + path);
+    Notify(kHistoryChanged);
+    QPHistory_Click(0);
+    qp_history_.RemoveDuplicates();
+    qp_history_.SetSelected(0);
+  } else if (cur_tweet_src_ == 2) {
+    utl_history_.InsertTop(path);
+    Notify(kHistoryChanged);
+    UTLHistory_Click(0);
+    utl_history_.RemoveDuplicates();
+    utl_history_.SetSelected(0);
+  }
+  Notify(kHistoryChanged);
+}
+
+void MainWindow::QPHistory_Click(int index) {
+  qp_history_.SetSelected(index);
+  if (qp_history_.Selected() < 0) return;
+  const auto [query, path] = SplitAt(qp_history_.SelectedText(), kSeparator);
+  search_query_ = query;
+  Notify(kHistoryChanged | kControlsChanged);
+  if (FileExists(path)) {
+    dialog_file_name_ = path;
+    starting_ = true;
+    mOpenTweets_Click();
+    starting_ = false;
+    cur_tweet_src_ = 1;
+    update_search_enabled_ = true;
+    update_utl_enabled_ = false;
+    Notify(kControlsChanged);
+    return;
+  }
+  cur_tweet_src_ = 0;
+  if (env_.ui != nullptr &&
+      env_.ui->MessageBox(path + " was not found [" + query +
+                              "]. Remove this query-data pair from the history? (Note: It may "
+                              "be stored on the local drive of another PC)",
+                          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+    qp_history_.RemoveAt(qp_history_.Selected());
+    Notify(kHistoryChanged);
+  }
+}
+
+void MainWindow::UTLHistory_Click(int index) {
+  utl_history_.SetSelected(index);
+  if (utl_history_.Selected() < 0) return;
+  const std::string path = utl_history_.SelectedText();
+  Notify(kHistoryChanged);
+  if (FileExists(path)) {
+    dialog_file_name_ = path;
+    starting_ = true;
+    mOpenTweets_Click();
+    starting_ = false;
+    cur_tweet_src_ = 2;
+    if (out_table_.RowCount() >= 1 && get_users_from_tweets_) get_users_from_tweets_();
+    update_search_enabled_ = false;
+    update_utl_enabled_ = true;
+    Notify(kControlsChanged);
+    return;
+  }
+  cur_tweet_src_ = 0;
+  if (env_.ui != nullptr &&
+      env_.ui->MessageBox(path +
+                              " [User Timeline] was not found. Remove this item from the "
+                              "history? (Note: It may be stored on the local drive of another PC)",
+                          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+    utl_history_.RemoveAt(utl_history_.Selected());
+    Notify(kHistoryChanged);
+  }
+}
+
+void MainWindow::HistoryItemClear_Click(int index) {
+  HistoryList& list = index == 0 ? utl_history_ : qp_history_;
+  if (list.Count() >= 1 && list.Selected() >= 0) list.RemoveAt(list.Selected());
+  Notify(kHistoryChanged);
+}
+
+}  // namespace wf

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "window_fixture.h"
+
+namespace wf {
+namespace {
+
+using test::WindowFixture;
+
+TEST(PrefsFile, RoundTripOfHistoriesLanguageAndWidths) {
+  WindowFixture f;
+  test::WriteBytes(f.File("run1.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  test::WriteBytes(f.File("tl.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  test::WriteBytes(f.File("prefs"),
+                   "QP-skein AND twitter," + f.File("run1.txt") + "\r\nQP-old," +
+                       f.File("gone.txt") + "\r\nUP-" + f.File("tl.txt") +
+                       "\r\nXX-ignored\r\nLA-\r\nHW-1200,900,1000,1000,1000,1000,1000,1000,1000,"
+                       "1000,1000,1000,1000,1000,1000,1500.4\r\n");
+  f.window->LoadPrefs();
+  const MainWindow& w = *f.window;
+  ASSERT_EQ(w.QPHistory().Count(), 2);
+  EXPECT_EQ(w.QPHistory().Entries()[0], "skein AND twitter  " + f.File("run1.txt"));
+  EXPECT_EQ(w.QPHistory().Selected(), 0);
+  EXPECT_EQ(w.SearchQuery(), "skein AND twitter");
+  EXPECT_EQ(w.TweetsFN(), f.File("run1.txt"));  // the most recent query session reopened
+  EXPECT_EQ(w.CurTweetSrc(), 1);
+  EXPECT_TRUE(w.UpdateSearchEnabled());
+  EXPECT_FALSE(w.UpdateUTLEnabled());
+  EXPECT_EQ(w.UTLHistory().Count(), 1);
+  EXPECT_EQ(w.UTLHistory().Selected(), -1);  // never opened once a query entry was read
+  EXPECT_EQ(w.SearchLang(), "");
+  EXPECT_EQ(w.OutTable().Widths()[0], 1200);
+  EXPECT_EQ(w.OutTable().Widths()[15], 1500);
+  EXPECT_TRUE(f.ui.messages.empty());
+
+  ASSERT_TRUE(f.window->SavePrefs());
+  EXPECT_EQ(test::ReadBytes(f.File("prefs")),
+            "QP-skein AND twitter," + f.File("run1.txt") + "\r\nQP-old," + f.File("gone.txt") +
+                "\r\nUP-" + f.File("tl.txt") +
+                "\r\nLA-\r\nHW-1200,900,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,1000,"
+                "1000,1000,1500\r\n");
+}
+
+TEST(PrefsFile, MissingSessionsAndShortWidthRecords) {
+  WindowFixture f;
+  test::WriteBytes(f.File("run2.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  const std::string prefs =
+      "QP-q1," + f.File("gone.txt") + "\r\nQP-q2," + f.File("run2.txt") + "\r\nHW-5,5,5\r\n";
+  test::WriteBytes(f.File("prefs"), prefs);
+  // Yes removes the missing session, so the next record becomes the only entry and opens.
+  f.ui.answers = {MsgAnswer::Yes};
+  f.window->LoadPrefs();
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].caption, "Load Error");
+  EXPECT_EQ(f.ui.messages[0].text,
+            f.File("gone.txt") +
+                " was not found [q1]. Remove this query-data pair from the history? (Note: It "
+                "may be stored on the local drive of another PC)");
+  EXPECT_EQ(f.window->QPHistory().Count(), 1);
+  EXPECT_EQ(f.window->TweetsFN(), f.File("run2.txt"));
+  EXPECT_EQ(f.window->OutTable().Widths()[0], 1000);  // three values: record ignored
+
+  // No keeps it, and nothing else opens.
+  WindowFixture g;
+  test::WriteBytes(g.File("run2.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  test::WriteBytes(g.File("prefs"), "QP-q1," + g.File("gone.txt") + "\r\nQP-q2," +
+                                        g.File("run2.txt") + "\r\nUP-" + g.File("run2.txt") +
+                                        "\r\n");
+  g.ui.answers = {MsgAnswer::No};
+  g.window->LoadPrefs();
+  EXPECT_EQ(g.window->QPHistory().Count(), 2);
+  EXPECT_EQ(g.window->TweetsFN(), "");
+  EXPECT_EQ(g.window->CurTweetSrc(), 0);
+}
+
+TEST(History, SavingRecordsOnceAtTheTopAndQueriesRoundTrip) {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  test::WriteBytes(f.File("seed.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  // A session opened from the history makes later saves record under the query.
+  test::WriteBytes(f.File("prefs"), "QP-a  b, c," + f.File("seed.txt") + "\r\n");
+  w.LoadPrefs();
+  EXPECT_EQ(w.SearchQuery(), "a  b, c");  // two spaces and a comma survive
+  EXPECT_EQ(w.CurTweetSrc(), 1);
+  f.Retrieve();
+  f.ui.save_files = {f.File("s.txt")};
+  w.mSaveTweets_Click();
+  f.ui.answers = {MsgAnswer::Yes};
+  w.mSaveTweets_Click();  // the same file again
+  ASSERT_EQ(w.QPHistory().Count(), 2);
+  EXPECT_EQ(w.QPHistory().Entries()[0], "a  b, c  " + f.File("s.txt"));
+  EXPECT_EQ(w.QPHistory().Selected(), 0);
+  EXPECT_TRUE(w.OutTable().Ghosted(0));  // selecting the entry reloaded the file
+  ASSERT_TRUE(w.SavePrefs());
+  WindowFixture g;
+  std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
+  g.window->LoadPrefs();
+  EXPECT_EQ(g.window->QPHistory().Entries(), w.QPHistory().Entries());
+
+  w.HistoryItemClear_Click(1);
+  EXPECT_EQ(w.QPHistory().Count(), 1);
+  w.HistoryItemClear_Click(1);  // nothing selected now
+  EXPECT_EQ(w.QPHistory().Count(), 1);
+}
+
+TEST(History, OpeningAFileDirectlyRecordsNothing) {
+  WindowFixture f;
+  test::WriteBytes(f.File("x.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  f.ui.open_files = {f.File("x.txt")};
+  f.window->mOpenTweets_Click();
+  f.ui.answers = {MsgAnswer::Yes};
+  f.window->mSaveTweets_Click();
+  EXPECT_EQ(f.window->CurTweetSrc(), 0);
+  EXPECT_EQ(f.window->QPHistory().Count(), 0);
+  EXPECT_EQ(f.window->UTLHistory().Count(), 0);
+}
+
+}  // namespace
+}  // namespace wf

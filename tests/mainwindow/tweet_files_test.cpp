@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "window_fixture.h"
+
+namespace wf {
+namespace {
+
+using test::WindowFixture;
+
+TEST(TweetFiles, SaveProposesUntitledAndReopensTheSameCells) {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  w.mSaveTweets_Click();
+  EXPECT_EQ(f.ui.messages.at(0).text, "Nothing to Save yet!");
+
+  f.Retrieve();
+  test::WriteBytes(f.File("UntitledTweets1.txt"), "taken");
+  f.ui.save_files = {f.File("run1")};  // no extension: .txt is added
+  w.mHeaders_Click();
+  w.mSaveTweets_Click();
+  ASSERT_EQ(f.ui.save_requests.size(), 1u);
+  EXPECT_EQ(f.ui.save_requests[0].file_name, "UntitledTweets2.txt");
+  EXPECT_EQ(w.TweetsFN(), f.File("run1.txt"));
+  EXPECT_EQ(w.Caption(), "Skein Wrenfold Desktop Edition [" + f.File("run1.txt") + "]");
+  EXPECT_FALSE(w.TweetsModified());
+  const std::string saved = test::ReadBytes(f.File("run1.txt"));
+  EXPECT_EQ(saved.rfind("DateTime\tUserScreenName\t", 0), 0u);
+
+  std::vector<std::string> before;
+  for (int r = 0; r < w.OutTable().RowCount(); ++r) {
+    std::string row;
+    for (int c = 1; c <= 16; ++c) row += std::string(w.OutTable().Cell(r, c)) + "|";
+    before.push_back(row);
+  }
+  f.ui.open_files = {f.File("run1.txt")};
+  w.mOpenTweets_Click();
+  ASSERT_EQ(w.OutTable().RowCount(), 100);  // the header line is skipped
+  for (int r = 0; r < w.OutTable().RowCount(); ++r) {
+    std::string row;
+    for (int c = 1; c <= 16; ++c) row += std::string(w.OutTable().Cell(r, c)) + "|";
+    EXPECT_EQ(row, before[static_cast<std::size_t>(r)]) << r;
+    EXPECT_TRUE(w.OutTable().Ghosted(r));
+  }
+  EXPECT_EQ(w.InfoBar()[1], "Empty");
+  EXPECT_TRUE(w.UpdateSearchEnabled());
+  EXPECT_EQ(f.ui.open_requests.back().default_extension, "stwt");
+}
+
+TEST(TweetFiles, OverwriteQuestionAndReplaceQuestion) {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  f.Retrieve();
+  f.ui.save_files = {f.File("a.txt")};
+  w.mSaveTweets_Click();
+  // Saving again: Yes overwrites without a dialog.
+  f.ui.answers = {MsgAnswer::Yes};
+  w.mSaveTweets_Click();
+  EXPECT_EQ(f.ui.save_requests.size(), 1u);
+  EXPECT_EQ(f.ui.messages.back().text, f.File("a.txt") + " already exists. Overwrite this file?");
+  // No: the dialog comes with an untitled proposal; cancelling it saves nothing.
+  f.ui.answers = {MsgAnswer::No};
+  w.mSaveTweets_Click();
+  ASSERT_EQ(f.ui.save_requests.size(), 2u);
+  EXPECT_EQ(f.ui.save_requests[1].file_name, "UntitledTweets1.txt");
+  EXPECT_FALSE(std::filesystem::exists(f.File("UntitledTweets1.txt")));
+
+  // Unsaved rows: opening asks first; Yes saves before the table is replaced.
+  f.Retrieve("rtweet/search_2.json");
+  f.ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
+  f.ui.open_files = {f.File("a.txt")};
+  w.mOpenTweets_Click();
+  EXPECT_EQ(f.ui.messages[f.ui.messages.size() - 2].text,
+            "The selected operation will replace the current contents of the Tweet table. Save "
+            "contents now?");
+  EXPECT_EQ(w.OutTable().RowCount(), 68);  // a.txt now holds the 68 tweets just saved
+}
+
+TEST(TweetFiles, BrokenFilesAndScoreCheck) {
+  WindowFixture f;
+  MainWindow& w = *f.window;
+  f.ui.open_files = {f.File("missing.txt")};
+  w.mOpenTweets_Click();
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text,
+            "Couldn't open: " + f.File("missing.txt") + " -- Contents may be corrupted.");
+  EXPECT_EQ(f.ui.messages[0].caption, "File Open Error");
+
+  // Zero scores: offered a new scoring run; a one-row file opens too.
+  std::string row =
+      "Wed Aug 27 13:08:45 0000 2008\tann\tWhat a great lovely "
+      "day\t1\tAnn\t1\t2\tL\t0\tnull\t3\t0\t\t0\t0\tD\t\r\n";
+  test::WriteBytes(f.File("one.txt"), row);
+  f.ui.open_files = {f.File("one.txt")};
+  f.ui.answers = {MsgAnswer::Yes};
+  w.mOpenTweets_Click();
+  EXPECT_EQ(f.ui.messages.back().text,
+            "Sentiment columns contain zeros - run sentiment analysis again?");
+  ASSERT_EQ(w.OutTable().RowCount(), 1);
+  EXPECT_NE(w.OutTable().Cell(0, 14), "      0");  // scored by the classifier now
+
+  // Text in the score cells is no reason to refuse the file.
+  test::WriteBytes(f.File("text.txt"), row + "x\ty\tz\t2\t\t\t\t\t\t\t\t\t\tpos\tneg\t\t\r\n");
+  const std::size_t asked = f.ui.messages.size();
+  f.ui.open_files = {f.File("text.txt")};
+  w.mOpenTweets_Click();
+  EXPECT_EQ(f.ui.messages.size(), asked);
+  EXPECT_EQ(w.OutTable().RowCount(), 2);
+}
+
+TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
+  WindowFixture f;
+  std::string ran;
+  MainWindowEnvironment env;
+  env.ui = &f.ui;
+  env.http = &f.http;
+  env.program_folder = f.dir.path().string();
+  env.sentiment_program = WF_SENTI_EXE;
+  env.shell = [&](std::string_view command, std::int32_t, int) {
+    ran = std::string(command);
+    return 0;
+  };
+  MainWindow w(env);
+  w.Form_Load();
+  w.Twitter().Tweets().SetData(test::ReadTestdata("rtweet/search_1.json"), false, true);
+  w.ShowTweets(false);
+  // Not executable: refused.
+  test::WriteBytes(f.File("viewer"), "#!/bin/sh\n");
+  f.ui.save_files = {f.File("t.txt")};
+  f.ui.open_files = {f.File("viewer")};
+  w.mSaveSend_Click();
+  EXPECT_EQ(f.ui.messages.back().text, "The item you selected was not an executable (exe) file");
+  EXPECT_TRUE(ran.empty());
+  std::filesystem::permissions(f.File("viewer"), std::filesystem::perms::owner_all);
+  f.ui.answers = {MsgAnswer::Yes};
+  f.ui.open_files = {f.File("viewer")};
+  w.mSaveSend_Click();
+  EXPECT_EQ(w.NVPATH(), f.File("viewer"));
+  EXPECT_EQ(ran, "\"" + f.File("viewer") + "\" \"" + f.File("t.txt") + "\"");
+}
+
+}  // namespace
+}  // namespace wf
