@@ -130,6 +130,15 @@ class MainWindow {
   // Gives the credentials window its turn (About): the window disables itself.
   void mAbout_Click();
 
+  // ---- Search ------------------------------------------------------------------------------
+  void GetSrch_Click();
+  void UpdateSearch_Click();
+  // Cancel: stops whichever retrieval runs.
+  void QuitGet_Click();
+  void SearchHelp_Click();
+  void SearchQuery_LostFocus();
+  const std::string& ProgressText() const { return progress_text_; }
+
   // ---- Tweet table view --------------------------------------------------------------------
   void ShowTweets(bool append);
   void mSortDT_Click();
@@ -161,6 +170,9 @@ class MainWindow {
   void ActivateAfterAuthentication();
 
  private:
+  class LoopContext;
+  friend class LoopContext;
+
   void Notify(unsigned changes);
   void SetCaptionForFile(bool modified);
   void RecordSavedSession(const std::string& path);
@@ -187,6 +199,7 @@ class MainWindow {
   std::string last_get_;
   std::string ul_count_;
   double progress_fraction_ = -1;
+  std::string progress_text_;
 
   std::string tweets_fn_;
   bool tweets_modified_ = false;

@@ -61,7 +61,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
   return data;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+namespace {
+
+// `mode` < 0: the usual permissions of a new file; otherwise exactly `mode`, set before any
+// byte is written, so the data is never readable more widely than intended.
+bool WriteAtomically(const std::string& path, std::string_view data, std::string* error, int mode) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   fs::path dir = target.parent_path();
@@ -72,10 +76,18 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     SetError(error, "cannot create a temporary file for", path, errno);
     return false;
   }
-  // mkstemp creates 0600; give the result the usual permissions of a new file.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  if (mode < 0) {
+    // mkstemp creates 0600; give the result the usual permissions of a new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  } else if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+    const int err = errno;
+    ::close(fd);
+    ::unlink(tmpl.c_str());
+    SetError(error, "cannot set the permissions of", path, err);
+    return false;
+  }
   if (!WriteAll(fd, data) || ::fsync(fd) != 0) {
     const int err = errno;
     ::close(fd);
@@ -96,6 +108,17 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+  return WriteAtomically(path, data, error, -1);
+}
+
+bool WritePrivateFileAtomically(const std::string& path, std::string_view data,
+                                std::string* error) {
+  return WriteAtomically(path, data, error, 0600);
 }
 
 bool AppendToFile(const std::string& path, std::string_view data, std::string* error) {

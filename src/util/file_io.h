@@ -14,6 +14,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          std::string* error = nullptr);
 
+// As WriteFileAtomically, but the file is readable and writable by its owner only, from its
+// creation on; a file it replaces may have been more open.
+bool WritePrivateFileAtomically(const std::string& path, std::string_view data,
+                                std::string* error = nullptr);
+
 bool AppendToFile(const std::string& path, std::string_view data, std::string* error = nullptr);
 
 }  // namespace wf

@@ -1,0 +1,101 @@
+#include "apisim/faults.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace wf::apisim {
+
+namespace {
+
+bool ParseShare(std::string_view text, double& share) {
+  bool percent = false;
+  if (!text.empty() && text.back() == '%') {
+    percent = true;
+    text.remove_suffix(1);
+  }
+  double v = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size()) return false;
+  if (percent) v /= 100.0;
+  if (!(v >= 0.0 && v <= 1.0)) return false;
+  share = v;
+  return true;
+}
+
+bool ParseCount(std::string_view text, int64_t most, int64_t& out) {
+  int64_t v = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < 0 || v > most) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace
+
+bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* error) {
+  auto fail = [&](const std::string& message) {
+    if (error != nullptr) *error = message;
+    return false;
+  };
+  const size_t eq = name_value.find('=');
+  if (eq == std::string_view::npos) return fail("a fault is NAME=VALUE");
+  const std::string_view name = name_value.substr(0, eq);
+  const std::string_view value = name_value.substr(eq + 1);
+  const std::string shown(name_value);
+
+  double* share = nullptr;
+  if (name == "drop") share = &config.drop;
+  if (name == "cut") share = &config.cut;
+  if (name == "truncate") share = &config.truncate;
+  if (name == "status500") share = &config.status500;
+  if (name == "status503") share = &config.status503;
+  if (name == "noquota") share = &config.noquota;
+  if (share != nullptr) {
+    if (!ParseShare(value, *share)) return fail("bad share in " + shown + " (0..1 or N%)");
+    return true;
+  }
+  int64_t n = 0;
+  if (name == "latency") {
+    if (!ParseCount(value, 600000, n)) return fail("bad milliseconds in " + shown);
+    config.latency_ms = static_cast<int>(n);
+    return true;
+  }
+  if (name == "oversize") {
+    if (!ParseCount(value, 100000, n)) return fail("bad page size in " + shown);
+    config.oversize = static_cast<uint32_t>(n);
+    return true;
+  }
+  if (name == "token_type") {
+    config.token_type = std::string(value);
+    return true;
+  }
+  if (name == "scope") {
+    const auto family = FamilyByName(value);
+    if (!family) return fail("unknown family in " + shown);
+    config.scope = family;
+    return true;
+  }
+  return fail("unknown fault " + std::string(name));
+}
+
+bool FaultPlan::Fires(size_t kind, double share) {
+  if (share <= 0) return false;
+  const uint64_t n = ++counters_[kind];
+  return std::floor(static_cast<double>(n) * share) >
+         std::floor(static_cast<double>(n - 1) * share);
+}
+
+FaultDecision FaultPlan::Next(Family family) {
+  FaultDecision d;
+  if (config_.scope && *config_.scope != family) return d;
+  std::lock_guard lock(mutex_);
+  d.drop = Fires(0, config_.drop);
+  d.cut = Fires(1, config_.cut);
+  d.truncate = Fires(2, config_.truncate);
+  d.status500 = Fires(3, config_.status500);
+  d.status503 = Fires(4, config_.status503);
+  d.noquota = Fires(5, config_.noquota);
+  return d;
+}
+
+}  // namespace wf::apisim

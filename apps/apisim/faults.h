@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "apisim/rate_limiter.h"
+
+namespace wf::apisim {
+
+// What can go wrong on purpose. Shares are fractions of the resource requests (0..1); they
+// are spread evenly and deterministically (a share of 0.25 hits requests 4, 8, 12, ...), so
+// tests see the same sequence every run.
+struct FaultConfig {
+  int latency_ms = 0;                 // before every answer, token requests included
+  double drop = 0;                    // connection closed without an answer
+  double cut = 0;                     // headers and half the body, then the connection is closed
+  double truncate = 0;                // a complete answer whose body is cut in half
+  double status500 = 0;               // 500 with Twitter's "Internal error" body
+  double status503 = 0;               // 503 with "Over capacity"
+  double noquota = 0;                 // a normal answer without the x-rate-limit-* headers
+  uint32_t oversize = 0;              // items per page regardless of count (0: off)
+  std::string token_type = "bearer";  // token_type the token endpoint reports
+  std::optional<Family> scope;        // share faults only for this family
+};
+
+// NAME=VALUE as given to --fault; false with a message when either part is wrong.
+bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* error);
+
+struct FaultDecision {
+  bool drop = false, cut = false, truncate = false, status500 = false, status503 = false,
+       noquota = false;
+};
+
+class FaultPlan {
+ public:
+  explicit FaultPlan(const FaultConfig& config) : config_(config) {}
+  const FaultConfig& config() const { return config_; }
+  // The faults for the next resource request of `family`.
+  FaultDecision Next(Family family);
+
+ private:
+  bool Fires(size_t kind, double share);
+
+  FaultConfig config_;
+  std::mutex mutex_;
+  std::array<uint64_t, 6> counters_{};
+};
+
+}  // namespace wf::apisim

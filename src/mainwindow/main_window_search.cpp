@@ -1,0 +1,160 @@
+// The search commands: new search, update search, Cancel, and the operators help page.
+#include <algorithm>
+
+#include "mainwindow/main_window.h"
+#include "workflows/search_retrieval.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kReplacePrompt =
+    "The selected operation will replace the current contents of the Tweet table. Save "
+    "contents now?";
+constexpr std::string_view kOperatorsPage =
+    "https://developer.twitter.com/en/docs/twitter-api/v1/tweets/search/guides/"
+    "standard-operators";
+
+std::string_view TrimSpaces(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// Ids are decimal texts longer than any integer type holds exactly: compare by length, then
+// digit by digit.
+bool IdLess(std::string_view a, std::string_view b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+}  // namespace
+
+// The window as the retrieval loops see it.
+class MainWindow::LoopContext : public RetrievalContext {
+ public:
+  explicit LoopContext(MainWindow& w) : w_(w) {}
+  UiPort* Ui() override { return w_.env_.ui; }
+  TwitterAPI& Twitter() override { return *w_.twitter_; }
+  void AddLogLine(std::string line) override {
+    w_.progress_.Add(std::move(line));
+    w_.Notify(kLogChanged);
+  }
+  void ReplaceLastLogLine(std::string line) override {
+    w_.progress_.ReplaceLast(std::move(line));
+    w_.Notify(kLogChanged);
+  }
+  void SelectLastLogLine() override {
+    w_.progress_.SelectLast();
+    w_.Notify(kLogChanged);
+  }
+  void SetLastResponse(std::string_view text) override {
+    w_.last_get_ = std::string(text);
+    w_.Notify(kLogChanged);
+  }
+  void SetStatusPanel(int panel, std::string text) override {
+    if (panel < 1 || panel > 4) return;
+    w_.info_bar_[static_cast<std::size_t>(panel - 1)] = std::move(text);
+    w_.Notify(kStatusChanged);
+  }
+  void SetProgress(double fraction, std::string text) override {
+    w_.progress_fraction_ = fraction;
+    w_.progress_text_ = std::move(text);
+    w_.Notify(kStatusChanged);
+  }
+  void YieldToEvents() override {
+    if (w_.env_.ui != nullptr) w_.env_.ui->YieldToEvents();
+  }
+  const std::string& SearchLang() const override { return w_.search_lang_; }
+  bool UseLoc() const override { return w_.use_loc_; }
+  CivilDateTime EarlyDate() const override { return w_.early_date_; }
+  bool RetrievalBusy() const override { return w_.retrieval_busy_; }
+  bool StopRequested() const override { return w_.stop_requested_; }
+  void SetStopRequested(bool stop) override { w_.stop_requested_ = stop; }
+
+ private:
+  MainWindow& w_;
+};
+
+void MainWindow::GetSrch_Click() {
+  if (retrieval_busy_) return;
+  UiPort* ui = env_.ui;
+  if (tweets_modified_ && ui != nullptr &&
+      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
+          MsgAnswer::Yes) {
+    mSaveTweets_Click();
+  }
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  twitter_->Tweets().Clear();
+  update_utl_enabled_ = false;
+  out_table_.Clear();
+  if (current_user_table_ >= 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
+    user_tables_[static_cast<std::size_t>(current_user_table_)].Clear();
+  }
+  utwitter_->Clear();
+  info_bar_[0] = "Empty";
+  info_bar_[1] = "Empty";
+  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  Notify(kTweetsChanged | kStatusChanged | kControlsChanged | kUserTablesChanged);
+
+  LoopContext ctx(*this);
+  RetrieveSearch(ctx, search_query_, "", search_location_);
+
+  dialog_file_name_.clear();
+  tweets_fn_.clear();
+  ShowTweets(false);
+  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  cur_tweet_src_ = 1;
+  retrieval_busy_ = false;
+  stop_requested_ = false;
+  update_search_enabled_ = out_table_.RowCount() >= 1;
+  Notify(kControlsChanged);
+}
+
+void MainWindow::UpdateSearch_Click() {
+  if (retrieval_busy_) return;
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  twitter_->Tweets().Clear();
+  if (out_table_.RowCount() >= 1) {
+    out_table_.SetSortKey(3);
+    Notify(kTweetsChanged);
+    if (env_.ui != nullptr) env_.ui->YieldToEvents();
+    // The newest tweet shown, whatever the view's order, so that only newer ones come.
+    std::string since;
+    for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
+      const std::string_view id = TrimSpaces(out_table_.Cell(r, 4));
+      if (since.empty() || IdLess(since, id)) since = std::string(id);
+    }
+    LoopContext ctx(*this);
+    RetrieveSearch(ctx, search_query_, since, search_location_);
+    ShowTweets(true);
+  }
+  cur_tweet_src_ = 1;
+  stop_requested_ = false;
+  retrieval_busy_ = false;
+  Notify(kControlsChanged);
+}
+
+void MainWindow::QuitGet_Click() {
+  if (!retrieval_busy_) return;
+  stop_requested_ = true;
+  quota_pausing_ = false;
+  retrieval_busy_ = false;
+  if (env_.ui != nullptr) {
+    env_.ui->MessageBox("User cancelled the retrieval process", MsgButtons::Ok,
+                        MsgIcon::Information, kAppTitle);
+  }
+  Notify(kControlsChanged);
+}
+
+void MainWindow::SearchHelp_Click() {
+  Shell("xdg-open " + std::string(kOperatorsPage), 2000, 3);
+}
+
+void MainWindow::SearchQuery_LostFocus() {
+  std::erase(search_query_, '\r');
+  std::erase(search_query_, '\n');
+  Notify(kControlsChanged);
+}
+
+}  // namespace wf

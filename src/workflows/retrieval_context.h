@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "api/twitter_api.h"
+#include "util/date_time.h"
+#include "util/ui_port.h"
+
+namespace wf {
+
+// What a retrieval loop needs from the window that runs it: the API client, the request log,
+// the status bar, the options and the run's flags.
+class RetrievalContext {
+ public:
+  virtual ~RetrievalContext() = default;
+
+  virtual UiPort* Ui() = 0;
+  virtual TwitterAPI& Twitter() = 0;
+
+  virtual void AddLogLine(std::string line) = 0;
+  virtual void ReplaceLastLogLine(std::string line) = 0;
+  virtual void SelectLastLogLine() = 0;
+  virtual void SetLastResponse(std::string_view text) = 0;
+  // Panels are numbered 1..4.
+  virtual void SetStatusPanel(int panel, std::string text) = 0;
+  // How far a run has come, 0..1, with a short text; negative hides the bar.
+  virtual void SetProgress(double fraction, std::string text) = 0;
+  virtual void YieldToEvents() = 0;
+
+  virtual const std::string& SearchLang() const = 0;
+  virtual bool UseLoc() const = 0;
+  virtual CivilDateTime EarlyDate() const = 0;
+
+  virtual bool RetrievalBusy() const = 0;
+  virtual bool StopRequested() const = 0;
+  virtual void SetStopRequested(bool stop) = 0;
+};
+
+// Date-times as the log and the status bar show them.
+inline std::string LogDateTime(const CivilDateTime& t) {
+  return FormatNumericDateTime(t);
+}
+
+}  // namespace wf

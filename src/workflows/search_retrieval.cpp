@@ -1,0 +1,99 @@
+#include "workflows/search_retrieval.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kPageSize = "100";
+constexpr std::string_view kResultType = "Recent";
+constexpr int kLowQuota = 10;
+
+std::string Rate(double tweets, double seconds) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.0f", seconds > 0 ? tweets / seconds : 0.0);
+  return buf;
+}
+
+}  // namespace
+
+void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_view since_id,
+                    std::string_view location) {
+  TwitterAPI& api = ctx.Twitter();
+  TweetSet& tweets = api.Tweets();
+  const std::string geocode = ctx.UseLoc() ? std::string(location) : std::string();
+  const CivilDateTime threshold = ctx.EarlyDate();
+  const std::string threshold_text = LogDateTime(threshold);
+  const auto started = std::chrono::steady_clock::now();
+
+  ctx.AddLogLine("Search initiated @" + LogDateTime(NowLocal()) + " for [" + std::string(query) +
+                 "]");
+  ctx.AddLogLine("Retrieved " + std::to_string(tweets.Count()) + " statuses");
+  ctx.SelectLastLogLine();
+  ctx.YieldToEvents();
+
+  std::string max_id;
+  bool trimmed = false;
+  std::int64_t newest = 0;
+  for (;;) {
+    std::string count(kPageSize);
+    const std::string result =
+        api.GetSearch(query, ctx.SearchLang(), geocode, since_id, max_id, count, true, kResultType);
+    ctx.SetLastResponse(result);
+    if (api.LastResponseCount() > 0) {
+      max_id = tweets.OldestTweetId(true);
+      trimmed = tweets.TrimToDateRange(threshold_text, "");
+      ctx.SetStatusPanel(
+          3, std::to_string(api.SearchRateLimitRemaining()) + " SEARCH requests remaining");
+      ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(api.SearchNextLimitReset()));
+      const std::string oldest = tweets.Count() > 0 ? tweets.DateTime(tweets.Count()) : "";
+      ctx.ReplaceLastLogLine("Retrieved " + std::to_string(tweets.Count()) + " statuses back to " +
+                             oldest);
+      // Progress: from the newest tweet back towards the threshold date.
+      if (const auto oldest_dt = ParseStoredDateTime(oldest)) {
+        const std::int64_t o = ToSerialSeconds(*oldest_dt);
+        if (newest == 0) {
+          if (const auto first = ParseStoredDateTime(tweets.DateTime(1))) {
+            newest = ToSerialSeconds(*first);
+          }
+        }
+        const double span = static_cast<double>(newest - ToSerialSeconds(threshold));
+        const double done = span > 0 ? static_cast<double>(newest - o) / span : 1.0;
+        const double secs =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        ctx.SetProgress(done < 0 ? 0 : (done > 1 ? 1 : done),
+                        std::to_string(tweets.Count()) + " tweets, " + Rate(tweets.Count(), secs) +
+                            " per second");
+      }
+      ctx.YieldToEvents();
+    }
+    ctx.SelectLastLogLine();
+    ctx.YieldToEvents();
+    if (api.SearchRateLimitRemaining() < kLowQuota && ctx.Ui() != nullptr) {
+      const MsgAnswer a = ctx.Ui()->MessageBox(
+          "Quota for this window running low. Wait until " +
+              LogDateTime(api.SearchNextLimitReset()) + " before clicking OK to resume",
+          MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
+      if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
+    }
+    if (!(api.LastResponseCount() >= 1 && !trimmed && ctx.RetrievalBusy() &&
+          !ctx.StopRequested())) {
+      break;
+    }
+  }
+
+  std::string ending = "Search ended @" + LogDateTime(NowLocal()) + ", ";
+  if (trimmed) {
+    ending += "terminated at user threshold date (" + threshold_text + ")";
+  } else if (ctx.StopRequested()) {
+    ending += "user cancelled the procedure";
+  } else {
+    ending += "no more statuses available: " + api.LastResponseCode();
+  }
+  ctx.AddLogLine(std::move(ending));
+  ctx.SelectLastLogLine();
+  ctx.SetProgress(-1, "");
+}
+
+}  // namespace wf
