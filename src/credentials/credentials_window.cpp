@@ -7,10 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "api/base64.h"
+#include "credentials/appcred_file.h"
 #include "credentials/system_info.h"
 #include "mainwindow/main_window.h"
-#include "util/cp1252.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
 
@@ -34,61 +33,6 @@ constexpr std::string_view kFirstQuery = "skein AND twitter";
 
 // Long enough to read the success message before the window goes.
 constexpr auto kSuccessPause = std::chrono::seconds(1);
-
-// Lines end at CR LF; a lone LF or CR also ends one, so a file edited by hand on Linux reads
-// the same. `rest` is what follows the line and its end.
-std::string_view NextLine(std::string_view text, std::string_view* rest) {
-  const std::size_t end = text.find_first_of("\r\n");
-  if (end == std::string_view::npos) {
-    *rest = {};
-    return text;
-  }
-  std::size_t next = end + 1;
-  if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
-  *rest = text.substr(next);
-  return text.substr(0, end);
-}
-
-// Plain files come from the Windows program (Windows-1252) or from a Linux editor (UTF-8);
-// bytes that are not valid UTF-8 are taken as the former.
-std::string PlainText(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  return Cp1252ToUtf8(bytes);
-}
-
-// The three stored values, or nothing when the file does not hold all three: a damaged or
-// partial file is no better than none, and the user types the credentials again.
-std::optional<std::array<std::string, 3>> ParseAppcred(std::string_view content) {
-  std::string_view rest;
-  const std::string_view first = NextLine(content, &rest);
-  std::array<std::string, 3> fields;
-  if (rest.empty()) {
-    std::string decoded;
-    try {
-      decoded = Base64Decode(first);
-    } catch (const Base64Error&) {
-      return std::nullopt;
-    }
-    std::vector<std::string_view> parts;
-    std::string_view d = decoded;
-    for (;;) {
-      const std::size_t crlf = d.find("\r\n");
-      parts.push_back(d.substr(0, crlf));
-      if (crlf == std::string_view::npos) break;
-      d.remove_prefix(crlf + 2);
-    }
-    if (parts.size() < 3) return std::nullopt;
-    for (std::size_t i = 0; i < 3; ++i) fields[i] = std::string(parts[i]);
-    return fields;
-  }
-  // The older plain form: one value a line.
-  std::string_view text = content;
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (text.empty()) return std::nullopt;
-    fields[i] = PlainText(NextLine(text, &text));
-  }
-  return fields;
-}
 
 void WaitYielding(UiPort* ui, std::chrono::steady_clock::time_point deadline) {
   using Clock = std::chrono::steady_clock;
@@ -128,10 +72,7 @@ void CredentialsWindow::Form_Load() {
 
 bool CredentialsWindow::ReadAppcred() {
   fields_ = {};
-  if (!FileExists(appcred_path_)) return false;
-  const auto content = ReadWholeFile(appcred_path_);
-  if (!content) return false;
-  const auto stored = ParseAppcred(*content);
+  const auto stored = wf::ReadAppcred(appcred_path_);
   if (!stored) return false;
   fields_ = *stored;
   return true;
@@ -193,12 +134,8 @@ void CredentialsWindow::cmdOK_Click() {
 }
 
 bool CredentialsWindow::WriteAppcred() const {
-  std::string line = Base64Encode(fields_[0] + "\r\n" + fields_[1] + "\r\n" + fields_[2]);
-  std::erase(line, '\r');
-  std::erase(line, '\n');
-  line += "\r\n";
   std::string error;
-  if (WritePrivateFileAtomically(appcred_path_, line, &error)) return true;
+  if (wf::WriteAppcred(appcred_path_, fields_, &error)) return true;
   if (env_.ui != nullptr) {
     env_.ui->MessageBox("The credentials could not be saved (" + error +
                             ").\r\nThey are valid until Wrenfold closes; enter them again at "
