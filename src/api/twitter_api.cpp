@@ -82,7 +82,8 @@ TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* 
       ui_->MessageBox("Testing connection via proxy", MsgButtons::Ok, MsgIcon::None, "Test");
     request->SetProxy(2, proxy_server_, "");
   }
-  request->Open("GET", api_base_ + resource.path_and_query, false);
+  const std::string url = api_base_ + resource.path_and_query;
+  request->Open("GET", url, false);
   request->SetRequestHeader("User-Agent", app_name_);
   request->SetRequestHeader("Authorization", "Bearer " + bearer_token_);
   request->Send();
@@ -110,6 +111,7 @@ TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* 
   }
   last_response_code_ = code;
   *body = response_text_;
+  if (on_response_) on_response_(url, status, response_text_);
   return Outcome::Ok;
 }
 

@@ -49,6 +49,10 @@ class TwitterAPI {
   bool LastRequestFailed() const { return last_failed_; }
   const std::string& ApiBase() const { return api_base_; }
   void SetApiBase(std::string base);
+  // Called with the address and body of every successful resource response (for archives).
+  using ResponseObserver =
+      std::function<void(std::string_view url, int status, std::string_view body)>;
+  void SetResponseObserver(ResponseObserver observer) { on_response_ = std::move(observer); }
 
   std::int16_t UTLRateLimitRemaining() const { return utl_.remaining; }
   std::int16_t UTLRateLimit() const { return utl_.limit; }
@@ -126,6 +130,7 @@ class TwitterAPI {
   RateQuota fr_;
   RateQuota ul_;
   RateQuota search_{450, 0, 0};
+  ResponseObserver on_response_;
 };
 
 }  // namespace wf
