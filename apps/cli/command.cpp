@@ -1,12 +1,16 @@
 #include "command.h"
 
+#include "auth_command.h"
+#include "search_command.h"
 #include "table_command.h"
 #include "users_command.h"
 
 namespace wf::cli {
 
-std::vector<std::unique_ptr<Command>> AllCommands() {
+std::vector<std::unique_ptr<Command>> AllCommands(std::atomic<bool>* interrupted) {
   std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(std::make_unique<AuthCommand>());
+  commands.push_back(std::make_unique<SearchCommand>(interrupted));
   commands.push_back(std::make_unique<TableCommand>());
   commands.push_back(std::make_unique<UsersCommand>());
   return commands;
@@ -23,8 +27,9 @@ void PrintOverview(std::ostream& os, const std::vector<std::unique_ptr<Command>>
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const auto commands = AllCommands();
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           std::atomic<bool>* interrupted) {
+  const auto commands = AllCommands(interrupted);
   if (args.empty()) {
     PrintOverview(err, commands);
     return kExitUsage;

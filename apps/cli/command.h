@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -26,9 +27,11 @@ class Command {
   virtual int Run(const std::vector<std::string>& args, Streams& io) = 0;
 };
 
-std::vector<std::unique_ptr<Command>> AllCommands();
+// `interrupted` is raised on Ctrl-C for the commands that can stop midway.
+std::vector<std::unique_ptr<Command>> AllCommands(std::atomic<bool>* interrupted = nullptr);
 
 // Whole command line without the program name.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           std::atomic<bool>* interrupted = nullptr);
 
 }  // namespace wf::cli

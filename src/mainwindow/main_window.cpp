@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "util/file_exists.h"
+#include "util/file_io.h"
 #include "util/shell_and_wait.h"
 
 namespace wf {
@@ -12,6 +13,78 @@ MainWindow::MainWindow(MainWindowEnvironment env) : env_(std::move(env)), api_ba
   utwitter_ = std::make_unique<TwitterAPI>(*env_.http, env_.ui, api_base_);
   user_tables_.emplace_back();
   caption_ = std::string(kAppTitle);
+  const auto archive = [this](std::string_view url, int status, std::string_view body) {
+    ArchiveResponse(url, status, body);
+  };
+  twitter_->SetResponseObserver(archive);
+  utwitter_->SetResponseObserver(archive);
+}
+
+namespace {
+
+std::string PendingArchivePath(const std::string& folder) {
+  return (std::filesystem::path(folder) / "responses-pending.jsonl").string();
+}
+
+}  // namespace
+
+void MainWindow::mArchive_Click() {
+  archive_checked_ = !archive_checked_;
+  if (!archive_checked_) archive_.Close();
+  Notify(kControlsChanged);
+}
+
+bool MainWindow::SetArchiveFile(const std::string& path) {
+  std::string error;
+  if (!archive_.Open(path, &error)) {
+    if (env_.ui != nullptr) {
+      env_.ui->MessageBox("Couldn't open the response archive: " + error, MsgButtons::Ok,
+                          MsgIcon::Exclamation, kAppTitle);
+    }
+    return false;
+  }
+  archive_fixed_path_ = path;
+  archive_checked_ = true;
+  return true;
+}
+
+void MainWindow::ArchiveResponse(std::string_view url, int status, std::string_view body) {
+  if (!archive_checked_) return;
+  if (!archive_.IsOpen()) {
+    const std::string path =
+        archive_fixed_path_.empty() ? PendingArchivePath(env_.program_folder) : archive_fixed_path_;
+    std::string error;
+    if (!archive_.Open(path, &error)) {
+      archive_checked_ = false;
+      if (env_.ui != nullptr) {
+        env_.ui->MessageBox("Couldn't open the response archive, archiving is off: " + error,
+                            MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+      }
+      Notify(kControlsChanged);
+      return;
+    }
+  }
+  archive_.Append(url, status, body);
+}
+
+void MainWindow::MoveArchiveBeside(const std::string& tweet_file) {
+  if (!archive_checked_ || !archive_fixed_path_.empty()) return;
+  const std::string pending = PendingArchivePath(env_.program_folder);
+  archive_.Close();
+  const auto bytes = ReadWholeFile(pending);
+  if (!bytes || bytes->empty()) return;
+  const std::string target = std::filesystem::path(tweet_file).replace_extension(".jsonl").string();
+  std::string error;
+  if (!AppendToFile(target, *bytes, &error)) {
+    if (env_.ui != nullptr) {
+      env_.ui->MessageBox("Couldn't write the response archive beside the tweet file (" + error +
+                              "); the responses stay in " + pending,
+                          MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    }
+    return;
+  }
+  std::error_code ec;
+  std::filesystem::remove(pending, ec);
 }
 
 MainWindow::~MainWindow() = default;

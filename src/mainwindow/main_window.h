@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "api/http_request.h"
+#include "api/response_archive.h"
 #include "api/twitter_api.h"
 #include "mainwindow/history_list.h"
 #include "mainwindow/request_log.h"
@@ -93,6 +94,21 @@ class MainWindow {
   bool QuotaPausing() const { return quota_pausing_; }
   const std::string& ProgramFolder() const { return env_.program_folder; }
   const std::string& ApiBase() const { return api_base_; }
+
+  // Option settings for front ends without the input boxes (the command line).
+  void SetSearchLang(std::string lang) { search_lang_ = std::move(lang); }
+  void SetSearchLocation(std::string location, bool use) {
+    search_location_ = std::move(location);
+    use_loc_ = use;
+  }
+
+  // Raw response archive: "Archive Raw Responses" keeps every successful response of a run
+  // and puts it beside the tweet file when the table is saved (FILE.jsonl); with a fixed
+  // archive file (the command line's --archive) responses go straight there.
+  bool ArchiveChecked() const { return archive_checked_; }
+  void mArchive_Click();
+  // False (and the user told) when the file cannot be opened.
+  bool SetArchiveFile(const std::string& path);
 
   const std::string& SearchQuery() const { return search_query_; }
   void SetSearchQuery(std::string text);
@@ -222,6 +238,12 @@ class MainWindow {
   bool update_search_enabled_ = false;
   bool update_utl_enabled_ = false;
   std::function<void()> get_users_from_tweets_;
+  bool archive_checked_ = false;
+  std::string archive_fixed_path_;
+  ResponseArchive archive_;
+
+  void ArchiveResponse(std::string_view url, int status, std::string_view body);
+  void MoveArchiveBeside(const std::string& tweet_file);
 };
 
 // Query and file path of a query-history entry ("query<two spaces>path").

@@ -171,6 +171,7 @@ void MainWindow::mSaveTweets_Click() {
   tweets_modified_ = false;
   SetCaptionForFile(false);
   Notify(kCaptionChanged);
+  MoveArchiveBeside(tweets_fn_);
   RecordSavedSession(tweets_fn_);
 }
 

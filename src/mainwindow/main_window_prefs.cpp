@@ -111,6 +111,8 @@ void MainWindow::LoadPrefs() {
         }
         Notify(kTweetsChanged);
       }
+    } else if (type == "AR-") {
+      archive_checked_ = payload == "1";
     } else if (type == "AH-") {
       if (!payload.empty()) {
         api_base_ = payload;
@@ -138,6 +140,7 @@ bool MainWindow::SavePrefs() {
   }
   text += "\r\n";
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
+  if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
   std::string error;
   if (!WriteFileAtomically(PrefsPath(env_.program_folder), Utf8ToCp1252(text), &error)) {
     if (env_.ui != nullptr) {

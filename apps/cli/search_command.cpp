@@ -1,0 +1,194 @@
+#include "search_command.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+
+#include "api/curl_http.h"
+#include "credentials/appcred_file.h"
+#include "mainwindow/main_window.h"
+#include "search_ui.h"
+#include "service_options.h"
+#include "tweettable/tweet_table_file.h"
+#include "util/file_exists.h"
+
+namespace wf::cli {
+
+std::string SearchCommand::Usage() const {
+  return "Usage: wrenfold-cli search QUERY -o FILE [--lang CODE] [--geocode LAT,LONG,RADIUS]\n"
+         "                          [--since DATE] [--update FILE] [--headers]\n"
+         "                          [--archive FILE.jsonl] [--api URL] [--cacert FILE]\n"
+         "                          [--data-dir DIR]\n\n"
+         "Collects the tweets matching QUERY page by page, newest first, back to the threshold\n"
+         "date, scores their sentiment and saves them as a tweet table, exactly as the desktop\n"
+         "window's Search does. The credentials come from the data folder's appcred file\n"
+         "(see 'wrenfold-cli auth').\n\n"
+         "  -o FILE              the tweet table to write\n"
+         "  --lang CODE          language of the tweets (default en)\n"
+         "  --geocode L,L,R      restrict to a radius, e.g. 51.5,-0.1,10km\n"
+         "  --since DATE         threshold date, ISO 8601 date or date-time (default: 7 days\n"
+         "                       ago)\n"
+         "  --update FILE        open FILE and fetch only tweets newer than those in it\n"
+         "  --headers            write the column names as the first line\n"
+         "  --archive FILE       append every raw response to FILE (JSON lines)\n\n"
+         "While the search runs, the request log goes to stderr. Ctrl-C stops it and saves the\n"
+         "tweets collected so far (exit status 130). Exit status 0 when the search ended\n"
+         "normally, 1 when it failed (authentication, connection), 2 on wrong usage.\n";
+}
+
+std::optional<CivilDateTime> ParseIsoDateTime(std::string_view t) {
+  auto num = [&](std::size_t at, std::size_t len, int* out) {
+    if (at + len > t.size()) return false;
+    int v = 0;
+    for (std::size_t i = at; i < at + len; ++i) {
+      if (t[i] < '0' || t[i] > '9') return false;
+      v = v * 10 + (t[i] - '0');
+    }
+    *out = v;
+    return true;
+  };
+  CivilDateTime dt;
+  dt.hour = dt.minute = dt.second = 0;
+  if (!num(0, 4, &dt.year) || t.size() < 10 || t[4] != '-' || t[7] != '-' ||
+      !num(5, 2, &dt.month) || !num(8, 2, &dt.day)) {
+    return std::nullopt;
+  }
+  if (t.size() > 10) {
+    if ((t[10] != 'T' && t[10] != ' ') || !num(11, 2, &dt.hour) || t.size() < 16 || t[13] != ':' ||
+        !num(14, 2, &dt.minute)) {
+      return std::nullopt;
+    }
+    if (t.size() > 16 && (t[16] != ':' || !num(17, 2, &dt.second) || t.size() != 19)) {
+      return std::nullopt;
+    }
+  }
+  if (!IsValidCivil(dt)) return std::nullopt;
+  return dt;
+}
+
+int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
+  std::string error;
+  const auto parsed = ParseCommand(
+      args, {"-o", "--output", "--lang", "--geocode", "--since", "--update", "--archive"},
+      {"--headers"}, &error);
+  if (!parsed) {
+    io.err << "wrenfold-cli search: " << error << "\n\n" << Usage();
+    return kExitUsage;
+  }
+  if (parsed->help) {
+    io.out << Usage();
+    return kExitOk;
+  }
+  const std::string output = parsed->Value("-o").value_or(parsed->Value("--output").value_or(""));
+  if (parsed->positional.size() != 1 || parsed->positional[0].empty() || output.empty()) {
+    io.err << "wrenfold-cli search: give one QUERY and -o FILE\n\n" << Usage();
+    return kExitUsage;
+  }
+  std::optional<CivilDateTime> since;
+  if (const auto s = parsed->Value("--since")) {
+    since = ParseIsoDateTime(*s);
+    if (!since) {
+      io.err << "wrenfold-cli search: --since " << *s
+             << " is not an ISO 8601 date (2026-12-01) or date-time (2026-12-01T08:30)\n";
+      return kExitUsage;
+    }
+  }
+  const std::string lang = parsed->Value("--lang").value_or("en");
+  const std::string update = parsed->Value("--update").value_or("");
+  if (!update.empty() && !FileExists(update)) {
+    io.err << "wrenfold-cli search: " << update << ": no such tweet table\n";
+    return kExitBadInput;
+  }
+
+  const std::string folder = ProgramFolderFor(parsed->service, &error);
+  if (folder.empty()) {
+    io.err << "wrenfold-cli search: " << error << "\n";
+    return kExitBadInput;
+  }
+  const std::string appcred = (std::filesystem::path(folder) / "appcred").string();
+  const auto credentials = ReadAppcred(appcred);
+  if (!credentials) {
+    io.err << "wrenfold-cli search: no stored credentials in " << appcred
+           << "; run 'wrenfold-cli auth' first\n";
+    return kExitBadInput;
+  }
+
+  SearchUi ui(io.err, &io.err == &std::cerr && ::isatty(STDERR_FILENO) == 1, interrupted_);
+  ui.SetOutput(output);
+  ui.SetOpenFile(update);
+  CurlHttpClient http(CurlHttpOptions{parsed->service.cacert});
+  MainWindowEnvironment env;
+  env.ui = &ui;
+  env.http = &http;
+  env.program_folder = folder;
+  if (!parsed->service.api.empty()) env.api_base = parsed->service.api;
+  MainWindow window(env);
+  ui.Attach(&window);
+  window.SetObserver(&ui);
+  window.Form_Load();
+
+  const auto& c = *credentials;
+  if (window.Twitter().AuthAppAccess(c[0], c[1], c[2]).empty()) {
+    io.err << "wrenfold-cli search: authentication failed at " << window.Twitter().ApiBase()
+           << " (stored credentials refused, or the server cannot be reached)\n";
+    return kExitBadInput;
+  }
+  window.ActivateAfterAuthentication();
+  if (const auto archive = parsed->Value("--archive")) {
+    if (!window.SetArchiveFile(*archive)) return kExitBadInput;
+  }
+  window.SetSearchQuery(parsed->positional[0]);
+  window.SetSearchLang(lang);
+  if (const auto geo = parsed->Value("--geocode")) window.SetSearchLocation(*geo, true);
+  if (since) window.SetEarlyDate(*since);
+  if (parsed->Flag("--headers")) window.mHeaders_Click();
+
+  if (!update.empty()) {
+    window.mOpenTweets_Click();
+    if (window.TweetsFN() != update) {
+      ui.Finish();
+      io.err << "wrenfold-cli search: cannot open " << update << "\n";
+      return kExitBadInput;
+    }
+    window.UpdateSearch_Click();
+  } else {
+    window.GetSrch_Click();
+  }
+  ui.Finish();
+
+  const std::string& code = window.Twitter().LastResponseCode();
+  const auto& log = window.Progress().Lines();
+  const bool threshold =
+      !log.empty() && log.back().find("terminated at user threshold date") != std::string::npos;
+  const bool ok = threshold || code == "200:OK";
+
+  // Save what was collected, also after a failure or Ctrl-C: the tweets are not lost.
+  const std::int32_t rows = window.OutTable().RowCount();
+  if (rows > 0) {
+    window.mSaveTweets_Click();
+    if (window.TweetsFN() != output || window.TweetsModified()) {
+      io.err << "wrenfold-cli search: the table could not be saved to " << output << "\n";
+      return kExitBadInput;
+    }
+  } else {
+    const auto none = [](std::size_t, int) { return std::string_view(); };
+    if (!WriteTweetTableFile(output, 0, none, window.HeadersChecked(), &error)) {
+      io.err << "wrenfold-cli search: " << error << "\n";
+      return kExitBadInput;
+    }
+  }
+  io.out << rows << " tweets saved to " << output << "\n";
+  if (ui.Cancelled()) {
+    io.err << "wrenfold-cli search: interrupted; the " << rows
+           << " tweets collected so far are saved in " << output << "\n";
+    return kExitInterrupted;
+  }
+  if (!ok) {
+    io.err << "wrenfold-cli search: the search failed: " << code << "\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+}  // namespace wf::cli

@@ -1,0 +1,143 @@
+#include "search_ui.h"
+
+#include <chrono>
+#include <thread>
+
+#include "util/date_time.h"
+
+namespace wf::cli {
+namespace {
+
+constexpr int kRetriesPerRequest = 3;
+constexpr std::string_view kQuotaPrefix = "Quota for this window running low. Wait until ";
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+}  // namespace
+
+SearchUi::SearchUi(std::ostream& err, bool terminal, std::atomic<bool>* interrupted)
+    : err_(err), terminal_(terminal), interrupted_(interrupted) {}
+
+void SearchUi::CheckInterrupt() {
+  if (cancelled_ || interrupted_ == nullptr || !interrupted_->load()) return;
+  cancelled_ = true;
+  if (window_ != nullptr) window_->QuitGet_Click();
+}
+
+void SearchUi::YieldToEvents() {
+  // A request got through (the loops yield after each page): its retries are spent.
+  retries_ = 0;
+  CheckInterrupt();
+}
+
+MsgAnswer SearchUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIcon,
+                               std::string_view caption) {
+  BreakLiveLine();
+  if (StartsWith(text, kQuotaPrefix)) {
+    return WaitForQuota(text) ? MsgAnswer::Ok : MsgAnswer::Cancel;
+  }
+  if (StartsWith(caption, "Recoverable error within")) {
+    const bool again = ++retries_ <= kRetriesPerRequest && !cancelled_;
+    err_ << "wrenfold-cli: " << text << (again ? " Trying again.\n" : " Giving up.\n");
+    return again ? MsgAnswer::Yes : MsgAnswer::No;
+  }
+  if (EndsWith(text, "Overwrite this file?")) {
+    return StartsWith(text, output_ + " already exists") ? MsgAnswer::Yes : MsgAnswer::No;
+  }
+  if (text.find("Save contents now?") != std::string_view::npos) return MsgAnswer::No;
+  if (StartsWith(text, "Sentiment columns contain zeros")) return MsgAnswer::Yes;
+  if (text == "User cancelled the retrieval process") return MsgAnswer::Ok;  // said at exit
+  err_ << "wrenfold-cli: " << text << "\n";
+  switch (buttons) {
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+      return MsgAnswer::No;
+    case MsgButtons::RetryCancel:
+    case MsgButtons::OkCancel:
+      return MsgAnswer::Cancel;
+    default:
+      return MsgAnswer::Ok;
+  }
+}
+
+bool SearchUi::WaitForQuota(std::string_view text) {
+  const std::string_view rest = text.substr(kQuotaPrefix.size());
+  const auto until = ParseNumericDateTime(rest.substr(0, rest.find(" before")));
+  if (!until) return true;  // cannot tell how long: try on and let the API say
+  const std::int64_t reset = ToSerialSeconds(*until) + 1;
+  for (;;) {
+    CheckInterrupt();
+    if (cancelled_) return false;
+    const std::int64_t left = reset - ToSerialSeconds(NowLocal());
+    if (left <= 0) break;
+    if (terminal_) {
+      err_ << "\r\033[KQuota spent; going on at " << FormatNumericDateTime(*until) << " (in "
+           << left << " s)" << std::flush;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  if (terminal_)
+    err_ << "\r\033[K" << std::flush;
+  else
+    err_ << "wrenfold-cli: waited for the next quota window\n";
+  return true;
+}
+
+std::optional<std::string> SearchUi::OpenFileDialog(const FileDialogRequest&) {
+  if (open_file_.empty()) return std::nullopt;
+  return open_file_;
+}
+
+std::optional<std::string> SearchUi::SaveFileDialog(const FileDialogRequest&) {
+  if (output_.empty()) return std::nullopt;
+  return output_;
+}
+
+void SearchUi::OnModelChanged(unsigned changes) {
+  if ((changes & (kLogChanged | kStatusChanged)) != 0) PrintLog();
+}
+
+void SearchUi::PrintLog() {
+  if (window_ == nullptr) return;
+  const auto& lines = window_->Progress().Lines();
+  const int count = static_cast<int>(lines.size());
+  // Every line but the last is final.
+  for (; printed_ < count - 1; ++printed_) {
+    if (live_line_) err_ << "\r\033[K";
+    live_line_ = false;
+    err_ << lines[static_cast<std::size_t>(printed_)] << "\n";
+  }
+  if (printed_ == count - 1 && terminal_) {
+    const auto& bar = window_->InfoBar();
+    err_ << "\r\033[K" << lines.back();
+    if (!bar[2].empty()) err_ << " | " << bar[2] << " | " << bar[3];
+    err_ << std::flush;
+    live_line_ = true;
+  }
+}
+
+void SearchUi::BreakLiveLine() {
+  if (live_line_) err_ << "\n" << std::flush;
+  live_line_ = false;
+}
+
+void SearchUi::Finish() {
+  if (window_ != nullptr) {
+    const auto& lines = window_->Progress().Lines();
+    for (; printed_ < static_cast<int>(lines.size()); ++printed_) {
+      if (live_line_) err_ << "\r\033[K";
+      live_line_ = false;
+      err_ << lines[static_cast<std::size_t>(printed_)] << "\n";
+    }
+  }
+  if (live_line_) err_ << "\n";
+  live_line_ = false;
+  err_ << std::flush;
+}
+
+}  // namespace wf::cli

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <ostream>
+#include <string>
+
+#include "mainwindow/main_window.h"
+#include "util/ui_port.h"
+
+namespace wf::cli {
+
+// The UI port of an unattended search. It answers the window's questions the way a script
+// wants: wait out a spent quota and go on, retry a failing request a few times, never save
+// anywhere but the output file; Ctrl-C becomes the Cancel button. The request log is echoed to
+// stderr as the window writes it, with the running count on one live line when stderr is a
+// terminal.
+class SearchUi : public UiPort, public MainWindowObserver {
+ public:
+  SearchUi(std::ostream& err, bool terminal, std::atomic<bool>* interrupted);
+
+  void Attach(MainWindow* window) { window_ = window; }
+  void SetOutput(std::string path) { output_ = std::move(path); }
+  void SetOpenFile(std::string path) { open_file_ = std::move(path); }
+  bool Cancelled() const { return cancelled_; }
+  // Ends the live line.
+  void Finish();
+
+  MsgAnswer MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
+                       std::string_view caption) override;
+  std::optional<std::string> InputBox(std::string_view, std::string_view,
+                                      std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override;
+  std::optional<std::string> SaveFileDialog(const FileDialogRequest&) override;
+  void SetClipboardText(std::string_view text) override { clipboard_ = std::string(text); }
+  std::string ClipboardText() override { return clipboard_; }
+  void SetPointer(Pointer) override {}
+  void YieldToEvents() override;
+
+  void OnModelChanged(unsigned changes) override;
+
+ private:
+  bool WaitForQuota(std::string_view text);
+  void CheckInterrupt();
+  void PrintLog();
+  void BreakLiveLine();
+
+  std::ostream& err_;
+  bool terminal_;
+  std::atomic<bool>* interrupted_;
+  MainWindow* window_ = nullptr;
+  std::string output_;
+  std::string open_file_;
+  std::string clipboard_;
+  bool cancelled_ = false;
+  int retries_ = 0;
+  int printed_ = 0;         // log lines printed for good
+  bool live_line_ = false;  // the last line is shown on the terminal, unfinished
+};
+
+}  // namespace wf::cli
