@@ -1,5 +1,6 @@
 #include "response_files.h"
 
+#include "api/response_archive.h"
 #include "records/member_scan.h"
 #include "util/file_io.h"
 
@@ -90,6 +91,49 @@ std::optional<std::string> ReadResponse(const std::string& path, ResponseKind ki
       break;
   }
   return text;
+}
+
+bool IsArchivePath(const std::string& path) {
+  return path.size() > 6 && path.compare(path.size() - 6, 6, ".jsonl") == 0;
+}
+
+std::optional<std::vector<ResponsePage>> ReadArchive(const std::string& path, ArchiveKind kind,
+                                                     std::string* error) {
+  std::string io_error;
+  const auto text = ReadWholeFile(path, &io_error);
+  if (!text) {
+    *error = io_error;
+    return std::nullopt;
+  }
+  std::vector<ResponsePage> pages;
+  std::size_t from = 0;
+  int line_number = 0;
+  while (from < text->size()) {
+    std::size_t end = text->find('\n', from);
+    if (end == std::string::npos) end = text->size();
+    const std::string_view line = std::string_view(*text).substr(from, end - from);
+    from = end + 1;
+    ++line_number;
+    if (line.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+    const auto r = ParseArchiveLine(line);
+    if (!r) {
+      *error = path + ": line " + std::to_string(line_number) + " is not an archived response";
+      return std::nullopt;
+    }
+    if (r->status != 200) continue;
+    const std::string& url = r->url;
+    auto has = [&url](std::string_view part) { return url.find(part) != std::string::npos; };
+    if (kind == ArchiveKind::Tweets) {
+      if (has("/1.1/search/tweets.json")) pages.push_back({r->body, true});
+      if (has("/1.1/statuses/user_timeline.json")) pages.push_back({r->body, false});
+    } else {
+      if (has("/1.1/users/lookup.json")) pages.push_back({r->body, false});
+      if (has("/1.1/followers/list.json") || has("/1.1/friends/list.json")) {
+        pages.push_back({r->body, true});
+      }
+    }
+  }
+  return pages;
 }
 
 std::optional<ConversionArgs> ParseConversionArgs(const std::vector<std::string>& args,

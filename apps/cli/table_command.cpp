@@ -14,6 +14,7 @@ std::string TableCommand::Usage() const {
          "responses) in the order given and writes their tweets as a tab-separated tweet\n"
          "table (Windows-1252, CR LF), as the desktop window saves it after a retrieval.\n\n"
          "  --timeline   the responses are user timelines (JSON arrays of tweets)\n"
+         "               (raw response archives, FILE.jsonl, are read whatever their pages)\n"
          "  --headers    write the column names as the first line\n"
          "  -o OUT       the table file to write (replaced only when the run succeeds)\n";
 }
@@ -34,15 +35,28 @@ int TableCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   CliUi ui(io.err);
   TweetSet tweets(&ui);
-  for (std::size_t i = 0; i < parsed->inputs.size(); ++i) {
-    const auto text = ReadResponse(
-        parsed->inputs[i], timeline ? ResponseKind::Timeline : ResponseKind::Search, &error);
+  std::vector<ResponsePage> pages;
+  for (const std::string& input : parsed->inputs) {
+    if (IsArchivePath(input)) {
+      auto archived = ReadArchive(input, ArchiveKind::Tweets, &error);
+      if (!archived) {
+        io.err << "wrenfold-cli table: " << error << "\n";
+        return kExitBadInput;
+      }
+      for (auto& p : *archived) pages.push_back(std::move(p));
+      continue;
+    }
+    auto text =
+        ReadResponse(input, timeline ? ResponseKind::Timeline : ResponseKind::Search, &error);
     if (!text) {
       io.err << "wrenfold-cli table: " << error << "\n";
       return kExitBadInput;
     }
-    // Pages are added as a retrieval adds them: the first replaces, the rest append.
-    tweets.SetData(*text, i > 0, !timeline);
+    pages.push_back({std::move(*text), !timeline});
+  }
+  // Pages are added as a retrieval adds them: the first replaces, the rest append.
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    tweets.SetData(pages[i].text, i > 0, pages[i].ignore_top_level);
   }
 
   SkeinData table(&ui);

@@ -32,14 +32,27 @@ int UsersCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   CliUi ui(io.err);
   UserSet users(&ui);
-  for (std::size_t i = 0; i < parsed->inputs.size(); ++i) {
-    const auto text = ReadResponse(
-        parsed->inputs[i], list ? ResponseKind::UsersList : ResponseKind::UsersLookup, &error);
+  std::vector<ResponsePage> pages;
+  for (const std::string& input : parsed->inputs) {
+    if (IsArchivePath(input)) {
+      auto archived = ReadArchive(input, ArchiveKind::Users, &error);
+      if (!archived) {
+        io.err << "wrenfold-cli users: " << error << "\n";
+        return kExitBadInput;
+      }
+      for (auto& p : *archived) pages.push_back(std::move(p));
+      continue;
+    }
+    auto text =
+        ReadResponse(input, list ? ResponseKind::UsersList : ResponseKind::UsersLookup, &error);
     if (!text) {
       io.err << "wrenfold-cli users: " << error << "\n";
       return kExitBadInput;
     }
-    users.SetData(*text, i > 0, list);
+    pages.push_back({std::move(*text), list});
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    users.SetData(pages[i].text, i > 0, pages[i].ignore_top_level);
   }
   if (!WriteFileAtomically(parsed->output, Utf8ToCp1252(users.ToTabText()), &error)) {
     io.err << "wrenfold-cli users: " << error << "\n";
