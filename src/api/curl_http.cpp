@@ -39,7 +39,8 @@ class CurlHttpRequest : public HttpRequest {
     method_ = std::string(method);
     url_ = EscapeUrlBytes(url);
     headers_.clear();
-    proxy_.clear();
+    // The proxy stays: callers route the request before they open it, as the platform's
+    // request object allows.
   }
 
   void SetRequestHeader(std::string_view name, std::string_view value) override {

@@ -7,8 +7,9 @@
 
 namespace wf {
 
-// One HTTP exchange, driven in the order Open, SetRequestHeader..., SetProxy, Send,
-// WaitForResponse, then the response accessors. A fresh request is made for every exchange.
+// One HTTP exchange, driven in the order Open, SetRequestHeader..., Send, WaitForResponse,
+// then the response accessors. SetProxy may come before or after Open and holds for the
+// request's whole life. A fresh request is made for every exchange.
 class HttpRequest {
  public:
   virtual ~HttpRequest() = default;

@@ -1,0 +1,15 @@
+# API client benchmarks; included from bench/CMakeLists.txt.
+if(NOT TARGET benchmark::benchmark)
+  find_package(benchmark REQUIRED)
+endif()
+
+# 1,000 search pages of 100 tweets from the simulator (its own process) through GetSearch:
+# pages per second and the client's CPU per page (target: at most 5 ms).
+add_executable(api_paging_bench
+  ${CMAKE_CURRENT_LIST_DIR}/api_paging_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support-apisim/apisim_process.cpp)
+target_include_directories(api_paging_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(api_paging_bench PRIVATE wf_api benchmark::benchmark)
+target_compile_definitions(api_paging_bench PRIVATE
+                           WF_APISIM_EXE="$<TARGET_FILE:wrenfold-apisim>")
+add_dependencies(api_paging_bench wrenfold-apisim)
