@@ -53,6 +53,7 @@ std::string TweetSet::OldestTweetId(bool dec) const {
 void TweetSet::Clear() {
   records_.clear();
   last_set_data_size_ = 0;
+  trimmed_upto_ = 0;
 }
 
 void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level) {
@@ -145,7 +146,16 @@ bool TweetSet::TrimToDateRange(std::string_view earliest, std::string_view lates
   const auto range = ParseDateRange(earliest, latest);
   if (!range) return false;
   const std::size_t before = records_.size();
-  std::erase_if(records_, [&](const TweetRecord& t) { return !range->Keeps(t.DateTime); });
+  // A search trims after every page with the same threshold and "now" as the end: records
+  // that passed before still pass (the end only moves later), so only the new ones are read.
+  std::size_t from = 0;
+  if (latest.empty() && earliest == trimmed_from_) from = std::min(trimmed_upto_, before);
+  records_.erase(
+      std::remove_if(records_.begin() + static_cast<std::ptrdiff_t>(from), records_.end(),
+                     [&](const TweetRecord& t) { return !range->Keeps(t.DateTime); }),
+      records_.end());
+  trimmed_from_ = latest.empty() ? std::string(earliest) : std::string();
+  trimmed_upto_ = latest.empty() ? records_.size() : 0;
   return records_.size() != before;
 }
 

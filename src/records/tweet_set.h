@@ -61,6 +61,9 @@ class TweetSet {
   std::vector<TweetRecord> records_;
   std::int32_t last_set_data_size_ = 0;
   bool vb_date_times_ = false;
+  // Records 1..trimmed_upto_ were within [trimmed_from_, now] at the last trim.
+  std::size_t trimmed_upto_ = 0;
+  std::string trimmed_from_;
 };
 
 }  // namespace wf

@@ -158,5 +158,25 @@ TEST(TweetSet, DatesTrimmingAndAuthors) {
   EXPECT_EQ(tweets.OldestTweetId(true), "");
 }
 
+TEST(TweetSet, TrimmingPageAfterPageReadsOnlyTheNewRecords) {
+  TweetSet tweets;
+  tweets.SetData(Search(Tweet("4", "Sat Aug 30 10:00:00 +0000 2008") + "," +
+                        Tweet("3", "Fri Aug 29 10:00:00 +0000 2008")),
+                 false, true);
+  EXPECT_FALSE(tweets.TrimToDateRange("29/08/2008 00:00:00", ""));
+  tweets.SetData(Search(Tweet("2", "Fri Aug 29 01:00:00 +0000 2008") + "," +
+                        Tweet("1", "Thu Aug 28 10:00:00 +0000 2008")),
+                 true, true);
+  EXPECT_TRUE(tweets.TrimToDateRange("29/08/2008 00:00:00", ""));
+  ASSERT_EQ(tweets.Count(), 3);
+  EXPECT_EQ(tweets.OldestTweetId(false), "2");
+  // Another threshold looks at every record again.
+  EXPECT_TRUE(tweets.TrimToDateRange("29/08/2008 05:00:00", ""));
+  EXPECT_EQ(tweets.Count(), 2);
+  tweets.Clear();
+  tweets.SetData(Search(Tweet("9", "Thu Aug 28 10:00:00 +0000 2008")), false, true);
+  EXPECT_TRUE(tweets.TrimToDateRange("29/08/2008 05:00:00", ""));
+}
+
 }  // namespace
 }  // namespace wf
