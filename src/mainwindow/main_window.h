@@ -46,6 +46,8 @@ struct MainWindowEnvironment {
   HttpClient* http = nullptr;
   std::string program_folder;  // holds prefs, appcred and the classifier's temporary files
   std::string api_base = std::string(kDefaultApiBase);
+  // The base was given for this run (--api): it wins over the host saved in prefs.
+  bool api_base_given = false;
   // Runs a command line and waits as ShellAndWait does; replaceable in tests.
   std::function<int(std::string_view command, std::int32_t timeout_ms, int window_style)> shell;
   // Where wrenfold-senti lives; empty: beside the running program.

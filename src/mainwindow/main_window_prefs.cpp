@@ -114,7 +114,7 @@ void MainWindow::LoadPrefs() {
     } else if (type == "AR-") {
       archive_checked_ = payload == "1";
     } else if (type == "AH-") {
-      if (!payload.empty()) {
+      if (!payload.empty() && !env_.api_base_given) {
         api_base_ = payload;
         twitter_->SetApiBase(payload);
         utwitter_->SetApiBase(payload);

@@ -91,6 +91,12 @@ void MainWindow::mAbout_Click() {
 }
 
 bool MainWindow::Form_QueryUnload() {
+  // Closing under a running retrieval would leave its loop running inside the closing
+  // window: stop it first; the user closes again once it has ended.
+  if (retrieval_busy_) {
+    QuitGet_Click();
+    return false;
+  }
   if (out_table_.RowCount() >= 1 && env_.ui != nullptr) {
     const MsgAnswer a = env_.ui->MessageBox("Save Tweets before exiting?", MsgButtons::YesNoCancel,
                                             MsgIcon::Question, kAppTitle);

@@ -35,6 +35,27 @@ TEST(MainWindowStart, DefaultsAndLeftoverClassifierFiles) {
   EXPECT_EQ(w.InfoBar()[1], "0 users displayed (0 checked)");
 }
 
+TEST(MainWindowStart, SavedApiHostUnlessOneIsGiven) {
+  test::TempDir dir;
+  test::WriteBytes(dir.File("prefs"), "LA-en\r\nAH-http://127.0.0.1:8080\r\n");
+  test::ScriptedUi ui;
+  test::FakeHttp http;
+  MainWindowEnvironment env;
+  env.ui = &ui;
+  env.http = &http;
+  env.program_folder = dir.path().string();
+  MainWindow saved(env);
+  saved.Form_Load();
+  EXPECT_EQ(saved.Twitter().ApiBase(), "http://127.0.0.1:8080");  // before any token request
+  env.api_base = "http://127.0.0.1:9999";
+  env.api_base_given = true;
+  MainWindow given(env);
+  given.Form_Load();
+  given.LoadPrefs();
+  EXPECT_EQ(given.Twitter().ApiBase(), "http://127.0.0.1:9999");
+  EXPECT_EQ(given.UTwitter().ApiBase(), "http://127.0.0.1:9999");
+}
+
 TEST(MainWindowView, ShowTweetsScoresPadsAndMarksUnsaved) {
   WindowFixture f;
   f.Retrieve();

@@ -138,6 +138,19 @@ TEST(Search, CancelMidRunKeepsTheTweets) {
   EXPECT_TRUE(told);
 }
 
+TEST(Search, ClosingWhileSearchingStopsTheSearchFirst) {
+  SearchFixture f;
+  bool closed = true;
+  f.ui.on_yield = [&](int n) {
+    if (n == 6) closed = f.window->Form_QueryUnload();
+  };
+  f.window->GetSrch_Click();
+  EXPECT_FALSE(closed);
+  EXPECT_FALSE(f.window->Closed());
+  EXPECT_TRUE(f.Contains(f.Log().back(), "user cancelled the procedure"));
+  EXPECT_FALSE(std::filesystem::exists(f.dir.File("prefs")));
+}
+
 TEST(Search, LowQuotaQuestion) {
   ServerConfig config = SmallCorpus();
   config.limits[static_cast<std::size_t>(apisim::Family::kSearch)] = 12;

@@ -1,0 +1,210 @@
+#include "table_models.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "qt_text.h"
+#include "tweettable/skein_data.h"
+
+namespace wf::gui {
+namespace {
+
+constexpr int kTweetTextColumn = 2;        // 0-based "Tweet"
+constexpr int kDescriptionColumn = 15;     // 0-based "UserDescription"
+constexpr int kUserDescriptionColumn = 3;  // 0-based "Description" of the user tables
+
+QVariant Alignment(bool right) {
+  return QVariant::fromValue(
+      Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+}
+
+// Rows read from a file are shown dimmed so they stand apart from freshly retrieved ones: the
+// text colour halfway to the background, still readable (the disabled colour is too faint for
+// a whole table of it).
+QBrush GhostedBrush() {
+  const QPalette palette = QGuiApplication::palette();
+  const QColor text = palette.color(QPalette::Active, QPalette::Text);
+  const QColor base = palette.color(QPalette::Active, QPalette::Base);
+  const auto mix = [](int t, int b) { return b + (t - b) * 55 / 100; };
+  return QBrush(QColor(mix(text.red(), base.red()), mix(text.green(), base.green()),
+                       mix(text.blue(), base.blue())));
+}
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+int TweetTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : view_.RowCount();
+}
+
+int TweetTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : TweetView::kColumns;
+}
+
+QVariant TweetTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= view_.RowCount()) return {};
+  const int column = index.column();
+  switch (role) {
+    case Qt::DisplayRole:
+      return ToQ(view_.Cell(index.row(), column + 1));
+    case Qt::ToolTipRole:
+      // Tweets and descriptions rarely fit their column.
+      if (column == kTweetTextColumn || column == kDescriptionColumn) {
+        return ToQ(view_.Cell(index.row(), column + 1));
+      }
+      return {};
+    case Qt::TextAlignmentRole:
+      return Alignment(TweetColumnRightAligned(column));
+    case Qt::ForegroundRole:
+      if (view_.Ghosted(index.row())) return GhostedBrush();
+      return {};
+    default:
+      return {};
+  }
+}
+
+QVariant TweetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= TweetView::kColumns) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  if (role == Qt::DisplayRole) return ToQ(kTweetColumnNames[static_cast<std::size_t>(section)]);
+  if (role == Qt::TextAlignmentRole) return Alignment(TweetColumnRightAligned(section));
+  return {};
+}
+
+Qt::ItemFlags TweetTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void TweetTableModel::Reset() {
+  beginResetModel();
+  endResetModel();
+}
+
+int UserListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : list_.Count();
+}
+
+QVariant UserListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= list_.Count()) return {};
+  const UserList::Entry& entry = list_.Entries()[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+      return ToQ(entry.text);
+    case Qt::CheckStateRole:
+      return entry.ticked ? Qt::Checked : Qt::Unchecked;
+    case Qt::FontRole:
+      if (list_.Bold()) {
+        QFont font = QGuiApplication::font();
+        font.setBold(true);
+        return font;
+      }
+      return {};
+    default:
+      return {};
+  }
+}
+
+Qt::ItemFlags UserListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void UserListModel::Reset() {
+  beginResetModel();
+  endResetModel();
+}
+
+const UserTableView* UserTableModel::Current() const {
+  if (table_ < 0 || table_ >= static_cast<int>(tables_.size())) return nullptr;
+  return &tables_[static_cast<std::size_t>(table_)];
+}
+
+int UserTableModel::rowCount(const QModelIndex& parent) const {
+  const UserTableView* t = Current();
+  return parent.isValid() || t == nullptr ? 0 : t->RowCount();
+}
+
+int UserTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kUserTableColumnCount;
+}
+
+QVariant UserTableModel::data(const QModelIndex& index, int role) const {
+  const UserTableView* t = Current();
+  if (!index.isValid() || t == nullptr || index.row() >= t->RowCount()) return {};
+  const UserTableView::Row& row = t->Rows()[static_cast<std::size_t>(index.row())];
+  const auto column = static_cast<std::size_t>(index.column());
+  switch (role) {
+    case Qt::DisplayRole:
+      return ToQ(row.cells[column]);
+    case Qt::ToolTipRole:
+      if (index.column() == kUserDescriptionColumn) return ToQ(row.cells[column]);
+      return {};
+    case Qt::CheckStateRole:
+      if (index.column() == 0) return row.ticked ? Qt::Checked : Qt::Unchecked;
+      return {};
+    case Qt::TextAlignmentRole:
+      return Alignment(UserColumnRightAligned(index.column()));
+    default:
+      return {};
+  }
+}
+
+QVariant UserTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= kUserTableColumnCount) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  if (role == Qt::DisplayRole) {
+    return ToQ(kUserTableColumnNames[static_cast<std::size_t>(section)]);
+  }
+  if (role == Qt::TextAlignmentRole) return Alignment(UserColumnRightAligned(section));
+  return {};
+}
+
+Qt::ItemFlags UserTableModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void UserTableModel::ShowTable(int index) {
+  beginResetModel();
+  table_ = index;
+  endResetModel();
+}
+
+std::string TweetRowsAsText(const TweetView& view, const std::vector<int>& rows) {
+  std::string out;
+  for (const int r : rows) {
+    if (r < 0 || r >= view.RowCount()) continue;
+    for (int c = 1; c <= TweetView::kColumns; ++c) {
+      if (c > 1) out += '\t';
+      out += c == 1 ? view.Cell(r, c) : Trimmed(view.Cell(r, c));
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string UserRowsAsText(const UserTableView& table, const std::vector<int>& rows) {
+  std::string out;
+  for (const int r : rows) {
+    if (r < 0 || r >= table.RowCount()) continue;
+    const auto& cells = table.Rows()[static_cast<std::size_t>(r)].cells;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      if (c > 0) out += '\t';
+      out += cells[c];
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace wf::gui
