@@ -266,6 +266,11 @@ void MainWindowWidget::BuildMenus() {
   headers_action_ = add(settings, QStringLiteral("Save Tweets With Headers"), "mHeaders",
                         [this] { model_.mHeaders_Click(); });
   headers_action_->setCheckable(true);
+  archive_action_ = add(settings, QStringLiteral("Archive Raw Responses"), "mArchive",
+                        [this] { model_.mArchive_Click(); });
+  archive_action_->setCheckable(true);
+  archive_action_->setToolTip(
+      QStringLiteral("Keep every raw API response beside the saved tweet table (FILE.jsonl)"));
 
   // Tools
   tools_menu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -839,6 +844,7 @@ void MainWindowWidget::RefreshControls() {
   search_settings_->setText(settings);
   sort_action_->setChecked(model_.SortTweetsChecked());
   headers_action_->setChecked(model_.HeadersChecked());
+  archive_action_->setChecked(model_.ArchiveChecked());
   update_search_->setEnabled(model_.UpdateSearchEnabled());
   vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
   ul_count_->setText(ToQ(model_.ULCount()));

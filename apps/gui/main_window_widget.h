@@ -107,6 +107,7 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   QMenu* tweet_menu_ = nullptr;
   QAction* sort_action_ = nullptr;
   QAction* headers_action_ = nullptr;
+  QAction* archive_action_ = nullptr;
   QAction* vb_date_time_action_ = nullptr;
 
   // Search frame.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "window_fixture.h"
 
 namespace wf {
@@ -136,6 +138,33 @@ TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
   w.mSaveSend_Click();
   EXPECT_EQ(w.NVPATH(), f.File("viewer"));
   EXPECT_EQ(ran, "\"" + f.File("viewer") + "\" \"" + f.File("t.txt") + "\"");
+}
+
+}  // namespace
+}  // namespace wf
+
+namespace wf {
+namespace {
+
+TEST(TweetFiles, ArchivedResponsesLandBesideTheSavedTable) {
+  test::WindowFixture f;
+  MainWindow& w = *f.window;
+  w.mArchive_Click();
+  f.http.answers.push_back(test::FakeHttp::Ok(R"({"token_type":"bearer","access_token":"t"})"));
+  ASSERT_FALSE(w.Twitter().AuthAppAccess("A", "k", "s").empty());
+  f.http.answers.push_back(test::FakeHttp::Ok(test::ReadTestdata("rtweet/search_1.json")));
+  std::string count = "100";
+  w.Twitter().GetSearch("a", "en", "", "", "", count, false, "Recent");
+  w.ShowTweets(false);
+  EXPECT_TRUE(std::filesystem::exists(f.File("responses-pending.jsonl")));
+  f.ui.save_files = {f.File("kept.txt")};
+  w.mSaveTweets_Click();
+  const std::string archive = test::ReadBytes(f.File("kept.jsonl"));
+  EXPECT_EQ(std::count(archive.begin(), archive.end(), '\n'), 1);
+  EXPECT_NE(archive.find("/1.1/search/tweets.json?q=a"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(f.File("responses-pending.jsonl")));
+  ASSERT_TRUE(w.SavePrefs());
+  EXPECT_NE(test::ReadBytes(f.File("prefs")).find("\r\nAR-1\r\n"), std::string::npos);
 }
 
 }  // namespace
