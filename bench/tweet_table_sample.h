@@ -37,7 +37,7 @@ inline constexpr std::string_view kAccents[] = {"caf\xE9",
 
 class RowMaker {
  public:
-  explicit RowMaker(std::uint64_t seed) : rng_(seed) {}
+  explicit RowMaker(std::uint64_t data_seed) : rng_(data_seed) {}
 
   void Append(std::string& out) {
     out += "Tue Nov ";

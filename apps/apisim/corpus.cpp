@@ -186,7 +186,7 @@ Corpus::Corpus(const CorpusConfig& config) : config_(config) {
 }
 
 UserKey Corpus::MakeKey(uint32_t user) const {
-  Rng rng(Hash(config_.seed, kSaltKey, user));
+  Rng rng(Hash(config_.data_seed, kSaltKey, user));
   UserKey key;
   key.created_at = rng.Between(kEarliestAccount, now_ - 40 * 86400);
 
@@ -267,7 +267,7 @@ void Corpus::BuildAccounts() {
 
   for (uint32_t u = 0; u < count; ++u) {
     UserKey& key = keys_[u];
-    Rng rng(Hash(config_.seed, kSaltKey, u, 1));
+    Rng rng(Hash(config_.data_seed, kSaltKey, u, 1));
     if (key.created_at < kSnowflakeUsers) {
       key.id =
           600000 + static_cast<uint64_t>(key.created_at - kEarliestAccount) * 10 + rng.Below(10);
@@ -311,13 +311,13 @@ std::optional<uint32_t> Corpus::FindUserByName(std::string_view screen_name) con
 }
 
 std::string Corpus::ShortLink(uint64_t salt) const {
-  Rng rng(Hash(config_.seed, kSaltLink, salt));
+  Rng rng(Hash(config_.data_seed, kSaltLink, salt));
   return "https://t.co/" + RandomToken(rng, 10);
 }
 
 UserProfile Corpus::Profile(uint32_t user) const {
   const UserKey& key = keys_[user];
-  Rng rng(Hash(config_.seed, kSaltProfile, user));
+  Rng rng(Hash(config_.data_seed, kSaltProfile, user));
   UserProfile p;
   p.key = &key;
   p.index = user;
@@ -433,7 +433,7 @@ UserProfile Corpus::Profile(uint32_t user) const {
 }
 
 uint32_t Corpus::PickUser(uint64_t salt, uint32_t not_user) const {
-  Rng rng(Hash(config_.seed, salt, 0x9157));
+  Rng rng(Hash(config_.data_seed, salt, 0x9157));
   // Skewed: a few voices are heard often, most rarely.
   const uint32_t n = UserCount();
   uint32_t u = 1 + static_cast<uint32_t>((n - 1) * std::pow(rng.Unit(), 1.7));
@@ -443,7 +443,7 @@ uint32_t Corpus::PickUser(uint64_t salt, uint32_t not_user) const {
 }
 
 void Corpus::FillText(Tweet& tweet, std::string_view pattern, uint64_t salt) const {
-  Rng rng(Hash(config_.seed, salt, 0x7e47));
+  Rng rng(Hash(config_.data_seed, salt, 0x7e47));
   TextBuilder b;
   b.Add(tweet.text);  // a reply prefix, if any
   for (size_t i = 0; i < pattern.size();) {
@@ -517,7 +517,7 @@ void Corpus::FillText(Tweet& tweet, std::string_view pattern, uint64_t salt) con
 }
 
 void Corpus::DecorateRandom(Tweet& tweet, uint64_t salt, bool allow_geo) const {
-  Rng rng(Hash(config_.seed, salt, 0xdec0));
+  Rng rng(Hash(config_.data_seed, salt, 0xdec0));
   tweet.source = static_cast<uint8_t>(rng.Below(pools::Sources().size()));
   tweet.favorite_count = static_cast<uint32_t>(std::exp(6.0 * rng.Unit() * rng.Unit())) - 1;
   tweet.retweet_count = static_cast<uint32_t>(std::exp(5.0 * rng.Unit() * rng.Unit())) - 1;
@@ -554,7 +554,7 @@ void Corpus::DecorateRandom(Tweet& tweet, uint64_t salt, bool allow_geo) const {
 
 std::unique_ptr<Tweet> Corpus::MakeOriginal(uint64_t salt, int64_t before_s, uint32_t not_author,
                                             bool topic, const std::string& lang) const {
-  Rng rng(Hash(config_.seed, salt, 0x0419));
+  Rng rng(Hash(config_.data_seed, salt, 0x0419));
   auto t = std::make_unique<Tweet>();
   const int64_t earliest_ms = kEarliestTweetMs + 60000;
   const int64_t created_ms =
@@ -624,14 +624,14 @@ void Corpus::MakeRetweet(Tweet& tweet, std::unique_ptr<Tweet> original) const {
 int64_t Corpus::StreamMs(uint32_t position) const {
   const int64_t span = int64_t{config_.search_days} * 86400000;
   const int64_t slot = std::max<int64_t>(4, span / std::max<uint32_t>(1, config_.search_tweets));
-  const auto jitter = static_cast<int64_t>(Hash(config_.seed, kSaltStreamTime, position) %
+  const auto jitter = static_cast<int64_t>(Hash(config_.data_seed, kSaltStreamTime, position) %
                                            static_cast<uint64_t>(slot / 2));
   return now_ * 1000 - 1000 - int64_t{position} * slot - jitter;
 }
 
 uint64_t Corpus::StreamId(uint32_t position) const {
   return SnowflakeId(StreamMs(position),
-                     static_cast<uint32_t>(Hash(config_.seed, kSaltStreamLow, position)));
+                     static_cast<uint32_t>(Hash(config_.data_seed, kSaltStreamLow, position)));
 }
 
 uint32_t Corpus::StreamSeek(uint64_t max_id) const {
@@ -649,7 +649,7 @@ uint32_t Corpus::StreamSeek(uint64_t max_id) const {
 
 Tweet Corpus::StreamTweet(uint32_t position) const {
   const uint64_t salt = Hash(kSaltStream, position);
-  Rng rng(Hash(config_.seed, salt));
+  Rng rng(Hash(config_.data_seed, salt));
   Tweet t;
   t.id = StreamId(position);
   t.created_at = StreamMs(position) / 1000;
@@ -695,14 +695,16 @@ uint32_t Corpus::TimelineSize(uint32_t user) const {
 
 int64_t Corpus::TimelineMs(uint32_t user, uint32_t position) const {
   const UserKey& key = keys_[user];
-  const auto jitter = static_cast<int64_t>(Hash(config_.seed, kSaltTimelineTime, user, position) %
-                                           static_cast<uint64_t>(key.gap_ms / 2));
+  const auto jitter =
+      static_cast<int64_t>(Hash(config_.data_seed, kSaltTimelineTime, user, position) %
+                           static_cast<uint64_t>(key.gap_ms / 2));
   return key.newest_ms - int64_t{position} * key.gap_ms - jitter;
 }
 
 uint64_t Corpus::TimelineId(uint32_t user, uint32_t position) const {
-  return SnowflakeId(TimelineMs(user, position),
-                     static_cast<uint32_t>(Hash(config_.seed, kSaltTimelineLow, user, position)));
+  return SnowflakeId(
+      TimelineMs(user, position),
+      static_cast<uint32_t>(Hash(config_.data_seed, kSaltTimelineLow, user, position)));
 }
 
 uint32_t Corpus::TimelineSeek(uint32_t user, uint64_t max_id) const {
@@ -720,7 +722,7 @@ uint32_t Corpus::TimelineSeek(uint32_t user, uint64_t max_id) const {
 
 Tweet Corpus::TimelineTweet(uint32_t user, uint32_t position) const {
   const uint64_t salt = Hash(kSaltTimeline, user, position);
-  Rng rng(Hash(config_.seed, salt));
+  Rng rng(Hash(config_.data_seed, salt));
   Tweet t;
   t.id = TimelineId(user, position);
   t.created_at = TimelineMs(user, position) / 1000;
@@ -780,9 +782,9 @@ uint32_t Corpus::FriendCount(uint32_t user) const {
 // account appears twice in one list.
 uint32_t Corpus::GraphMember(uint32_t user, uint32_t list_kind, uint32_t position) const {
   const uint64_t others = UserCount() - 1;
-  uint64_t a = Hash(config_.seed, kSaltGraph, user, list_kind) % (others - 1) + 1;
+  uint64_t a = Hash(config_.data_seed, kSaltGraph, user, list_kind) % (others - 1) + 1;
   while (std::gcd(a, others) != 1) a = a % (others - 1) + 1;
-  const uint64_t b = Hash(config_.seed, kSaltGraph, user, list_kind + 2) % others;
+  const uint64_t b = Hash(config_.data_seed, kSaltGraph, user, list_kind + 2) % others;
   const auto v = static_cast<uint32_t>((a * position + b) % others);
   return v >= user ? v + 1 : v;
 }
@@ -796,18 +798,21 @@ uint32_t Corpus::FriendAt(uint32_t user, uint32_t position) const {
 }
 
 int64_t Corpus::ForwardCursor(uint32_t user, uint32_t list_kind, uint32_t position) const {
-  const uint64_t base = 1500000000000000000ULL +
-                        Hash(config_.seed, kSaltCursor, user, list_kind) % 200000000000000000ULL;
-  const uint64_t check = Hash(config_.seed, kSaltCursor, position, list_kind) % (kCursorStride / 2);
+  const uint64_t base =
+      1500000000000000000ULL +
+      Hash(config_.data_seed, kSaltCursor, user, list_kind) % 200000000000000000ULL;
+  const uint64_t check =
+      Hash(config_.data_seed, kSaltCursor, position, list_kind) % (kCursorStride / 2);
   return static_cast<int64_t>(base - position * kCursorStride - check);
 }
 
 int64_t Corpus::BackwardCursor(uint32_t user, uint32_t list_kind, uint32_t position) const {
-  const uint64_t base = 1500000000000000000ULL +
-                        Hash(config_.seed, kSaltCursor, user, list_kind) % 200000000000000000ULL;
+  const uint64_t base =
+      1500000000000000000ULL +
+      Hash(config_.data_seed, kSaltCursor, user, list_kind) % 200000000000000000ULL;
   const uint64_t check =
       kCursorStride / 2 +
-      Hash(config_.seed, kSaltCursor, position, list_kind + 7) % (kCursorStride / 2);
+      Hash(config_.data_seed, kSaltCursor, position, list_kind + 7) % (kCursorStride / 2);
   return -static_cast<int64_t>(base - position * kCursorStride - check);
 }
 
@@ -816,8 +821,9 @@ std::optional<CursorPosition> Corpus::DecodeCursor(uint32_t user, uint32_t list_
   if (cursor == 0 || cursor == std::numeric_limits<int64_t>::min()) return std::nullopt;
   const bool backward = cursor < 0;
   const auto value = static_cast<uint64_t>(backward ? -cursor : cursor);
-  const uint64_t base = 1500000000000000000ULL +
-                        Hash(config_.seed, kSaltCursor, user, list_kind) % 200000000000000000ULL;
+  const uint64_t base =
+      1500000000000000000ULL +
+      Hash(config_.data_seed, kSaltCursor, user, list_kind) % 200000000000000000ULL;
   if (value > base) return std::nullopt;
   const uint64_t offset = base - value;
   const uint64_t position = offset / kCursorStride;

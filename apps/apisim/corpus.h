@@ -17,7 +17,7 @@ uint64_t SnowflakeId(int64_t created_ms, uint32_t low22);
 int64_t SnowflakeMs(uint64_t id);
 
 struct CorpusConfig {
-  uint64_t seed = 1;
+  uint64_t data_seed = 1;
   int64_t now = 0;                 // epoch seconds the corpus is dated against
   uint32_t users = 40000;          // accounts in the pool
   uint32_t search_tweets = 32000;  // tweets in the searchable stream

@@ -29,7 +29,7 @@ The first line on stdout is "listening on http://127.0.0.1:PORT" (https with --t
   --cert FILE            where --tls writes that certificate as PEM (required with --tls)
   --key KEY              application consumer key (default demo-key)
   --secret SECRET        application consumer secret (default demo-secret)
-  --seed N               corpus seed (default 1)
+  --seed N               number the generated data derives from (default 1)
   --window-seconds S     rate-limit window length (default 900)
   --limit FAMILY=N       requests per window for one family (repeatable); families:
                          search, user_timeline, followers_list, friends_list,
@@ -95,7 +95,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
       c.app_secret = *v;
     } else if (name == "--seed") {
       const auto v = value();
-      if (!v || !ParseNumber<uint64_t>(*v, 0, UINT64_MAX, c.corpus.seed))
+      if (!v || !ParseNumber<uint64_t>(*v, 0, UINT64_MAX, c.corpus.data_seed))
         return fail("--seed needs a non-negative number");
     } else if (name == "--window-seconds") {
       const auto v = value();

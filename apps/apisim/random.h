@@ -5,8 +5,8 @@
 
 namespace wf::apisim {
 
-// Every generated value is a pure function of the seed and the object's coordinates, so any
-// tweet or account can be produced on demand, in any order, from any thread.
+// Every generated value is a pure function of the --seed number and the object's coordinates, so
+// any tweet or account can be produced on demand, in any order, from any thread.
 constexpr uint64_t Mix64(uint64_t x) {
   x += 0x9e3779b97f4a7c15ULL;
   x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;

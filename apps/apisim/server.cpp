@@ -164,8 +164,8 @@ bool BodyArriving(int local_port, int remote_port) {
 
 }  // namespace
 
-std::string MakeBearerToken(uint64_t seed, const std::string& key, const std::string& secret) {
-  uint64_t h = Hash(seed, 0x70c3);
+std::string MakeBearerToken(uint64_t data_seed, const std::string& key, const std::string& secret) {
+  uint64_t h = Hash(data_seed, 0x70c3);
   for (const char c : key + '\x1f' + secret) h = Hash(h, static_cast<unsigned char>(c));
   Rng rng(h);
   static constexpr char kAlnum[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -187,7 +187,7 @@ struct Server::Impl {
   explicit Impl(ServerConfig c)
       : config(std::move(c)),
         corpus(config.corpus),
-        token(MakeBearerToken(config.corpus.seed, config.app_key, config.app_secret)),
+        token(MakeBearerToken(config.corpus.data_seed, config.app_key, config.app_secret)),
         decoded_token(PercentDecode(token)),
         limiter(config.window_seconds, config.limits),
         plan(std::make_shared<FaultPlan>(config.faults)) {}
@@ -233,7 +233,7 @@ void Server::Impl::Json(httplib::Response& res, int status, std::string body) {
   const uint64_t n = ++serial;
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx",
-                static_cast<unsigned long long>(Hash(config.corpus.seed, 0x7a, n)));
+                static_cast<unsigned long long>(Hash(config.corpus.data_seed, 0x7a, n)));
   res.status = status;
   res.set_header("cache-control", "no-cache, no-store, must-revalidate, pre-check=0, post-check=0");
   res.set_header("content-disposition", "attachment; filename=json.json");

@@ -78,6 +78,6 @@ class Server {
 
 // Deterministic bearer token for an application, shaped like Twitter's (it contains %2F and
 // %3D, which a client must send back untouched).
-std::string MakeBearerToken(uint64_t seed, const std::string& key, const std::string& secret);
+std::string MakeBearerToken(uint64_t data_seed, const std::string& key, const std::string& secret);
 
 }  // namespace wf::apisim

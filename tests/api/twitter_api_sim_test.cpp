@@ -383,9 +383,9 @@ TEST(TwitterApiSim, UnauthorisedRequests) {
   EXPECT_EQ(c.api.LastResponseCount(), -1);
   EXPECT_EQ(c.api.ULRateLimit(), 0);  // a refused answer updates no quota
 
-  // A token from another service (another seed) is refused the same way.
+  // A token from another service (other generated data) is refused the same way.
   ServerConfig elsewhere = SmallWorld();
-  elsewhere.corpus.seed = 2;
+  elsewhere.corpus.data_seed = 2;
   SimClient other(elsewhere);
   ASSERT_NE(other.Token(), c.Token());
   other.Authenticate();

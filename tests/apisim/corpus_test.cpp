@@ -14,7 +14,7 @@ namespace {
 constexpr int64_t kNow = 1667941331;  // Tue Nov 08 21:02:11 2022
 
 const Corpus& Shared() {
-  static const Corpus corpus(CorpusConfig{.seed = 7, .now = kNow});
+  static const Corpus corpus(CorpusConfig{.data_seed = 7, .now = kNow});
   return corpus;
 }
 
@@ -32,8 +32,8 @@ std::string Slice(const std::string& text, int start, int end) {
 }
 
 TEST(CorpusTest, SameSeedSameCorpusOtherSeedOtherCorpus) {
-  const Corpus again(CorpusConfig{.seed = 7, .now = kNow});
-  const Corpus other(CorpusConfig{.seed = 8, .now = kNow});
+  const Corpus again(CorpusConfig{.data_seed = 7, .now = kNow});
+  const Corpus other(CorpusConfig{.data_seed = 8, .now = kNow});
   const Corpus& c = Shared();
   int differing = 0;
   for (uint32_t i : {0u, 1u, 517u, 20000u}) {

@@ -17,7 +17,7 @@ using test::JValue;
 constexpr int64_t kNow = 1667941331;
 
 const Corpus& Shared() {
-  static const Corpus corpus(CorpusConfig{.seed = 3, .now = kNow});
+  static const Corpus corpus(CorpusConfig{.data_seed = 3, .now = kNow});
   return corpus;
 }
 

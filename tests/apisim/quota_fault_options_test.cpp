@@ -127,7 +127,7 @@ TEST(CommandLineTest, ReadsEveryOption) {
   EXPECT_EQ(c.cert_file, "/tmp/c.pem");
   EXPECT_EQ(c.app_key, "k1");
   EXPECT_EQ(c.app_secret, "s1");
-  EXPECT_EQ(c.corpus.seed, 42u);
+  EXPECT_EQ(c.corpus.data_seed, 42u);
   EXPECT_EQ(c.window_seconds, 5);
   EXPECT_EQ(c.limits[static_cast<size_t>(Family::kSearch)], 7);
   EXPECT_EQ(c.limits[static_cast<size_t>(Family::kFriendsList)], 2);

@@ -76,9 +76,9 @@ TEST(PrefsFile, MissingSessionsAndShortWidthRecords) {
 TEST(History, SavingRecordsOnceAtTheTopAndQueriesRoundTrip) {
   WindowFixture f;
   MainWindow& w = *f.window;
-  test::WriteBytes(f.File("seed.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
+  test::WriteBytes(f.File("first.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
   // A session opened from the history makes later saves record under the query.
-  test::WriteBytes(f.File("prefs"), "QP-a  b, c," + f.File("seed.txt") + "\r\n");
+  test::WriteBytes(f.File("prefs"), "QP-a  b, c," + f.File("first.txt") + "\r\n");
   w.LoadPrefs();
   EXPECT_EQ(w.SearchQuery(), "a  b, c");  // two spaces and a comma survive
   EXPECT_EQ(w.CurTweetSrc(), 1);
