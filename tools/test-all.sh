@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine and runs every test: the release build's suite, then the
-# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, with the fuzz
-# targets run for a short time. Fails when any test fails.
+# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, then every fuzz
+# target for 10 seconds. Fails when any test fails or a fuzzer finds anything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +16,5 @@ ctest --preset default -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
+
+bash fuzz/run.sh 10

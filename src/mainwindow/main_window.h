@@ -186,6 +186,69 @@ class MainWindow {
   // ---- Hooks for the credentials window ----------------------------------------------------
   // Called once a token exists: enables the window and brings it forward.
   void ActivateAfterAuthentication();
+  // Authenticates the second API client with the credentials the credentials window holds;
+  // the frame "Get Followers/Friends of" calls it when that client has no token yet.
+  void SetUTwitterAuthenticator(std::function<bool(TwitterAPI&)> authenticate) {
+    utwitter_auth_ = std::move(authenticate);
+  }
+
+  // ---- User list panel ---------------------------------------------------------------------
+  // The summary box of the current entry's profile.
+  const std::string& UserMeta() const { return user_meta_; }
+  // 0 "Screen Name", 1 "User Id": what the entries hold.
+  int UserHandle() const { return user_handle_; }
+  // "Select All" or "Deselect All".
+  const std::string& SelAllULCaption() const { return sel_all_ul_caption_; }
+  // The user timelines frame; off while a paste looks its users up.
+  bool UTFrameEnabled() const { return ut_frame_enabled_; }
+  bool Timer1Enabled() const { return timer1_enabled_; }
+  void UserList_Click(int index);
+  void UserList_DblClick(int index);
+  void UserList_ItemCheck(int index, bool ticked);
+  void UserHandle_Click(int index);
+  void mCopyUL_Click();
+  void mCopyUT_Click();
+  void mPasteUL_Click();
+  void mSelAllUL_Click();
+  void mULClear_Click();
+  void mAddUser_Click();
+  void mDeleteUser_Click();
+
+  // ---- User timelines ----------------------------------------------------------------------
+  void GetAllUTL_Click();
+  void UpdateUTL_Click();
+  // One user's timeline into Twitter().Tweets(); the caller shows them.
+  void RetrieveUserTimeline(const std::string& user, const std::string& since_id);
+
+  // ---- Profile lookup ----------------------------------------------------------------------
+  // Profiles of `ua` (ids when `user_id`) into api.Users(); false when cancelled.
+  bool GetUsers(TwitterAPI& api, const std::vector<std::string>& ua, bool user_id, bool update);
+  // Waits until `reset`; false when Cancel ended the wait.
+  bool PauseUntilNextWindow(const CivilDateTime& reset, std::string_view twit_method);
+
+  // ---- Followers and friends ---------------------------------------------------------------
+  void mGetUserFollowers_Click();
+  void mGetUserFriends_Click();
+  // The frame "Get Followers/Friends of": 0 "Selected Users", 1 "This ScreenName",
+  // 2 "This User Id".
+  void GUFOp_Click(int index);
+  int GUFOp() const { return guf_op_; }
+  const std::string& GUF_Id() const { return guf_id_; }
+  bool GUF_IdEnabled() const { return guf_id_enabled_; }
+  void SetGUF_Id(std::string text) {
+    guf_id_ = std::move(text);
+    Notify(kControlsChanged);
+  }
+  // 0 "Get Followers", 1 "Get Friends".
+  void GetFF_Click(int index);
+
+  // ---- User tables -------------------------------------------------------------------------
+  // A new Other table put on show; its index.
+  int AddUserTable(std::string name);
+  // One row per record of api.Users() appended to the table on show (profile columns).
+  void FillUserTable(TwitterAPI& api);
+  // Highlights (or not) a row of the table on show.
+  void UserTable_SelectRow(int row, bool selected);
 
  private:
   class LoopContext;
@@ -244,11 +307,28 @@ class MainWindow {
   std::string archive_fixed_path_;
   ResponseArchive archive_;
 
+  void FollowListCommand(bool friends);
+  void ShowULCount();
+  bool EnsureUTwitterToken();
+
+  std::string user_meta_;
+  int user_handle_ = 0;
+  std::string sel_all_ul_caption_ = "Select All";
+  bool ut_frame_enabled_ = true;
+  bool timer1_enabled_ = true;
+  int guf_op_ = 0;
+  std::string guf_id_;
+  bool guf_id_enabled_ = false;
+  std::function<bool(TwitterAPI&)> utwitter_auth_;
+
   void ArchiveResponse(std::string_view url, int status, std::string_view body);
   void MoveArchiveBeside(const std::string& tweet_file);
 };
 
 // Query and file path of a query-history entry ("query<two spaces>path").
 std::pair<std::string, std::string> SplitQueryEntry(std::string_view entry);
+
+// Whether a user list entry reads as a numeric user id rather than a screen name.
+bool LooksLikeUserId(std::string_view entry);
 
 }  // namespace wf

@@ -33,21 +33,18 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 // Splits "query<sep>path" where the query itself may hold the separator: the first split
-// whose remainder names an existing file wins, else the first one.
+// whose remainder names an existing file wins; otherwise the last separator, since queries
+// ("a, b", "a  b") hold separators far more often than paths do. Nothing is dropped.
 std::pair<std::string, std::string> SplitAt(std::string_view text, std::string_view sep) {
-  std::size_t first = text.find(sep);
+  const std::size_t first = text.find(sep);
   if (first == std::string_view::npos) return {std::string(text), std::string()};
   for (std::size_t at = first; at != std::string_view::npos; at = text.find(sep, at + 1)) {
     if (FileExists(text.substr(at + sep.size()))) {
       return {std::string(text.substr(0, at)), std::string(text.substr(at + sep.size()))};
     }
   }
-  const std::size_t second = text.find(sep, first + sep.size());
-  const std::string_view rest = text.substr(first + sep.size());
-  return {
-      std::string(text.substr(0, first)),
-      std::string(second == std::string_view::npos ? rest
-                                                   : rest.substr(0, second - first - sep.size()))};
+  const std::size_t last = text.rfind(sep);
+  return {std::string(text.substr(0, last)), std::string(text.substr(last + sep.size()))};
 }
 
 std::string FormatWidth(double w) {

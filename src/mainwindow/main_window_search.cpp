@@ -1,6 +1,7 @@
 // The search commands: new search, update search, Cancel, and the operators help page.
 #include <algorithm>
 
+#include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
 #include "workflows/search_retrieval.h"
 
@@ -27,52 +28,6 @@ bool IdLess(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
-
-// The window as the retrieval loops see it.
-class MainWindow::LoopContext : public RetrievalContext {
- public:
-  explicit LoopContext(MainWindow& w) : w_(w) {}
-  UiPort* Ui() override { return w_.env_.ui; }
-  TwitterAPI& Twitter() override { return *w_.twitter_; }
-  void AddLogLine(std::string line) override {
-    w_.progress_.Add(std::move(line));
-    w_.Notify(kLogChanged);
-  }
-  void ReplaceLastLogLine(std::string line) override {
-    w_.progress_.ReplaceLast(std::move(line));
-    w_.Notify(kLogChanged);
-  }
-  void SelectLastLogLine() override {
-    w_.progress_.SelectLast();
-    w_.Notify(kLogChanged);
-  }
-  void SetLastResponse(std::string_view text) override {
-    w_.last_get_ = std::string(text);
-    w_.Notify(kLogChanged);
-  }
-  void SetStatusPanel(int panel, std::string text) override {
-    if (panel < 1 || panel > 4) return;
-    w_.info_bar_[static_cast<std::size_t>(panel - 1)] = std::move(text);
-    w_.Notify(kStatusChanged);
-  }
-  void SetProgress(double fraction, std::string text) override {
-    w_.progress_fraction_ = fraction;
-    w_.progress_text_ = std::move(text);
-    w_.Notify(kStatusChanged);
-  }
-  void YieldToEvents() override {
-    if (w_.env_.ui != nullptr) w_.env_.ui->YieldToEvents();
-  }
-  const std::string& SearchLang() const override { return w_.search_lang_; }
-  bool UseLoc() const override { return w_.use_loc_; }
-  CivilDateTime EarlyDate() const override { return w_.early_date_; }
-  bool RetrievalBusy() const override { return w_.retrieval_busy_; }
-  bool StopRequested() const override { return w_.stop_requested_; }
-  void SetStopRequested(bool stop) override { w_.stop_requested_ = stop; }
-
- private:
-  MainWindow& w_;
-};
 
 void MainWindow::GetSrch_Click() {
   if (retrieval_busy_) return;

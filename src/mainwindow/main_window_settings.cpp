@@ -64,6 +64,8 @@ void MainWindow::mSetApiHost_Click() {
 }
 
 void MainWindow::Timer1_Timer() {
+  // A follower list writes its own counts into the status bar while it runs.
+  if (!timer1_enabled_) return;
   info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
   info_bar_[1] = std::to_string(user_list_.Count()) + " users displayed (" +
                  std::to_string(user_list_.TickedCount()) + " checked)";

@@ -23,6 +23,9 @@ class UserList {
   int Current() const { return current_; }
   void SetCurrent(int index) { current_ = index >= 0 && index < Count() ? index : -1; }
   void Add(std::string text, bool ticked = false) { entries_.push_back({std::move(text), ticked}); }
+  void SetText(int index, std::string text) {
+    entries_.at(static_cast<std::size_t>(index)).text = std::move(text);
+  }
   void SetTicked(int index, bool ticked) {
     entries_.at(static_cast<std::size_t>(index)).ticked = ticked;
   }

@@ -18,6 +18,7 @@ class UserTableView {
   struct Row {
     std::array<std::string, kUserTableColumnCount> cells;
     bool ticked = false;
+    bool selected = false;  // the highlight, apart from the tick
   };
 
   const std::string& Name() const { return name_; }

@@ -35,6 +35,20 @@ class RetrievalContext {
   virtual bool RetrievalBusy() const = 0;
   virtual bool StopRequested() const = 0;
   virtual void SetStopRequested(bool stop) = 0;
+  // True while a loop waits for the next quota window; Cancel clears it to end the wait.
+  virtual bool QuotaPausing() const = 0;
+  virtual void SetQuotaPausing(bool pausing) = 0;
+  // The one-second status timer; loops that rewrite the status bar themselves turn it off.
+  virtual void SetTimer1Enabled(bool enabled) = 0;
+
+  // The user list whose checked entries the timeline walk goes through.
+  virtual int UserListCount() const = 0;
+  virtual std::string UserListEntry(int index) const = 0;
+  virtual bool UserListTicked(int index) const = 0;
+  // Makes an entry the current one, as a click on it would.
+  virtual void SetCurrentUserEntry(int index) = 0;
+  // Rebuilds (or extends) the tweet table from the client's tweets.
+  virtual void ShowTweets(bool append) = 0;
 };
 
 // Date-times as the log and the status bar show them.

@@ -103,6 +103,24 @@ TEST(History, SavingRecordsOnceAtTheTopAndQueriesRoundTrip) {
   EXPECT_EQ(w.QPHistory().Count(), 1);
 }
 
+TEST(PrefsFile, EntriesOfMissingFilesRoundTripWhole) {
+  // Found by fuzzing: with no file to tell where the query ends, a query holding the
+  // separators lost its tail on the way through prefs.
+  WindowFixture f;
+  test::WriteBytes(f.File("prefs"), "QP-a, b,c,/gone/x.txt\r\nQP-   spaced  query\r\n");
+  f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
+  f.window->LoadPrefs();
+  const auto entries = f.window->QPHistory().Entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0], "a, b,c  /gone/x.txt");
+  ASSERT_TRUE(f.window->SavePrefs());
+  WindowFixture g;
+  std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
+  g.ui.answers = {MsgAnswer::No, MsgAnswer::No};
+  g.window->LoadPrefs();
+  EXPECT_EQ(g.window->QPHistory().Entries(), entries);
+}
+
 TEST(History, OpeningAFileDirectlyRecordsNothing) {
   WindowFixture f;
   test::WriteBytes(f.File("x.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");

@@ -1,0 +1,85 @@
+// Any prefs file: read without a crash; the histories, language and widths it yields write
+// back and read again to the same state.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "mainwindow/main_window.h"
+
+namespace {
+
+class NoHttp : public wf::HttpClient {
+ public:
+  std::unique_ptr<wf::HttpRequest> CreateRequest() override { return nullptr; }
+};
+
+// Answers No to every question (no history entry is removed) and cancels every dialog.
+class QuietUi : public wf::UiPort {
+ public:
+  wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons b, wf::MsgIcon,
+                           std::string_view) override {
+    return b == wf::MsgButtons::YesNo || b == wf::MsgButtons::YesNoCancel ? wf::MsgAnswer::No
+                                                                          : wf::MsgAnswer::Ok;
+  }
+  std::optional<std::string> InputBox(std::string_view, std::string_view,
+                                      std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  void SetClipboardText(std::string_view) override {}
+  std::string ClipboardText() override { return {}; }
+  void SetPointer(wf::Pointer) override {}
+  void YieldToEvents() override {}
+};
+
+std::filesystem::path Folder() {
+  static const std::filesystem::path dir = [] {
+    auto d =
+        std::filesystem::temp_directory_path() / ("wf-fuzz-prefs-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Lines naming files would open them as tweet tables; only the prefs reader is the target.
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  if (text.find('/') != std::string::npos) return 0;
+  const auto folder = Folder();
+  {
+    std::ofstream out(folder / "prefs", std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  NoHttp http;
+  QuietUi ui;
+  wf::MainWindowEnvironment env;
+  env.ui = &ui;
+  env.http = &http;
+  env.program_folder = folder.string();
+  env.api_base_given = true;
+  wf::MainWindow first(env);
+  first.LoadPrefs();
+  if (!first.SavePrefs()) std::abort();
+  wf::MainWindow second(env);
+  second.LoadPrefs();
+  if (second.QPHistory().Entries() != first.QPHistory().Entries() ||
+      second.UTLHistory().Entries() != first.UTLHistory().Entries() ||
+      second.SearchLang() != first.SearchLang() ||
+      second.OutTable().Widths() != first.OutTable().Widths()) {
+    std::abort();
+  }
+  return 0;
+}

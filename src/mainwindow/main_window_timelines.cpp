@@ -1,0 +1,129 @@
+// The user timeline commands: all timelines of the checked users, their update, and the
+// double-click on one entry.
+#include "mainwindow/loop_context.h"
+#include "mainwindow/main_window.h"
+#include "workflows/user_timeline_retrieval.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kReplacePrompt =
+    "The selected operation will replace the current contents of the Tweet table. Save "
+    "contents now?";
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// Ids are longer than any integer type holds exactly: by length, then digit by digit.
+bool IdLess(std::string_view a, std::string_view b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+}  // namespace
+
+void MainWindow::RetrieveUserTimeline(const std::string& user, const std::string& since_id) {
+  LoopContext ctx(*this);
+  wf::RetrieveUserTimeline(ctx, user, since_id, user_handle_ == 0);
+  ctx.SetProgress(-1, "");
+}
+
+void MainWindow::GetAllUTL_Click() {
+  if (retrieval_busy_) return;
+  UiPort* ui = env_.ui;
+  if (tweets_modified_ && ui != nullptr &&
+      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
+          MsgAnswer::Yes) {
+    mSaveTweets_Click();
+  }
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  twitter_->Tweets().Clear();
+  update_search_enabled_ = false;
+  out_table_.Clear();
+  user_tables_[0].Clear();
+  tweets_fn_.clear();
+  dialog_file_name_.clear();
+  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  Notify(kTweetsChanged | kControlsChanged | kUserTablesChanged);
+
+  LoopContext ctx(*this);
+  ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
+  RetrieveCheckedTimelines(ctx, nullptr, true, user_handle_ == 1);
+
+  cur_tweet_src_ = 2;
+  stop_requested_ = false;
+  retrieval_busy_ = false;
+  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  if (out_table_.RowCount() >= 1) update_utl_enabled_ = true;
+  Notify(kControlsChanged);
+}
+
+void MainWindow::UpdateUTL_Click() {
+  if (retrieval_busy_) return;
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  UiPort* ui = env_.ui;
+  twitter_->Tweets().Clear();
+  out_table_.SetSortKey(3);
+  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  Notify(kTweetsChanged);
+  LoopContext ctx(*this);
+  ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
+  ctx.YieldToEvents();
+
+  // The newest tweet of the user in the table, whatever the view's order; the name cell is
+  // compared without the padding that numeric-looking names get. A user without rows gets
+  // the whole reachable timeline.
+  const auto since_for = [this](const std::string& user) {
+    std::string since;
+    for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
+      if (Trimmed(out_table_.Cell(r, 2)) != user) continue;
+      const std::string_view id = Trimmed(out_table_.Cell(r, 4));
+      if (since.empty() || IdLess(since, id)) since = std::string(id);
+    }
+    return since;
+  };
+  RetrieveCheckedTimelines(ctx, since_for, false, user_handle_ == 1);
+
+  cur_tweet_src_ = 2;
+  ShowTweets(true);
+  stop_requested_ = false;
+  retrieval_busy_ = false;
+  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  Notify(kControlsChanged);
+}
+
+void MainWindow::UserList_DblClick(int index) {
+  if (retrieval_busy_ || index < 0 || index >= user_list_.Count()) return;
+  UiPort* ui = env_.ui;
+  if (tweets_modified_ && ui != nullptr &&
+      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
+          MsgAnswer::Yes) {
+    mSaveTweets_Click();
+  }
+  retrieval_busy_ = true;
+  // A follower list that ended normally leaves the flag set; it must not stop this run.
+  stop_requested_ = false;
+  twitter_->Tweets().Clear();
+  update_search_enabled_ = false;
+  out_table_.Clear();
+  info_bar_[0] = "Empty";
+  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  tweets_fn_.clear();
+  dialog_file_name_.clear();
+  Notify(kTweetsChanged | kStatusChanged | kControlsChanged);
+
+  RetrieveUserTimeline(user_list_.Entries()[static_cast<std::size_t>(index)].text, "");
+  ShowTweets(false);
+
+  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  stop_requested_ = false;
+  retrieval_busy_ = false;
+  if (out_table_.RowCount() >= 1) update_utl_enabled_ = true;
+  Notify(kControlsChanged);
+}
+
+}  // namespace wf

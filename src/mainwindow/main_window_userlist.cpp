@@ -1,0 +1,271 @@
+// The user list panel: the list with its ticks and current entry, the summary box, the
+// screen-name/id switch and the "User List" menu commands that edit the list.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "mainwindow/loop_context.h"
+#include "mainwindow/main_window.h"
+#include "util/cp1252.h"
+#include "util/leading_number.h"
+#include "workflows/profile_lookup.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kPastedTip =
+    "List contains users pasted from external list/metadata table";
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The profile an entry stands for: by id, or by screen name ignoring case as the service
+// does. 1-based; 0 when the set holds none.
+std::int32_t FindProfile(const UserSet& users, std::string_view entry, bool by_id) {
+  if (entry.empty()) return 0;
+  for (std::int32_t i = 1; i <= users.Count(); ++i) {
+    const UserRecord& u = users.At(i);
+    if (by_id ? u.Id == entry : SameName(u.ScreenName, entry)) return i;
+  }
+  return 0;
+}
+
+std::string Summary(const UserSet& users, std::int32_t i) {
+  return users.RealName(i) + " - " + std::string(Utf8Prefix(users.Description(i), 200)) +
+         ". Is located in " + users.Location(i) + " (" + users.Lang(i) + "), has " +
+         std::to_string(users.Followers(i)) + " Followers, " + std::to_string(users.Friends(i)) +
+         " Friends and " + std::to_string(users.StatusCount(i)) + " Tweets";
+}
+
+// The leading number of an entry written as the list has always judged it: a sign place
+// (space or minus), plain decimal up to 15 significant digits, exponent form beyond, and no
+// zero before the point of a fraction.
+std::string NumberText(double v) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.15G", v < 0 ? -v : v);
+  std::string digits = buf;
+  if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
+  return (v < 0 ? "-" : " ") + digits;
+}
+
+}  // namespace
+
+// An entry looks like a user id when its leading number, written out, is the entry itself.
+// Ids of today's accounts run to 19 digits, beyond what that writing keeps exact, so a run of
+// digits without a leading zero counts as an id too.
+bool LooksLikeUserId(std::string_view entry) {
+  if (NumberText(LeadingNumber(entry)).size() == entry.size() + 1) return true;
+  return !entry.empty() && entry.size() <= 20 && entry[0] != '0' &&
+         std::all_of(entry.begin(), entry.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+void MainWindow::ShowULCount() {
+  ul_count_ = std::to_string(user_list_.Count()) + " users displayed";
+}
+
+void MainWindow::UserList_Click(int index) {
+  user_list_.SetCurrent(index);
+  const UserSet& users = twitter_->Users();
+  if (user_list_.Current() >= 0 && users.Count() >= 1) {
+    const std::string& entry = user_list_.Entries()[static_cast<std::size_t>(index)].text;
+    user_meta_ = Summary(users, FindProfile(users, entry, user_handle_ == 1));
+  }
+  Notify(kUserListChanged | kControlsChanged);
+}
+
+void MainWindow::UserList_ItemCheck(int index, bool ticked) {
+  if (index < 0 || index >= user_list_.Count()) return;
+  user_list_.SetTicked(index, ticked);
+  sel_all_ul_caption_ = "Deselect All";
+  Notify(kUserListChanged | kControlsChanged);
+}
+
+void MainWindow::mSelAllUL_Click() {
+  const bool untick = user_list_.TickedCount() >= 1;
+  for (int i = 0; i < user_list_.Count(); ++i) user_list_.SetTicked(i, !untick);
+  sel_all_ul_caption_ = untick ? "Select All" : "Deselect All";
+  Notify(kUserListChanged | kControlsChanged);
+}
+
+void MainWindow::mCopyUL_Click() {
+  if (env_.ui == nullptr) return;
+  std::string text;
+  for (const auto& e : user_list_.Entries()) text += e.text + "\r\n";
+  env_.ui->SetClipboardText("");
+  env_.ui->SetClipboardText(text);
+}
+
+void MainWindow::mCopyUT_Click() {
+  twitter_->Users().ToClipboard();
+}
+
+void MainWindow::mULClear_Click() {
+  user_list_.Clear();
+  twitter_->Users().Clear();
+  sel_all_ul_caption_ = "Select All";
+  user_meta_.clear();
+  ShowULCount();
+  Notify(kUserListChanged | kControlsChanged);
+}
+
+void MainWindow::mDeleteUser_Click() {
+  const int k = user_list_.Current();
+  if (k < 0) return;
+  user_list_.RemoveAt(k);
+  user_meta_.clear();
+  user_list_.SetCurrent(user_list_.Count() > 0 ? k - 1 : -1);
+  ShowULCount();
+  Notify(kUserListChanged | kControlsChanged);
+  UserList_Click(user_list_.Current());
+}
+
+void MainWindow::UserHandle_Click(int index) {
+  if (index != 0 && index != 1) return;
+  const bool to_ids = index == 1;
+  const bool changed = user_handle_ != index;
+  user_handle_ = index;
+  const UserSet& users = twitter_->Users();
+  if (changed && users.Count() >= 1) {
+    // Paired by what each entry holds, not by position: a user the lookup skipped must not
+    // shift every later entry onto someone else's profile.
+    std::string missing;
+    for (int i = 0; i < user_list_.Count(); ++i) {
+      const std::string& text = user_list_.Entries()[static_cast<std::size_t>(i)].text;
+      const std::int32_t k = FindProfile(users, text, !to_ids);
+      if (k == 0) {
+        missing += (missing.empty() ? "" : ", ") + text;
+        continue;
+      }
+      user_list_.SetText(i, to_ids ? users.Id(k) : users.ScreenName(k));
+    }
+    if (!missing.empty()) {
+      progress_.Add("No profile for these user list entries, left as they are: " + missing);
+      progress_.SelectLast();
+      Notify(kLogChanged);
+    }
+  }
+  Notify(kUserListChanged | kControlsChanged);
+}
+
+void MainWindow::mAddUser_Click() {
+  if (retrieval_busy_ || env_.ui == nullptr) return;
+  const auto answer = env_.ui->InputBox("Enter user ScreenName", kAppTitle, "");
+  if (!answer || answer->empty() || answer->front() == ' ') return;
+  UserSet& users = twitter_->Users();
+  const std::int32_t before = users.Count();
+  // The lookup rewrites the last log line: give it one of its own.
+  progress_.Add("Looking up " + *answer);
+  Notify(kLogChanged);
+  retrieval_busy_ = true;
+  GetUsers(*twitter_, {*answer}, false, true);
+  retrieval_busy_ = false;
+  stop_requested_ = false;
+  if (users.Count() > before) {
+    user_list_.Add(users.ScreenName(users.Count()));
+    ShowULCount();
+    UserList_Click(user_list_.Count() - 1);
+  } else {
+    env_.ui->MessageBox("No account was found with the screen name " + *answer, MsgButtons::Ok,
+                        MsgIcon::Exclamation, kAppTitle);
+  }
+  Notify(kUserListChanged | kControlsChanged);
+}
+
+void MainWindow::mPasteUL_Click() {
+  UiPort* ui = env_.ui;
+  if (retrieval_busy_ || ui == nullptr) return;
+  if (user_list_.Count() > 0 &&
+      ui->MessageBox("Replace current user list with list on clipboard?", MsgButtons::OkCancel,
+                     MsgIcon::Question, kAppTitle) == MsgAnswer::Cancel) {
+    return;
+  }
+  const std::string text = ui->ClipboardText();
+  if (text.find('\n') == std::string::npos) return;
+
+  user_list_.Clear();
+  if (twitter_->Users().Count() > 0) twitter_->Users().Clear();
+  bool looks_like_ids = false;
+  std::size_t from = 0;
+  while (from <= text.size()) {
+    std::size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(from, end - from);
+    from = end + 1;
+    if (line.empty()) continue;
+    // Rows copied from a table bring their first column.
+    if (const auto tab = line.find('\t'); tab != std::string::npos) line.resize(tab);
+    if (const auto at = line.find('@'); at != std::string::npos) line.erase(at, 1);
+    if (line.find("UserId") != std::string::npos || line.empty() ||
+        static_cast<unsigned char>(line.front()) <= ' ') {
+      continue;
+    }
+    std::erase(line, '\r');
+    looks_like_ids = looks_like_ids || LooksLikeUserId(line);
+    user_list_.Add(std::move(line));
+  }
+  const bool ids =
+      looks_like_ids &&
+      ui->MessageBox(
+          "At least one item in the list looks like a UserID (number), not a "
+          "ScreenName. If this IS a list of UserIDs then click YES. If this is a list "
+          "of ScreenNames then click NO",
+          MsgButtons::YesNo, MsgIcon::Question, "Define list item type") == MsgAnswer::Yes;
+  user_meta_.clear();
+  sel_all_ul_caption_ = "Select All";
+  ShowULCount();
+  Notify(kUserListChanged | kControlsChanged);
+  if (user_list_.Count() == 0) return;
+
+  ui->SetPointer(Pointer::Hourglass);
+  ut_frame_enabled_ = false;
+  progress_.Add("Retrieving user details (click cancel to abort) ...");
+  Notify(kLogChanged | kControlsChanged);
+  std::vector<std::string> ua;
+  ua.reserve(static_cast<std::size_t>(user_list_.Count()));
+  for (const auto& e : user_list_.Entries()) ua.push_back(e.text);
+  retrieval_busy_ = true;
+  GetUsers(*twitter_, ua, ids, false);
+  retrieval_busy_ = false;
+  stop_requested_ = false;
+
+  ShowULCount();
+  ui->SetPointer(Pointer::Default);
+  ut_frame_enabled_ = true;
+  user_list_.SetToolTip(std::string(kPastedTip));
+  // Entries pair with profiles by what they hold; one the lookup did not find keeps its text.
+  const UserSet& users = twitter_->Users();
+  std::string missing;
+  for (int i = 0; i < user_list_.Count(); ++i) {
+    const std::string& entry = user_list_.Entries()[static_cast<std::size_t>(i)].text;
+    const std::int32_t k = FindProfile(users, entry, ids);
+    if (k == 0) {
+      missing += (missing.empty() ? "" : ", ") + entry;
+    } else if (ids) {
+      user_list_.SetText(i, users.ScreenName(k));
+    }
+  }
+  if (ids) user_handle_ = 0;
+  if (!missing.empty()) {
+    progress_.Add("No profile found for: " + missing);
+    progress_.SelectLast();
+  }
+  Notify(kUserListChanged | kControlsChanged | kLogChanged);
+}
+
+bool MainWindow::GetUsers(TwitterAPI& api, const std::vector<std::string>& ua, bool user_id,
+                          bool update) {
+  LoopContext ctx(*this);
+  return wf::GetUsers(ctx, api, ua, user_id, update);
+}
+
+bool MainWindow::PauseUntilNextWindow(const CivilDateTime& reset, std::string_view twit_method) {
+  LoopContext ctx(*this);
+  return wf::PauseUntilNextWindow(ctx, reset, twit_method);
+}
+
+}  // namespace wf

@@ -1,0 +1,93 @@
+#include "workflows/followers_retrieval.h"
+
+#include <algorithm>
+
+#include "workflows/profile_lookup.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kPageSize = "200";
+constexpr int kMaxConsecutiveFailures = 3;
+
+struct Names {
+  std::string_view noun;    // in the log line
+  std::string_view method;  // in the status bar
+};
+
+Names NamesOf(FollowList which) {
+  return which == FollowList::kFollowers ? Names{"followers", "GET FOLLOWERS/LIST"}
+                                         : Names{"friends", "GET FRIENDS/LIST"};
+}
+
+}  // namespace
+
+FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, FollowList which,
+                                    std::string_view user_id, std::string_view screen_name,
+                                    std::string_view shown_name, int known_total) {
+  const Names names = NamesOf(which);
+  const bool followers = which == FollowList::kFollowers;
+  UserSet& users = api.Users();
+  const std::string head = "Getting " + std::string(names.noun) + " of " + std::string(shown_name);
+  auto progress_line = [&] { return head + " (" + std::to_string(users.Count()) + " retrieved)"; };
+  auto remaining = [&] {
+    return followers ? api.FLRateLimitRemaining() : api.FrRateLimitRemaining();
+  };
+  auto next_reset = [&] { return followers ? api.FLNextLimitReset() : api.FrNextLimitReset(); };
+
+  ctx.AddLogLine(progress_line());
+  ctx.SetStopRequested(false);
+  ctx.SetTimer1Enabled(false);
+
+  FollowListResult result;
+  int failures = 0;
+  for (;;) {
+    const std::string r = followers ? api.GetFollowersList(user_id, screen_name, kPageSize, true)
+                                    : api.GetFriendsList(user_id, screen_name, kPageSize, true);
+    bool last_page = false;
+    if (!api.LastRequestFailed() && !r.empty()) {
+      failures = 0;
+      ++result.pages;
+      // A page without accounts carries no cursor the set can read, so it is the end too.
+      last_page = users.NextCursor() == "0" || users.LastSetDataSize() == 0;
+      if (last_page) ctx.SetStopRequested(true);
+    } else if (RefusedForQuota(api)) {
+      if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
+        result.end = FollowListEnd::kCancelled;
+        break;
+      }
+      continue;  // the same page again: the cursor has not moved
+    } else if (r.empty() && !api.LastRequestFailed()) {
+      last_page = true;  // nothing to ask for: no account given
+    } else if (++failures >= kMaxConsecutiveFailures) {
+      const std::string& code = api.LastResponseCode();
+      const bool answered = !code.empty() && code.rfind("200", 0) != 0;
+      ctx.AddLogLine(head + " ended after " + std::to_string(failures) + " failed requests: " +
+                     (answered ? code : std::string("no answer from the server")));
+      result.end = FollowListEnd::kFailed;
+      break;
+    }
+
+    ctx.ReplaceLastLogLine(progress_line());
+    ctx.SetStatusPanel(2, std::to_string(users.Count()) + " users displayed");
+    ctx.SetStatusPanel(
+        3, std::to_string(remaining()) + " " + std::string(names.method) + " requests remaining");
+    ctx.SetStatusPanel(4, "Next Reset: " + LogDateTime(next_reset()));
+    if (known_total > 0) {
+      ctx.SetProgress(
+          std::min(1.0, static_cast<double>(users.Count()) / known_total),
+          std::to_string(users.Count()) + " of " + std::to_string(known_total) + " accounts");
+    }
+    ctx.YieldToEvents();
+    if (last_page) break;
+    if (ctx.StopRequested()) {
+      result.end = FollowListEnd::kCancelled;
+      break;
+    }
+  }
+  ctx.SetProgress(-1, "");
+  ctx.SetTimer1Enabled(true);
+  return result;
+}
+
+}  // namespace wf

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "workflows/retrieval_context.h"
+
+namespace wf {
+
+enum class FollowList { kFollowers, kFriends };
+
+// How a list run ended.
+enum class FollowListEnd {
+  kComplete,   // the last page arrived
+  kCancelled,  // Cancel, also during a quota wait
+  kFailed,     // pages kept failing for a reason other than the quota
+};
+
+struct FollowListResult {
+  FollowListEnd end = FollowListEnd::kComplete;
+  int pages = 0;  // successful requests
+};
+
+// Pages through the follower or friend list of one account (by `user_id` when not empty,
+// else by `screen_name`) into `api.Users()`, 200 accounts a page, continuing from the set's
+// cursor. Adds one log line for the run and rewrites it as pages arrive; `shown_name` is how
+// that line names the account. A page refused for quota waits for the next window and is
+// asked for again; any other failure ends the run after 3 consecutive failed pages, with a
+// log line naming the response code. `known_total`, when above 0, is the account's count
+// from its profile and drives the progress bar.
+FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, FollowList which,
+                                    std::string_view user_id, std::string_view screen_name,
+                                    std::string_view shown_name, int known_total);
+
+}  // namespace wf
