@@ -11,13 +11,14 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "mainwindow/main_window.h"
 #include "qt_text.h"
 
 namespace wf::gui {
 
 CredentialsDialog::CredentialsDialog(MainWindow& main, CredentialsWindow::Environment env,
                                      QWidget* parent)
-    : QDialog(parent), model_(main, [&] {
+    : QDialog(parent), main_(main), model_(main, [&] {
         if (!env.wait_until) {
           env.wait_until = [this](std::chrono::steady_clock::time_point t) { WaitUntil(t); };
         }
@@ -25,6 +26,13 @@ CredentialsDialog::CredentialsDialog(MainWindow& main, CredentialsWindow::Enviro
       }()) {
   setObjectName(QStringLiteral("frmAbout"));
   setModal(false);
+  main_.SetUTwitterAuthenticator([this](TwitterAPI& api) {
+    // Only credentials that have already won a token are offered again: before that the
+    // fields hold whatever is being typed.
+    if (main_.Twitter().BearerToken().empty()) return false;
+    const auto& f = model_.Fields();
+    return !api.AuthAppAccess(f[0], f[1], f[2]).empty();
+  });
 
   title_ = new QLabel(this);
   title_->setObjectName(QStringLiteral("lblTitle"));
@@ -105,6 +113,10 @@ CredentialsDialog::CredentialsDialog(MainWindow& main, CredentialsWindow::Enviro
   setTabOrder(fields_[2], show_secret_);
   setTabOrder(show_secret_, ok_);
   setTabOrder(ok_, sys_info_);
+}
+
+CredentialsDialog::~CredentialsDialog() {
+  main_.SetUTwitterAuthenticator(nullptr);
 }
 
 void CredentialsDialog::Open() {

@@ -18,9 +18,11 @@ class CredentialsDialog : public QDialog {
 
  public:
   // `env.wait_until` is provided here when left empty, so the success message is painted
-  // before the pause.
+  // before the pause. `main` gets the way to authenticate its second API client (the user
+  // tables') with the credentials that authenticated the first; the destructor takes it back.
   CredentialsDialog(MainWindow& main, CredentialsWindow::Environment env,
                     QWidget* parent = nullptr);
+  ~CredentialsDialog() override;
 
   CredentialsWindow& Model() { return model_; }
 
@@ -42,6 +44,7 @@ class CredentialsDialog : public QDialog {
   void OkClicked();
   void WaitUntil(std::chrono::steady_clock::time_point deadline);
 
+  MainWindow& main_;
   CredentialsWindow model_;
   QLabel* title_ = nullptr;
   QLabel* version_ = nullptr;

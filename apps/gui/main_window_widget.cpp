@@ -183,7 +183,7 @@ MainWindowWidget::MainWindowWidget(MainWindow& model, UiPort& ui, QWidget* paren
   timer1_->setObjectName(QStringLiteral("Timer1"));
   timer1_->setInterval(kTimerIntervalMs);
   connect(timer1_, &QTimer::timeout, this, [this] { model_.Timer1_Timer(); });
-  timer1_->start();
+  if (model_.Timer1Enabled()) timer1_->start();
 
   if (QScreen* s = screen()) {
     const QRect avail = s->availableGeometry();
@@ -297,19 +297,23 @@ void MainWindowWidget::BuildMenus() {
   // User List
   users_menu_ = menuBar()->addMenu(QStringLiteral("&User List"));
   users_menu_->setObjectName(QStringLiteral("mUsers"));
-  add(users_menu_, QStringLiteral("Copy"), "mCopyUL", nullptr);
-  add(users_menu_, QStringLiteral("Copy Metadata"), "mCopyUT", nullptr);
-  add(users_menu_, QStringLiteral("Paste"), "mPasteUL", nullptr);
-  add(users_menu_, QStringLiteral("Select All"), "mSelAllUL", nullptr);
-  add(users_menu_, QStringLiteral("Clear"), "mULClear", nullptr);
+  add(users_menu_, QStringLiteral("Copy"), "mCopyUL", [this] { model_.mCopyUL_Click(); });
+  add(users_menu_, QStringLiteral("Copy Metadata"), "mCopyUT", [this] { model_.mCopyUT_Click(); });
+  add(users_menu_, QStringLiteral("Paste"), "mPasteUL", [this] { model_.mPasteUL_Click(); });
+  sel_all_ul_action_ = add(users_menu_, ToQ(model_.SelAllULCaption()), "mSelAllUL",
+                           [this] { model_.mSelAllUL_Click(); });
+  add(users_menu_, QStringLiteral("Clear"), "mULClear", [this] { model_.mULClear_Click(); });
   users_menu_->addSeparator();
-  add(users_menu_, QStringLiteral("Add User"), "mAddUser", nullptr);
-  add(users_menu_, QStringLiteral("Delete User"), "mDeleteUser", nullptr);
+  add(users_menu_, QStringLiteral("Add User"), "mAddUser", [this] { model_.mAddUser_Click(); });
+  add(users_menu_, QStringLiteral("Delete User"), "mDeleteUser",
+      [this] { model_.mDeleteUser_Click(); });
   users_menu_->addSeparator();
   add(users_menu_, QStringLiteral("Get Users From Tweets"), "mGetUFT", nullptr);
   users_menu_->addSeparator();
-  add(users_menu_, QStringLiteral("Get User Followers"), "mGetUserFollowers", nullptr);
-  add(users_menu_, QStringLiteral("Get User Friends"), "mGetUserFriends", nullptr);
+  add(users_menu_, QStringLiteral("Get User Followers"), "mGetUserFollowers",
+      [this] { model_.mGetUserFollowers_Click(); });
+  add(users_menu_, QStringLiteral("Get User Friends"), "mGetUserFriends",
+      [this] { model_.mGetUserFriends_Click(); });
 
   // About: a command on the menu bar itself.
   QAction* about = menuBar()->addAction(QStringLiteral("&About"));
@@ -443,6 +447,27 @@ QWidget* MainWindowWidget::BuildUserTimelinesFrame() {
   connect(user_list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     users_menu_->popup(user_list_->viewport()->mapToGlobal(pos));
   });
+  user_list_model_->SetTickHandler(
+      [this](int row, bool ticked) { model_.UserList_ItemCheck(row, ticked); });
+  // The current entry moves by mouse and by keys alike; moves the model makes itself come
+  // back through RefreshUserList and must not be sent to it again.
+  connect(user_list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (!syncing_user_list_ && current.isValid()) model_.UserList_Click(current.row());
+          });
+  connect(user_list_, &QListView::doubleClicked, this,
+          [this](const QModelIndex& index) { model_.UserList_DblClick(index.row()); });
+  // The usual keys on the list itself, so they do not take Copy away from the tables.
+  const auto list_key = [this](QKeySequence key, std::function<void()> handler) {
+    auto* action = new QAction(user_list_);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+    user_list_->addAction(action);
+  };
+  list_key(QKeySequence::Copy, [this] { model_.mCopyUL_Click(); });
+  list_key(QKeySequence::Paste, [this] { model_.mPasteUL_Click(); });
+  list_key(QKeySequence::Delete, [this] { model_.mDeleteUser_Click(); });
 
   ul_count_ = new QLabel(ut_frame_);
   ul_count_->setObjectName(QStringLiteral("ULCount"));
@@ -452,15 +477,14 @@ QWidget* MainWindowWidget::BuildUserTimelinesFrame() {
   auto* handles = new QButtonGroup(ut_frame_);
   handles->addButton(handle_screen_name_, 0);
   handles->addButton(handle_user_id_, 1);
-  NotYetAvailable(handle_screen_name_);
-  NotYetAvailable(handle_user_id_);
+  connect(handles, &QButtonGroup::idClicked, this, [this](int id) { model_.UserHandle_Click(id); });
 
   get_all_utl_ = Button(QStringLiteral("Get All"), "GetAllUTL", ut_frame_);
   get_all_utl_->setToolTip(QStringLiteral("Retrieve the timelines of the checked users"));
-  NotYetAvailable(get_all_utl_);
+  connect(get_all_utl_, &QPushButton::clicked, this, [this] { model_.GetAllUTL_Click(); });
   update_utl_ = Button(QStringLiteral("Update"), "UpdateUTL", ut_frame_);
   update_utl_->setToolTip(QStringLiteral("Retrieve only tweets newer than those in the table"));
-  NotYetAvailable(update_utl_);
+  connect(update_utl_, &QPushButton::clicked, this, [this] { model_.UpdateUTL_Click(); });
 
   utl_history_ = HistoryCombo(
       "UTLHistory", QStringLiteral("Open data and user list from a recently saved session"),
@@ -509,21 +533,26 @@ QWidget* MainWindowWidget::BuildFollowersFrame() {
   guf_id_ = new QLineEdit(frame);
   guf_id_->setObjectName(QStringLiteral("GUF_Id"));
   guf_id_->setPlaceholderText(QStringLiteral("Screen name or user id"));
+  connect(guf_id_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { model_.SetGUF_Id(FromQ(text)); });
   get_ff_[0] = Button(QStringLiteral("Get Followers"), "GetFF0", frame);
   get_ff_[1] = Button(QStringLiteral("Get Friends"), "GetFF1", frame);
+  get_ff_[0]->setToolTip(QStringLiteral("Each account's followers into a new user table"));
+  get_ff_[1]->setToolTip(QStringLiteral("Each account's friends into a new user table"));
+  for (int i = 0; i < 2; ++i) {
+    connect(get_ff_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+            [this, i] { model_.GetFF_Click(i); });
+  }
 
   auto* layout = new QGridLayout(frame);
   for (int i = 0; i < 3; ++i) {
     ops->addButton(guf_op_[static_cast<std::size_t>(i)], i);
     layout->addWidget(guf_op_[static_cast<std::size_t>(i)], 0, i);
-    NotYetAvailable(guf_op_[static_cast<std::size_t>(i)]);
   }
+  connect(ops, &QButtonGroup::idClicked, this, [this](int id) { model_.GUFOp_Click(id); });
   layout->addWidget(guf_id_, 1, 0, 1, 3);
   layout->addWidget(get_ff_[0], 2, 0);
   layout->addWidget(get_ff_[1], 2, 1);
-  NotYetAvailable(guf_id_);
-  NotYetAvailable(get_ff_[0]);
-  NotYetAvailable(get_ff_[1]);
   return frame;
 }
 
@@ -640,6 +669,9 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   connect(user_table_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     user_table_menu_->popup(user_table_->viewport()->mapToGlobal(pos));
   });
+  // The highlighted rows are what "Selected Users" of the followers frame takes.
+  connect(user_table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &MainWindowWidget::UserTableSelectionChanged);
   auto* copy = new QAction(QStringLiteral("Copy"), user_table_);
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -848,15 +880,39 @@ void MainWindowWidget::RefreshControls() {
   update_search_->setEnabled(model_.UpdateSearchEnabled());
   vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
   ul_count_->setText(ToQ(model_.ULCount()));
+
+  ut_frame_->setEnabled(model_.UTFrameEnabled());
+  update_utl_->setEnabled(model_.UpdateUTLEnabled());
+  (model_.UserHandle() == 1 ? handle_user_id_ : handle_screen_name_)->setChecked(true);
+  sel_all_ul_action_->setText(ToQ(model_.SelAllULCaption()));
+  if (const QString meta = ToQ(model_.UserMeta()); user_meta_->toPlainText() != meta) {
+    user_meta_->setPlainText(meta);
+  }
+  const auto op = static_cast<std::size_t>(std::clamp(model_.GUFOp(), 0, 2));
+  guf_op_[op]->setChecked(true);
+  guf_id_->setEnabled(model_.GUF_IdEnabled());
+  // Rewriting an unchanged text would move the cursor while the user types.
+  if (const QString id = ToQ(model_.GUF_Id()); guf_id_->text() != id) guf_id_->setText(id);
+  // A follower list writes its own counts into the status bar while the tick is off; once
+  // the window has closed the timer stays stopped.
+  if (!model_.Timer1Enabled()) {
+    timer1_->stop();
+  } else if (!timer1_->isActive() && !model_.Closed()) {
+    timer1_->start();
+  }
 }
 
 void MainWindowWidget::RefreshUserList() {
+  syncing_user_list_ = true;
   user_list_model_->Reset();
   const UserList& list = model_.Users();
   user_list_->setToolTip(ToQ(list.ToolTip()));
   if (list.Current() >= 0) {
     user_list_->setCurrentIndex(user_list_model_->index(list.Current(), 0));
+  } else {
+    user_list_->selectionModel()->clear();
   }
+  syncing_user_list_ = false;
   ul_count_->setText(ToQ(model_.ULCount()));
 }
 
@@ -879,6 +935,55 @@ void MainWindowWidget::RefreshUserTables() {
     header->setSortIndicator(t.SortKey(),
                              t.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
   }
+  SyncUserTableSelection();
+}
+
+void MainWindowWidget::SyncUserTableSelection() {
+  // Inside the user's own change the view already shows the truth, which the model is still
+  // being told row by row.
+  if (syncing_user_table_) return;
+  const auto& tables = model_.UserTables();
+  const int current = model_.CurrentUserTable();
+  QItemSelection wanted;
+  if (current >= 0 && current < static_cast<int>(tables.size())) {
+    const auto& rows = tables[static_cast<std::size_t>(current)].Rows();
+    const int last_column = user_table_model_->columnCount() - 1;
+    // Runs of highlighted rows as ranges: one range per run, not one per row.
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+      if (!rows[static_cast<std::size_t>(r)].selected) continue;
+      const int first = r;
+      while (r + 1 < static_cast<int>(rows.size()) &&
+             rows[static_cast<std::size_t>(r) + 1].selected)
+        ++r;
+      wanted.select(user_table_model_->index(first, 0), user_table_model_->index(r, last_column));
+    }
+  }
+  syncing_user_table_ = true;
+  user_table_->selectionModel()->select(wanted, QItemSelectionModel::ClearAndSelect);
+  syncing_user_table_ = false;
+}
+
+void MainWindowWidget::UserTableSelectionChanged(const QItemSelection& selected,
+                                                 const QItemSelection& deselected) {
+  if (syncing_user_table_) return;
+  // A row counts once however many of its cells the change names; rows still partly
+  // selected after a deselection stay selected.
+  const auto rows_of = [](const QItemSelection& s) {
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : s) {
+      for (int r = range.top(); r <= range.bottom(); ++r) rows.push_back(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+  };
+  const QItemSelectionModel* sm = user_table_->selectionModel();
+  syncing_user_table_ = true;
+  for (const int r : rows_of(deselected)) {
+    if (!sm->rowIntersectsSelection(r, QModelIndex())) model_.UserTable_SelectRow(r, false);
+  }
+  for (const int r : rows_of(selected)) model_.UserTable_SelectRow(r, true);
+  syncing_user_table_ = false;
 }
 
 void MainWindowWidget::RefreshWindow() {

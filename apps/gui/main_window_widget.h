@@ -13,6 +13,7 @@ class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QItemSelection;
 class QDateTimeEdit;
 class QGroupBox;
 class QLabel;
@@ -88,6 +89,8 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   void TweetColumnResized(int column, int old_size, int new_size);
   void CopyTweetRows();
   void CopyUserRows();
+  void SyncUserTableSelection();
+  void UserTableSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void CopyLogLines();
   void FindInLog(bool again);
 
@@ -109,6 +112,7 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   QAction* headers_action_ = nullptr;
   QAction* archive_action_ = nullptr;
   QAction* vb_date_time_action_ = nullptr;
+  QAction* sel_all_ul_action_ = nullptr;
 
   // Search frame.
   QLineEdit* search_query_ = nullptr;
@@ -162,6 +166,10 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   QTimer* timer1_ = nullptr;
 
   bool applying_widths_ = false;
+  // Set while the view is brought in line with the model, whose own changes must not come
+  // back to it as the user's.
+  bool syncing_user_list_ = false;
+  bool syncing_user_table_ = false;
 };
 
 // The caption as Qt should be given it: Qt reads "[*]" as the modified-marker placeholder,

@@ -90,11 +90,11 @@ void TweetTableModel::Reset() {
 }
 
 int UserListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : list_.Count();
+  return parent.isValid() ? 0 : shown_rows_;
 }
 
 QVariant UserListModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= list_.Count()) return {};
+  if (!index.isValid() || index.row() >= list_.Count() || index.row() >= shown_rows_) return {};
   const UserList::Entry& entry = list_.Entries()[static_cast<std::size_t>(index.row())];
   switch (role) {
     case Qt::DisplayRole:
@@ -113,13 +113,28 @@ QVariant UserListModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+bool UserListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::CheckStateRole || !on_tick_ || !index.isValid() || index.row() >= list_.Count()) {
+    return false;
+  }
+  on_tick_(index.row(), value.toInt() == Qt::Checked);
+  return true;
+}
+
 Qt::ItemFlags UserListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (on_tick_) f |= Qt::ItemIsUserCheckable;
+  return f;
 }
 
 void UserListModel::Reset() {
+  if (list_.Count() == shown_rows_) {
+    if (shown_rows_ > 0) emit dataChanged(index(0, 0), index(shown_rows_ - 1, 0));
+    return;
+  }
   beginResetModel();
+  shown_rows_ = list_.Count();
   endResetModel();
 }
 
@@ -128,9 +143,13 @@ const UserTableView* UserTableModel::Current() const {
   return &tables_[static_cast<std::size_t>(table_)];
 }
 
+int UserTableModel::RowsOf(const std::vector<UserTableView>& tables, int index) {
+  if (index < 0 || index >= static_cast<int>(tables.size())) return 0;
+  return tables[static_cast<std::size_t>(index)].RowCount();
+}
+
 int UserTableModel::rowCount(const QModelIndex& parent) const {
-  const UserTableView* t = Current();
-  return parent.isValid() || t == nullptr ? 0 : t->RowCount();
+  return parent.isValid() ? 0 : shown_rows_;
 }
 
 int UserTableModel::columnCount(const QModelIndex& parent) const {
@@ -139,7 +158,10 @@ int UserTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant UserTableModel::data(const QModelIndex& index, int role) const {
   const UserTableView* t = Current();
-  if (!index.isValid() || t == nullptr || index.row() >= t->RowCount()) return {};
+  if (!index.isValid() || t == nullptr || index.row() >= t->RowCount() ||
+      index.row() >= shown_rows_) {
+    return {};
+  }
   const UserTableView::Row& row = t->Rows()[static_cast<std::size_t>(index.row())];
   const auto column = static_cast<std::size_t>(index.column());
   switch (role) {
@@ -175,8 +197,15 @@ Qt::ItemFlags UserTableModel::flags(const QModelIndex& index) const {
 }
 
 void UserTableModel::ShowTable(int index) {
+  const int rows = RowsOf(tables_, index);
+  if (index == table_ && rows == shown_rows_) {
+    if (rows > 0)
+      emit dataChanged(this->index(0, 0), this->index(rows - 1, kUserTableColumnCount - 1));
+    return;
+  }
   beginResetModel();
   table_ = index;
+  shown_rows_ = rows;
   endResetModel();
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,21 +37,34 @@ class TweetTableModel : public QAbstractTableModel {
 };
 
 // The user list: one entry a row with its tick box; bold when the list came from the tweets.
+// A tick the user gives goes to `on_tick` (the window model's command), never into the list
+// directly: the list changes only through the model, which then has the view refreshed.
 class UserListModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
   explicit UserListModel(const UserList& list, QObject* parent = nullptr)
-      : QAbstractListModel(parent), list_(list) {}
+      : QAbstractListModel(parent), list_(list), shown_rows_(list.Count()) {}
+
+  void SetTickHandler(std::function<void(int row, bool ticked)> on_tick) {
+    on_tick_ = std::move(on_tick);
+  }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // Brings the view up to date. With the same number of entries only the cells are redrawn,
+  // so the view keeps its scroll position and current entry while ticks change.
   void Reset();
 
  private:
   const UserList& list_;
+  std::function<void(int, bool)> on_tick_;
+  // The row count the view was last told of: the list may have changed since, and the view
+  // must not be offered rows before it has been reset.
+  int shown_rows_ = 0;
 };
 
 // The user table on show (one of the model's tables, picked by index), 37 columns with a tick
@@ -60,7 +74,7 @@ class UserTableModel : public QAbstractTableModel {
 
  public:
   explicit UserTableModel(const std::vector<UserTableView>& tables, QObject* parent = nullptr)
-      : QAbstractTableModel(parent), tables_(tables) {}
+      : QAbstractTableModel(parent), tables_(tables), shown_rows_(RowsOf(tables, 0)) {}
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -69,15 +83,18 @@ class UserTableModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  // Shows table `index` (resetting even when it is the same table, whose rows may have changed).
+  // Shows table `index`. Another table, or another number of rows, resets the view; the same
+  // table with as many rows only redraws, so the view's row selection survives.
   void ShowTable(int index);
   int Table() const { return table_; }
 
  private:
   const UserTableView* Current() const;
+  static int RowsOf(const std::vector<UserTableView>& tables, int index);
 
   const std::vector<UserTableView>& tables_;
   int table_ = 0;
+  int shown_rows_ = 0;  // as for the user list
 };
 
 // Rows of the tweet table as clipboard text: TAB between cells, CR LF after each row, the

@@ -167,6 +167,38 @@ TEST(CredentialsDialog, ClosingBeforeAnyTokenEndsTheProgram) {
   EXPECT_FALSE(FileExists(s.dir.File("prefs")));
 }
 
+TEST(CredentialsDialog, SecondApiClientGetsOnlyCredentialsThatWonAToken) {
+  Startup s;
+  s.Type("app", "typed-key", "typed-secret");
+  // Before OK has succeeded the fields hold whatever is being typed: nothing is sent.
+  s.model.GUFOp_Click(1);
+  s.model.SetGUF_Id("skein_team");
+  s.model.GetFF_Click(0);
+  EXPECT_TRUE(s.http.sent.empty());
+  EXPECT_TRUE(s.model.UTwitter().BearerToken().empty());
+
+  s.http.answers.push_back(
+      test::FakeHttp::Ok(R"({"token_type":"bearer","access_token":"AAAA%2Fxyz"})"));
+  QTest::mouseClick(s.Button("cmdOK"), Qt::LeftButton);
+  ASSERT_EQ(s.http.sent.size(), 1u);
+  const auto auth_header = [](const test::FakeHttp::Sent& sent) {
+    for (const auto& [name, value] : sent.headers) {
+      if (name == "Authorization") return value;
+    }
+    return std::string();
+  };
+  const std::string first_auth = auth_header(s.http.sent[0]);
+  ASSERT_EQ(first_auth.rfind("Basic ", 0), 0u);
+
+  s.http.answers.push_back(test::FakeHttp::Ok(R"({"token_type":"bearer","access_token":"BBBB"})"));
+  s.http.answers.push_back(test::FakeHttp::Ok(R"({"users":[],"next_cursor":0})"));
+  s.model.GetFF_Click(0);
+  ASSERT_GE(s.http.sent.size(), 2u);
+  EXPECT_EQ(auth_header(s.http.sent[1]), first_auth);
+  EXPECT_EQ(s.model.UTwitter().BearerToken(), "BBBB");
+  EXPECT_EQ(s.model.Twitter().BearerToken(), "AAAA%2Fxyz");
+}
+
 TEST(CredentialsDialog, SystemInfoShowsTheDescription) {
   Startup s;
   QTest::mouseClick(s.Button("cmdSysInfo"), Qt::LeftButton);

@@ -126,8 +126,55 @@ TEST(UserListModel, ShowsTicksAndTheBoldOfADerivedList) {
   EXPECT_FALSE(model.data(model.index(0, 0), Qt::FontRole).isValid());
   list.SetBold(true);
   EXPECT_TRUE(model.data(model.index(0, 0), Qt::FontRole).value<QFont>().bold());
-  // Ticking belongs to the model's commands; the widget must not change ticks on its own.
+  // Without a command to give ticks to, the view offers none.
   EXPECT_FALSE(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsUserCheckable));
+}
+
+TEST(UserListModel, TicksGoToTheCommandAndTheListChangesOnlyThroughIt) {
+  UserList list;
+  list.Add("alice");
+  list.Add("bob");
+  UserListModel model(list);
+  std::vector<std::pair<int, bool>> ticks;
+  model.SetTickHandler([&](int row, bool ticked) { ticks.emplace_back(row, ticked); });
+  EXPECT_TRUE(model.flags(model.index(1, 0)).testFlag(Qt::ItemIsUserCheckable));
+  EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+  EXPECT_TRUE(model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+  EXPECT_FALSE(model.setData(model.index(0, 0), QStringLiteral("carol"), Qt::EditRole));
+  EXPECT_EQ(ticks, (std::vector<std::pair<int, bool>>{{1, true}, {0, false}}));
+  EXPECT_FALSE(list.Entries()[1].ticked);
+  EXPECT_EQ(model.data(model.index(0, 0)).toString(), "alice");
+}
+
+TEST(UserListModel, OffersNoRowsTheViewHasNotBeenToldOf) {
+  UserList list;
+  list.Add("alice");
+  UserListModel model(list);
+  QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+  QSignalSpy redraws(&model, &QAbstractItemModel::dataChanged);
+
+  // The list grew behind the view's back: until Reset the view still sees one row.
+  list.Add("bob");
+  EXPECT_EQ(model.rowCount(), 1);
+  model.Reset();
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(resets.count(), 1);
+
+  // A shrunk list must not leave the view reading past its end.
+  list.Clear();
+  EXPECT_FALSE(model.data(model.index(1, 0)).isValid());
+  model.Reset();
+  EXPECT_EQ(model.rowCount(), 0);
+  EXPECT_EQ(resets.count(), 2);
+
+  // Same count (a tick, a renamed entry): a redraw keeps the view's scroll and current row.
+  list.Add("carol");
+  model.Reset();
+  list.SetText(0, "dave");
+  model.Reset();
+  EXPECT_EQ(resets.count(), 3);
+  EXPECT_EQ(redraws.count(), 1);
+  EXPECT_EQ(model.data(model.index(0, 0)).toString(), "dave");
 }
 
 TEST(UserTableModel, ShowsTheTableOnShowWithTicksInTheFirstColumn) {
@@ -154,6 +201,34 @@ TEST(UserTableModel, ShowsTheTableOnShowWithTicksInTheFirstColumn) {
             Qt::AlignLeft);
   model.ShowTable(7);
   EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(UserTableModel, RedrawsTheSameTableButResetsForOtherRows) {
+  std::vector<UserTableView> tables(2);
+  UserTableView::Row row;
+  row.cells[1] = "alice";
+  tables[1].MutableRows().push_back(row);
+  UserTableModel model(tables);
+  model.ShowTable(1);
+  QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+  QSignalSpy redraws(&model, &QAbstractItemModel::dataChanged);
+
+  tables[1].MutableRows()[0].cells[1] = "bob";
+  model.ShowTable(1);
+  EXPECT_EQ(resets.count(), 0);
+  ASSERT_EQ(redraws.count(), 1);
+  EXPECT_EQ(Display(model, 0, 1), "bob");
+
+  tables[1].MutableRows().push_back(row);
+  EXPECT_EQ(model.rowCount(), 1);  // not before the view is told
+  model.ShowTable(1);
+  EXPECT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(resets.count(), 1);
+
+  // Another table with as many rows is still another table.
+  tables[0].MutableRows() = tables[1].Rows();
+  model.ShowTable(0);
+  EXPECT_EQ(resets.count(), 2);
 }
 
 TEST(Twips, ConvertBothWaysAtCommonResolutions) {
