@@ -30,7 +30,7 @@ for t in "${targets[@]}"; do
           "../../$corpus" "${seeds[@]}" 2>&1 | grep -E "^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY|Done)" ); then
     :
   fi
-  if ls build-asan/fuzz/crash-* build-asan/fuzz/leak-* build-asan/fuzz/timeout-* > /dev/null 2>&1; then
+  if [ -n "$(find build-asan/fuzz -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) -print -quit)" ]; then
     echo "!! $t left findings in build-asan/fuzz/"
     status=1
     failed=$((failed + 1))

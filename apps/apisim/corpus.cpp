@@ -252,7 +252,12 @@ void Corpus::BuildAccounts() {
       {accounts::kQuiet, "skein_quiet", 1483228800, 7, 15, 0, false, 0},
       {accounts::kSmall, "skein_small", 1546300800, 12, 3, 57, false, 3 * 86400},
   };
-  for (const Fixed& f : fixed) {
+  std::vector<Fixed> all(std::begin(fixed), std::end(fixed));
+  if (const auto big = accounts::BigAccount(count)) {
+    all.push_back({*big, "skein_big", 1388534400, accounts::kBigFollowers, accounts::kBigFriends,
+                   2400, false, 5400});
+  }
+  for (const Fixed& f : all) {
     UserKey& key = keys_[f.index];
     key.screen_name = f.name;
     key.created_at = f.created;

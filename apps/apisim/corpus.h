@@ -33,6 +33,15 @@ constexpr uint32_t kSmall = 3;    // skein_small: a handful of everything
 constexpr uint32_t kTeamFollowers = 5237;
 constexpr uint32_t kTeamFriends = 300;
 constexpr uint32_t kTeamStatuses = 4812;
+// skein_big: a list long enough for bulk benchmarks. It takes the pool's last place, so the
+// other accounts keep their places, and exists only in a pool that can hold its followers.
+constexpr uint32_t kBigFollowers = 10000;
+constexpr uint32_t kBigFriends = 150;
+constexpr uint32_t kBigMinUsers = kBigFollowers + 1;
+inline std::optional<uint32_t> BigAccount(uint32_t users) {
+  if (users < kBigMinUsers) return std::nullopt;
+  return users - 1;
+}
 }  // namespace accounts
 
 constexpr uint32_t kTimelineCap = 3200;  // user_timeline never reaches further back

@@ -1,5 +1,6 @@
 #include "command.h"
 
+#include "account_commands.h"
 #include "auth_command.h"
 #include "search_command.h"
 #include "table_command.h"
@@ -13,6 +14,10 @@ std::vector<std::unique_ptr<Command>> AllCommands(std::atomic<bool>* interrupted
   commands.push_back(std::make_unique<SearchCommand>(interrupted));
   commands.push_back(std::make_unique<TableCommand>());
   commands.push_back(std::make_unique<UsersCommand>());
+  commands.push_back(std::make_unique<TimelineCommand>(interrupted));
+  commands.push_back(std::make_unique<LookupCommand>(interrupted));
+  commands.push_back(std::make_unique<FollowListCommand>(false, interrupted));
+  commands.push_back(std::make_unique<FollowListCommand>(true, interrupted));
   return commands;
 }
 

@@ -1,5 +1,6 @@
 #include "search_ui.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -33,6 +34,52 @@ void SearchUi::YieldToEvents() {
   // A request got through (the loops yield after each page): its retries are spent.
   retries_ = 0;
   CheckInterrupt();
+  ShowQuotaPause();
+}
+
+std::optional<std::string> SearchUi::InputBox(std::string_view, std::string_view,
+                                              std::string_view) {
+  // Each answer is given once: a second question would otherwise repeat it forever.
+  auto answer = std::move(input_answer_);
+  input_answer_.reset();
+  return answer;
+}
+
+// The model waits for the next quota window by itself, yielding in short steps; the countdown
+// runs to the reset it shows in the status bar.
+void SearchUi::ShowQuotaPause() {
+  if (window_ == nullptr) return;
+  if (!window_->QuotaPausing()) {
+    if (pause_shown_) {
+      if (terminal_) err_ << "\r\033[K" << std::flush;
+      if (!terminal_ && !cancelled_) err_ << "wrenfold-cli: waited for the next quota window\n";
+      pause_shown_ = false;
+    }
+    return;
+  }
+  const std::string& panel = window_->InfoBar()[3];
+  const std::size_t colon = panel.find(": ");
+  const auto until = colon == std::string::npos
+                         ? std::nullopt
+                         : ParseNumericDateTime(std::string_view(panel).substr(colon + 2));
+  const std::string method = window_->InfoBar()[2].substr(std::min(
+      window_->InfoBar()[2].size(), std::string_view("Waiting for next quota window on ").size()));
+  if (!pause_shown_) {
+    BreakLiveLine();
+    pause_shown_ = true;
+    pause_left_ = -1;
+    if (!terminal_) {
+      err_ << "wrenfold-cli: quota spent on " << method << "; waiting until "
+           << (until ? FormatNumericDateTime(*until) : std::string("the next window")) << "\n";
+    }
+  }
+  if (!terminal_ || !until) return;
+  const std::int64_t left =
+      std::max<std::int64_t>(0, ToSerialSeconds(*until) - ToSerialSeconds(NowLocal()));
+  if (left == pause_left_) return;
+  pause_left_ = left;
+  err_ << "\r\033[KQuota spent on " << method << "; going on at " << FormatNumericDateTime(*until)
+       << " (in " << left << " s)" << std::flush;
 }
 
 MsgAnswer SearchUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIcon,
@@ -52,6 +99,9 @@ MsgAnswer SearchUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIco
   if (text.find("Save contents now?") != std::string_view::npos) return MsgAnswer::No;
   if (StartsWith(text, "Sentiment columns contain zeros")) return MsgAnswer::Yes;
   if (text == "User cancelled the retrieval process") return MsgAnswer::Ok;  // said at exit
+  if (caption == "Define list item type") {
+    return list_holds_ids_ ? MsgAnswer::Yes : MsgAnswer::No;
+  }
   err_ << "wrenfold-cli: " << text << "\n";
   switch (buttons) {
     case MsgButtons::YesNo:
@@ -99,6 +149,8 @@ std::optional<std::string> SearchUi::SaveFileDialog(const FileDialogRequest&) {
 }
 
 void SearchUi::OnModelChanged(unsigned changes) {
+  if ((changes & kControlsChanged) != 0) ShowQuotaPause();
+  if (pause_shown_) return;  // the countdown holds the line
   if ((changes & (kLogChanged | kStatusChanged)) != 0) PrintLog();
 }
 

@@ -70,7 +70,12 @@ void MainWindow::LoadPrefs() {
   if (!FileExists(path)) return;
   const auto bytes = ReadWholeFile(path);
   if (!bytes) return;
-  const std::string text = IsValidUtf8(*bytes) ? *bytes : Cp1252ToUtf8(*bytes);
+  // Windows-1252, unless the file starts with the UTF-8 byte-order mark SavePrefs writes when
+  // the code page cannot hold the text (deciding by "is it valid UTF-8" would misread
+  // Windows-1252 text such as "\xE9\x97\x97" that happens to form a UTF-8 character).
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  const std::string text =
+      std::string_view(*bytes).substr(0, 3) == kBom ? bytes->substr(3) : Cp1252ToUtf8(*bytes);
   for (const std::string& line : SplitLines(text)) {
     if (line.size() < 3) continue;
     const std::string type = line.substr(0, 3);
@@ -139,7 +144,12 @@ bool MainWindow::SavePrefs() {
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
   std::string error;
-  if (!WriteFileAtomically(PrefsPath(env_.program_folder), Utf8ToCp1252(text), &error)) {
+  // Windows-1252 as the file has always been; a file holding what that code page cannot
+  // (a query in Japanese, say) is written as UTF-8 with a byte-order mark instead, which
+  // LoadPrefs recognises, rather than turning those characters into "?".
+  std::string bytes = Utf8ToCp1252(text);
+  if (Cp1252ToUtf8(bytes) != text) bytes = "\xEF\xBB\xBF" + text;
+  if (!WriteFileAtomically(PrefsPath(env_.program_folder), bytes, &error)) {
     if (env_.ui != nullptr) {
       env_.ui->MessageBox("Couldn't save the preferences: " + error, MsgButtons::Ok,
                           MsgIcon::Exclamation, kAppTitle);

@@ -25,6 +25,8 @@ std::string QuotaPanel(const TwitterAPI& api) {
 bool PauseUntilNextWindow(RetrievalContext& ctx, const CivilDateTime& reset,
                           std::string_view twit_method) {
   ctx.SetStatusPanel(3, "Waiting for next quota window on " + std::string(twit_method));
+  // The wait's end, so that a front end can count down to it.
+  ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(reset));
   ctx.SetQuotaPausing(true);
   while (reset > NowLocal()) {
     ctx.YieldToEvents();

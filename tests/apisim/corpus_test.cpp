@@ -59,6 +59,38 @@ TEST(CorpusTest, FixedAccountsHaveTheAdvertisedSizes) {
   EXPECT_EQ(c.FindUserByName("skein_small"), accounts::kSmall);
 }
 
+// skein_big takes the last place of a pool large enough for its list, and no other account
+// changes because of it.
+TEST(CorpusTest, BigAccountListsTenThousandFollowersWhenThePoolHoldsThem) {
+  const Corpus& c = Shared();
+  const auto big = c.FindUserByName("skein_big");
+  ASSERT_TRUE(big.has_value());
+  EXPECT_EQ(*big, c.UserCount() - 1);
+  EXPECT_EQ(c.FollowerCount(*big), accounts::kBigFollowers);
+  EXPECT_EQ(c.Key(*big).followers, accounts::kBigFollowers);
+  std::unordered_set<uint32_t> members;
+  for (uint32_t p = 0; p < c.FollowerCount(*big); ++p) {
+    const uint32_t m = c.FollowerAt(*big, p);
+    ASSERT_NE(m, *big);
+    ASSERT_TRUE(members.insert(m).second) << "position " << p;
+  }
+
+  const Corpus small(
+      CorpusConfig{.data_seed = 7, .now = kNow, .users = accounts::kBigMinUsers - 1});
+  EXPECT_FALSE(small.FindUserByName("skein_big").has_value());
+  const Corpus just(CorpusConfig{.data_seed = 7, .now = kNow, .users = accounts::kBigMinUsers});
+  ASSERT_TRUE(just.FindUserByName("skein_big").has_value());
+  EXPECT_EQ(just.FollowerCount(*just.FindUserByName("skein_big")), accounts::kBigFollowers);
+
+  // Every other account is what it would be without skein_big: same name, id and counts.
+  for (uint32_t u = 0; u < small.UserCount(); ++u) {
+    ASSERT_EQ(small.Key(u).screen_name, just.Key(u).screen_name) << u;
+    ASSERT_EQ(small.Key(u).id, just.Key(u).id) << u;
+    ASSERT_EQ(small.Key(u).followers, just.Key(u).followers) << u;
+    ASSERT_EQ(small.Key(u).statuses, just.Key(u).statuses) << u;
+  }
+}
+
 TEST(CorpusTest, AccountsAreUniqueAndFindable) {
   const Corpus& c = Shared();
   std::unordered_set<std::string> names;

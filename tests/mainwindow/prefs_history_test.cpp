@@ -121,6 +121,33 @@ TEST(PrefsFile, EntriesOfMissingFilesRoundTripWhole) {
   EXPECT_EQ(g.window->QPHistory().Entries(), entries);
 }
 
+TEST(PrefsFile, TextOutsideWindows1252SurvivesSaving) {
+  // Found by fuzzing: such characters became "?" on the way out.
+  WindowFixture f;
+  test::WriteBytes(
+      f.File("prefs"),
+      "\xEF\xBB\xBFQP-\xE6\x97\xA5\xE6\x9C\xAC caf\xC3\xA9,/gone/j.txt\r\nLA-\xCD\x8A\r\n");
+  f.ui.answers = {MsgAnswer::No};
+  f.window->LoadPrefs();
+  ASSERT_TRUE(f.window->SavePrefs());
+  WindowFixture g;
+  std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
+  g.ui.answers = {MsgAnswer::No};
+  g.window->LoadPrefs();
+  EXPECT_EQ(g.window->QPHistory().Entries()[0],
+            "\xE6\x97\xA5\xE6\x9C\xAC caf\xC3\xA9  /gone/j.txt");
+  EXPECT_EQ(g.window->SearchLang(), "\xCD\x8A");
+  EXPECT_EQ(test::ReadBytes(f.File("prefs")).substr(0, 3), "\xEF\xBB\xBF");
+  // A file that fits the code page is still written in it, also bytes that happen to read as
+  // UTF-8.
+  WindowFixture h;
+  test::WriteBytes(h.File("prefs"), "LA-\xE9\x97\x97\r\n");
+  h.window->LoadPrefs();
+  ASSERT_TRUE(h.window->SavePrefs());
+  EXPECT_EQ(h.window->SearchLang(), "\xC3\xA9\xE2\x80\x94\xE2\x80\x94");
+  EXPECT_EQ(test::ReadBytes(h.File("prefs")).rfind("LA-\xE9\x97\x97\r\n", 0), 0u);
+}
+
 TEST(History, OpeningAFileDirectlyRecordsNothing) {
   WindowFixture f;
   test::WriteBytes(f.File("x.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");

@@ -1,0 +1,309 @@
+#include "account_commands.h"
+
+#include "api_session.h"
+#include "search_command.h"
+#include "tweettable/tweet_table_file.h"
+#include "util/cp1252.h"
+#include "util/file_io.h"
+
+namespace wf::cli {
+namespace {
+
+constexpr int kExitInterrupted = SearchCommand::kExitInterrupted;
+
+constexpr std::string_view kServiceUsage =
+    "  --api URL            API address (default https://api.twitter.com)\n"
+    "  --cacert FILE        extra CA certificate to trust\n"
+    "  --data-dir DIR       data folder holding the appcred file (see 'wrenfold-cli auth')\n";
+
+constexpr std::string_view kRunUsage =
+    "A spent quota is waited out with a countdown. Ctrl-C stops the run and saves what was\n"
+    "collected so far (exit status 130). Exit status 0 on success, 1 when the run failed\n"
+    "(credentials, connection, requests refused), 2 on wrong usage.\n";
+
+std::string OutputOf(const ParsedCommand& parsed) {
+  return parsed.Value("-o").value_or(parsed.Value("--output").value_or(""));
+}
+
+// The accounts a command works on, as the text the user list is pasted from: the names given
+// on the command line, or a file with one name or id a line (a saved user table too: its
+// header is skipped and its first column holds the ids).
+// Empty optional and `exit_code` set when there is none.
+std::optional<std::string> AccountListText(const ParsedCommand& parsed, std::string_view command,
+                                           Streams& io, int* exit_code) {
+  const auto file = parsed.Value("--users");
+  if (file.has_value() == !parsed.positional.empty()) {
+    io.err << "wrenfold-cli " << command << ": give either account names or --users FILE\n";
+    *exit_code = kExitUsage;
+    return std::nullopt;
+  }
+  *exit_code = kExitBadInput;
+  std::string text;
+  if (file) {
+    std::string error;
+    auto bytes = ReadWholeFile(*file, &error);
+    if (!bytes) {
+      io.err << "wrenfold-cli " << command << ": " << error << "\n";
+      return std::nullopt;
+    }
+    text = IsValidUtf8(*bytes) ? std::move(*bytes) : Cp1252ToUtf8(*bytes);
+  } else {
+    for (const auto& name : parsed.positional) text += name + "\n";
+  }
+  // The paste takes only text with at least one line break.
+  if (text.find('\n') == std::string::npos) text += "\n";
+  return text;
+}
+
+// The window's paste: replaces the user list and looks the profiles up.
+void PasteAccounts(ApiSession& session, const std::string& text, bool ids) {
+  session.Ui().SetClipboardText(text);
+  session.Ui().SetListHoldsIds(ids);
+  session.Window().mPasteUL_Click();
+}
+
+bool WriteText(const std::string& path, std::string_view text, std::string_view command,
+               Streams& io) {
+  std::string error;
+  if (WriteFileAtomically(path, text, &error)) return true;
+  io.err << "wrenfold-cli " << command << ": " << error << "\n";
+  return false;
+}
+
+}  // namespace
+
+std::string TimelineCommand::Usage() const {
+  return "Usage: wrenfold-cli timeline NAME... -o FILE [--since DATE] [--headers]\n"
+         "       wrenfold-cli timeline --users FILE -o FILE [--since DATE] [--headers]\n"
+         "                             [--api URL] [--cacert FILE] [--data-dir DIR]\n\n"
+         "Looks the accounts up, then collects each one's timeline, newest first, back to the\n"
+         "threshold date, and saves all the tweets as one tweet table, as the window's\n"
+         "\"Get All User Timelines\" does.\n\n"
+         "  -o FILE              the tweet table to write\n"
+         "  --users FILE         one screen name or user id a line, or a saved user table;\n"
+         "                       numeric entries are taken as user ids\n"
+         "  --since DATE         threshold date, ISO 8601 date or date-time (default: 7 days\n"
+         "                       ago)\n"
+         "  --headers            write the column names as the first line\n" +
+         std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
+}
+
+int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
+  std::string error;
+  const auto parsed =
+      ParseCommand(args, {"-o", "--output", "--users", "--since"}, {"--headers"}, &error);
+  if (!parsed) {
+    io.err << "wrenfold-cli timeline: " << error << "\n\n" << Usage();
+    return kExitUsage;
+  }
+  if (parsed->help) {
+    io.out << Usage();
+    return kExitOk;
+  }
+  const std::string output = OutputOf(*parsed);
+  if (output.empty()) {
+    io.err << "wrenfold-cli timeline: give -o FILE\n\n" << Usage();
+    return kExitUsage;
+  }
+  std::optional<CivilDateTime> since;
+  if (const auto s = parsed->Value("--since")) {
+    since = ParseIsoDateTime(*s);
+    if (!since) {
+      io.err << "wrenfold-cli timeline: --since " << *s
+             << " is not an ISO 8601 date (2026-12-01) or date-time (2026-12-01T08:30)\n";
+      return kExitUsage;
+    }
+  }
+  int list_exit = kExitOk;
+  const auto list = AccountListText(*parsed, "timeline", io, &list_exit);
+  if (!list) return list_exit;
+
+  ApiSession session("timeline", io, interrupted_, output);
+  if (!session.Open(parsed->service)) return kExitBadInput;
+  MainWindow& window = session.Window();
+  if (since) window.SetEarlyDate(*since);
+  if (parsed->Flag("--headers")) window.mHeaders_Click();
+
+  PasteAccounts(session, *list, parsed->Value("--users").has_value());
+  const std::size_t log_start = window.Progress().Lines().size();
+  if (!session.Cancelled()) {
+    for (int i = 0; i < window.Users().Count(); ++i) window.UserList_ItemCheck(i, true);
+    window.GetAllUTL_Click();
+  }
+  session.Finish();
+
+  int failed = 0;
+  const auto& log = window.Progress().Lines();
+  for (std::size_t i = log_start; i < log.size(); ++i) {
+    if (log[i].rfind("Retrieval error: ", 0) == 0) ++failed;
+  }
+
+  // What was collected is saved also after a failure or Ctrl-C.
+  const std::int32_t rows = window.OutTable().RowCount();
+  if (rows > 0) {
+    window.mSaveTweets_Click();
+    if (window.TweetsFN() != output || window.TweetsModified()) {
+      io.err << "wrenfold-cli timeline: the table could not be saved to " << output << "\n";
+      return kExitBadInput;
+    }
+  } else {
+    const auto none = [](std::size_t, int) { return std::string_view(); };
+    if (!WriteTweetTableFile(output, 0, none, window.HeadersChecked(), &error)) {
+      io.err << "wrenfold-cli timeline: " << error << "\n";
+      return kExitBadInput;
+    }
+  }
+  io.out << rows << " tweets of " << window.Users().Count() << " accounts saved to " << output
+         << "\n";
+  if (session.Cancelled()) {
+    io.err << "wrenfold-cli timeline: interrupted; the " << rows
+           << " tweets collected so far are saved in " << output << "\n";
+    return kExitInterrupted;
+  }
+  if (failed > 0) {
+    io.err << "wrenfold-cli timeline: " << failed << " of the timelines could not be retrieved\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+std::string LookupCommand::Usage() const {
+  return "Usage: wrenfold-cli lookup NAME... -o FILE\n"
+         "       wrenfold-cli lookup --ids ID... -o FILE\n"
+         "       wrenfold-cli lookup --users FILE -o FILE\n"
+         "                           [--api URL] [--cacert FILE] [--data-dir DIR]\n\n"
+         "Looks the accounts' profiles up, 100 a request, and writes them as the tab-separated\n"
+         "user table the window copies to the clipboard (header line first; Windows-1252,\n"
+         "CR LF). Accounts that were not found are named on stderr.\n\n"
+         "  -o FILE              the user table to write\n"
+         "  --ids                the arguments are user ids, not screen names\n"
+         "  --users FILE         one screen name or user id a line, or a saved user table;\n"
+         "                       numeric entries are taken as user ids\n" +
+         std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
+}
+
+int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
+  std::string error;
+  const auto parsed = ParseCommand(args, {"-o", "--output", "--users"}, {"--ids"}, &error);
+  if (!parsed) {
+    io.err << "wrenfold-cli lookup: " << error << "\n\n" << Usage();
+    return kExitUsage;
+  }
+  if (parsed->help) {
+    io.out << Usage();
+    return kExitOk;
+  }
+  const std::string output = OutputOf(*parsed);
+  if (output.empty()) {
+    io.err << "wrenfold-cli lookup: give -o FILE\n\n" << Usage();
+    return kExitUsage;
+  }
+  int list_exit = kExitOk;
+  const auto list = AccountListText(*parsed, "lookup", io, &list_exit);
+  if (!list) return list_exit;
+
+  ApiSession session("lookup", io, interrupted_, output);
+  if (!session.Open(parsed->service)) return kExitBadInput;
+  MainWindow& window = session.Window();
+  PasteAccounts(session, *list, parsed->Flag("--ids") || parsed->Value("--users").has_value());
+  session.Finish();
+
+  const TwitterAPI& api = window.Twitter();
+  const std::int32_t found = api.Users().Count();
+  window.mCopyUT_Click();
+  if (!WriteText(output, Utf8ToCp1252(session.Ui().ClipboardText()), "lookup", io)) {
+    return kExitBadInput;
+  }
+  io.out << found << " of " << window.Users().Count() << " accounts written to " << output << "\n";
+  if (session.Cancelled()) {
+    io.err << "wrenfold-cli lookup: interrupted; the " << found
+           << " profiles looked up so far are saved in " << output << "\n";
+    return kExitInterrupted;
+  }
+  // "No user matches" (404) is the service's answer to a batch of unknown accounts.
+  const std::string& code = api.LastResponseCode();
+  if (api.LastRequestFailed() && code.rfind("404", 0) != 0) {
+    io.err << "wrenfold-cli lookup: the lookup failed: " << code << "\n";
+    return kExitBadInput;
+  }
+  if (found == 0) {
+    io.err << "wrenfold-cli lookup: none of the accounts was found\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+std::string FollowListCommand::Usage() const {
+  const std::string name(Name());
+  return "Usage: wrenfold-cli " + name + " NAME -o FILE [--profiles]\n" +
+         std::string(name.size() + 21, ' ') + "[--api URL] [--cacert FILE] [--data-dir DIR]\n\n" +
+         (friends_ ? "Pages through the list of accounts that NAME follows"
+                   : "Pages through the list of accounts that follow NAME") +
+         ", 200 a request, and writes\n"
+         "their screen names, one a line, as the window's user list holds them.\n\n"
+         "  -o FILE              the file to write\n"
+         "  --profiles           write the accounts' profiles as the tab-separated user table\n"
+         "                       instead (header line first; Windows-1252, CR LF)\n" +
+         std::string(kServiceUsage) +
+         "\nThese lists allow 15 requests per 15 minutes; a long list waits for the next "
+         "window.\n" +
+         std::string(kRunUsage);
+}
+
+int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
+  const std::string command(Name());
+  std::string error;
+  const auto parsed = ParseCommand(args, {"-o", "--output"}, {"--profiles"}, &error);
+  if (!parsed) {
+    io.err << "wrenfold-cli " << command << ": " << error << "\n\n" << Usage();
+    return kExitUsage;
+  }
+  if (parsed->help) {
+    io.out << Usage();
+    return kExitOk;
+  }
+  const std::string output = OutputOf(*parsed);
+  if (output.empty() || parsed->positional.size() != 1 || parsed->positional[0].empty()) {
+    io.err << "wrenfold-cli " << command << ": give one account NAME and -o FILE\n\n" << Usage();
+    return kExitUsage;
+  }
+  const std::string& name = parsed->positional[0];
+
+  ApiSession session(command, io, interrupted_, output);
+  if (!session.Open(parsed->service)) return kExitBadInput;
+  MainWindow& window = session.Window();
+  session.Ui().SetInputAnswer(name);
+  if (friends_) {
+    window.mGetUserFriends_Click();
+  } else {
+    window.mGetUserFollowers_Click();
+  }
+  session.Finish();
+
+  const TwitterAPI& api = window.Twitter();
+  const std::int32_t got = api.Users().Count();
+  // The list is replaced only when accounts came back; otherwise the file gets none.
+  std::string text;
+  if (parsed->Flag("--profiles")) {
+    window.mCopyUT_Click();
+    text = Utf8ToCp1252(session.Ui().ClipboardText());
+  } else if (got > 0) {
+    window.mCopyUL_Click();
+    text = session.Ui().ClipboardText();
+  }
+  if (!WriteText(output, text, command, io)) return kExitBadInput;
+  io.out << got << " " << command << " of " << name << " written to " << output << "\n";
+  if (session.Cancelled()) {
+    io.err << "wrenfold-cli " << command << ": interrupted; the " << got
+           << " accounts retrieved so far are saved in " << output << "\n";
+    return kExitInterrupted;
+  }
+  if (got == 0 || api.LastRequestFailed()) {
+    io.err << "wrenfold-cli " << command << ": the list of " << name
+           << " could not be retrieved: " << api.LastResponseCode() << "\n";
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+}  // namespace wf::cli
