@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "mainwindow/main_window.h"
+#include "mainwindow/window_text.h"
 #include "tweettable/tweet_table_file.h"
 #include "util/file_exists.h"
 #include "util/leading_number.h"
@@ -14,10 +15,6 @@ namespace wf {
 namespace {
 
 constexpr std::string_view kTweetFilter = "Text (*.txt)|*.txt|Skein Tweet Table (*.stwt)|*.stwt";
-constexpr std::string_view kReplacePrompt =
-    "The selected operation will replace the current contents of the Tweet table. Save "
-    "contents now?";
-
 // A score cell that reads as the number 0; a cell that is no number is not.
 bool IsZeroScore(std::string_view cell) {
   std::size_t i = 0;
@@ -49,8 +46,8 @@ void MainWindow::mHeaders_Click() {
 void MainWindow::mOpenTweets_Click() {
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
-          MsgAnswer::Yes) {
+      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
+                     kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   if (!starting_) {

@@ -5,17 +5,12 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/window_text.h"
 #include "util/leading_number.h"
 #include "workflows/followers_retrieval.h"
 
 namespace wf {
 namespace {
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
 
 // The account's follower or friend count from a profile the client holds; 0 when unknown.
 int KnownCount(const UserSet& users, std::string_view id, std::string_view name, bool friends) {
@@ -124,13 +119,14 @@ void MainWindow::GetFF_Click(int index) {
   if (guf_op_ == 0) {
     if (current_user_table_ >= 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
       for (const auto& row : user_tables_[static_cast<std::size_t>(current_user_table_)].Rows()) {
-        if (!row.selected || Trimmed(row.cells[0]).empty()) continue;
+        if (!row.selected || window_text::Trimmed(row.cells[0]).empty()) continue;
         const double count = LeadingNumber(row.cells[friends ? 11 : 10]);
-        accounts.push_back({std::string(Trimmed(row.cells[0])), std::string(Trimmed(row.cells[1])),
+        accounts.push_back({std::string(window_text::Trimmed(row.cells[0])),
+                            std::string(window_text::Trimmed(row.cells[1])),
                             static_cast<int>(count)});
       }
     }
-  } else if (const std::string_view text = Trimmed(guf_id_); !text.empty()) {
+  } else if (const std::string_view text = window_text::Trimmed(guf_id_); !text.empty()) {
     Account a;
     (guf_op_ == 2 ? a.id : a.name) = std::string(text);
     a.known = KnownCount(twitter_->Users(), a.id, a.name, friends);

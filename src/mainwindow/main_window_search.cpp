@@ -3,29 +3,15 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/window_text.h"
 #include "workflows/search_retrieval.h"
 
 namespace wf {
 namespace {
 
-constexpr std::string_view kReplacePrompt =
-    "The selected operation will replace the current contents of the Tweet table. Save "
-    "contents now?";
 constexpr std::string_view kOperatorsPage =
     "https://developer.twitter.com/en/docs/twitter-api/v1/tweets/search/guides/"
     "standard-operators";
-
-std::string_view TrimSpaces(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-// Ids are decimal texts longer than any integer type holds exactly: compare by length, then
-// digit by digit.
-bool IdLess(std::string_view a, std::string_view b) {
-  return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
 
 }  // namespace
 
@@ -33,8 +19,8 @@ void MainWindow::GetSrch_Click() {
   if (retrieval_busy_) return;
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
-          MsgAnswer::Yes) {
+      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
+                     kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   retrieval_busy_ = true;
@@ -77,8 +63,8 @@ void MainWindow::UpdateSearch_Click() {
     // The newest tweet shown, whatever the view's order, so that only newer ones come.
     std::string since;
     for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
-      const std::string_view id = TrimSpaces(out_table_.Cell(r, 4));
-      if (since.empty() || IdLess(since, id)) since = std::string(id);
+      const std::string_view id = window_text::Trimmed(out_table_.Cell(r, 4));
+      if (since.empty() || window_text::IdLess(since, id)) since = std::string(id);
     }
     LoopContext ctx(*this);
     RetrieveSearch(ctx, search_query_, since, search_location_);

@@ -2,28 +2,10 @@
 // double-click on one entry.
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/window_text.h"
 #include "workflows/user_timeline_retrieval.h"
 
 namespace wf {
-namespace {
-
-constexpr std::string_view kReplacePrompt =
-    "The selected operation will replace the current contents of the Tweet table. Save "
-    "contents now?";
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
-// Ids are longer than any integer type holds exactly: by length, then digit by digit.
-bool IdLess(std::string_view a, std::string_view b) {
-  return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
-}  // namespace
-
 void MainWindow::RetrieveUserTimeline(const std::string& user, const std::string& since_id) {
   LoopContext ctx(*this);
   wf::RetrieveUserTimeline(ctx, user, since_id, user_handle_ == 0);
@@ -34,8 +16,8 @@ void MainWindow::GetAllUTL_Click() {
   if (retrieval_busy_) return;
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
-          MsgAnswer::Yes) {
+      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
+                     kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   retrieval_busy_ = true;
@@ -80,9 +62,9 @@ void MainWindow::UpdateUTL_Click() {
   const auto since_for = [this](const std::string& user) {
     std::string since;
     for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
-      if (Trimmed(out_table_.Cell(r, 2)) != user) continue;
-      const std::string_view id = Trimmed(out_table_.Cell(r, 4));
-      if (since.empty() || IdLess(since, id)) since = std::string(id);
+      if (window_text::Trimmed(out_table_.Cell(r, 2)) != user) continue;
+      const std::string_view id = window_text::Trimmed(out_table_.Cell(r, 4));
+      if (since.empty() || window_text::IdLess(since, id)) since = std::string(id);
     }
     return since;
   };
@@ -100,8 +82,8 @@ void MainWindow::UserList_DblClick(int index) {
   if (retrieval_busy_ || index < 0 || index >= user_list_.Count()) return;
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
-          MsgAnswer::Yes) {
+      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
+                     kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   retrieval_busy_ = true;
