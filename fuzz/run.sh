@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 cmake --preset asan > /dev/null
-targets=(fuzz_json_reader fuzz_skein_load fuzz_dates fuzz_base64 fuzz_appcred fuzz_text fuzz_prefs)
+targets=(fuzz_json_reader fuzz_skein_load fuzz_dates fuzz_base64 fuzz_appcred fuzz_text fuzz_prefs fuzz_user_file fuzz_attributes fuzz_paste)
 cmake --build --preset asan -j "$(nproc)" --target "${targets[@]}"
 
 testdata=$(realpath -m ../shared/testdata/v1.1)

@@ -1,6 +1,7 @@
 #include "apisim/faults.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
 
 namespace wf::apisim {
@@ -50,6 +51,8 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
   if (name == "status500") share = &config.status500;
   if (name == "status503") share = &config.status503;
   if (name == "noquota") share = &config.noquota;
+  if (name == "stall") share = &config.stall;
+  if (name == "malformed") share = &config.malformed;
   if (share != nullptr) {
     if (!ParseShare(value, *share)) return fail("bad share in " + shown + " (0..1 or N%)");
     return true;
@@ -58,6 +61,11 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
   if (name == "latency") {
     if (!ParseCount(value, 600000, n)) return fail("bad milliseconds in " + shown);
     config.latency_ms = static_cast<int>(n);
+    return true;
+  }
+  if (name == "stall_ms") {
+    if (!ParseCount(value, 3600000, n)) return fail("bad milliseconds in " + shown);
+    config.stall_ms = static_cast<int>(n);
     return true;
   }
   if (name == "oversize") {
@@ -95,7 +103,23 @@ FaultDecision FaultPlan::Next(Family family) {
   d.status500 = Fires(3, config_.status500);
   d.status503 = Fires(4, config_.status503);
   d.noquota = Fires(5, config_.noquota);
+  d.stall = Fires(6, config_.stall);
+  d.malformed = Fires(7, config_.malformed);
   return d;
+}
+
+bool FaultPlan::Stall() {
+  std::unique_lock lock(mutex_);
+  return !released_cv_.wait_for(lock, std::chrono::milliseconds(config_.stall_ms),
+                                [this] { return released_; });
+}
+
+void FaultPlan::Release() {
+  {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+  }
+  released_cv_.notify_all();
 }
 
 }  // namespace wf::apisim

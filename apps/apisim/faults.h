@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,9 @@ struct FaultConfig {
   double status500 = 0;               // 500 with Twitter's "Internal error" body
   double status503 = 0;               // 503 with "Over capacity"
   double noquota = 0;                 // a normal answer without the x-rate-limit-* headers
+  double stall = 0;                   // the answer is held back for stall_ms
+  int stall_ms = 60000;               // how long a stalled answer is held
+  double malformed = 0;               // 200 whose body is an HTML page instead of JSON
   uint32_t oversize = 0;              // items per page regardless of count (0: off)
   std::string token_type = "bearer";  // token_type the token endpoint reports
   std::optional<Family> scope;        // share faults only for this family
@@ -32,7 +36,7 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
 
 struct FaultDecision {
   bool drop = false, cut = false, truncate = false, status500 = false, status503 = false,
-       noquota = false;
+       noquota = false, stall = false, malformed = false;
 };
 
 class FaultPlan {
@@ -41,13 +45,19 @@ class FaultPlan {
   const FaultConfig& config() const { return config_; }
   // The faults for the next resource request of `family`.
   FaultDecision Next(Family family);
+  // Holds a stalled answer for stall_ms, or until Release(); false when released early.
+  bool Stall();
+  // Ends every stall now and skips later ones (the server stops, or the faults change).
+  void Release();
 
  private:
   bool Fires(size_t kind, double share);
 
   FaultConfig config_;
   std::mutex mutex_;
-  std::array<uint64_t, 6> counters_{};
+  std::array<uint64_t, 8> counters_{};
+  std::condition_variable released_cv_;
+  bool released_ = false;
 };
 
 }  // namespace wf::apisim

@@ -36,7 +36,8 @@ The first line on stdout is "listening on http://127.0.0.1:PORT" (https with --t
                          users_lookup, followers_ids
   --fault NAME=VALUE     inject a fault (repeatable): latency=MS, drop=SHARE, cut=SHARE,
                          truncate=SHARE, status500=SHARE, status503=SHARE,
-                         noquota=SHARE, oversize=N, token_type=TEXT, scope=FAMILY
+                         noquota=SHARE, stall=SHARE, stall_ms=MS, malformed=SHARE,
+                         oversize=N, token_type=TEXT, scope=FAMILY
                          (SHARE is 0..1 or N%)
   --search-tweets N      tweets in the searchable stream (default 32000)
   --users N              accounts in the corpus (default 40000)

@@ -91,4 +91,9 @@ RateLimiter::Quota RateLimiter::Peek(Family family) {
   return Report(family, w, now);
 }
 
+void RateLimiter::SetLimits(const Limits& limits) {
+  std::lock_guard lock(mutex_);
+  limits_ = limits;
+}
+
 }  // namespace wf::apisim

@@ -49,6 +49,9 @@ class RateLimiter {
   bool Spend(Family family, Quota& quota);
   // The figures to report without spending (for answers that cost nothing).
   Quota Peek(Family family);
+  // New limits for the windows that are open and those to come; what was spent stays spent,
+  // so a limit at or below it refuses the next request at once.
+  void SetLimits(const Limits& limits);
 
  private:
   struct Window {

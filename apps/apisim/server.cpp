@@ -19,6 +19,7 @@
 #include <fstream>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "apisim/json_writer.h"
 #include "apisim/random.h"
@@ -331,6 +332,8 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
   }
 
   const FaultDecision fault = faults->Next(*family);
+  // A stalled answer comes late (or, once released, at once) and otherwise as usual.
+  if (fault.stall) faults->Stall();
   if (fault.drop) {
     ShutdownConnection(req.local_port, req.remote_port);
     res.status = 500;
@@ -374,6 +377,11 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
       break;
   }
   if (fault.truncate) answer.body.resize(answer.body.size() / 2);
+  // What a captive portal or a confused proxy hands back in place of the JSON.
+  if (fault.malformed)
+    answer = {200,
+              "<!DOCTYPE html><html><head><title>Service notice</title></head><body>"
+              "<p>Please sign in to continue.</p></body></html>\n"};
   Json(res, answer.status, std::move(answer.body));
   if (!fault.noquota) QuotaHeaders(res, quota);
   if (fault.cut) {
@@ -537,6 +545,7 @@ bool Server::Start(std::string* error) {
 void Server::Stop() {
   Impl& s = *impl_;
   if (!s.http) return;
+  s.Plan()->Release();  // a stalled answer must not hold up the shutdown
   s.http->stop();
   if (s.thread.joinable()) s.thread.join();
   s.http.reset();
@@ -583,8 +592,16 @@ void Server::ClearReceived() {
 }
 
 void Server::SetFaults(const FaultConfig& faults) {
-  std::lock_guard lock(impl_->plan_mutex);
-  impl_->plan = std::make_shared<FaultPlan>(faults);
+  std::shared_ptr<FaultPlan> old;
+  {
+    std::lock_guard lock(impl_->plan_mutex);
+    old = std::exchange(impl_->plan, std::make_shared<FaultPlan>(faults));
+  }
+  old->Release();
+}
+
+void Server::SetLimits(const Limits& limits) {
+  impl_->limiter.SetLimits(limits);
 }
 
 }  // namespace wf::apisim

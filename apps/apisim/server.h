@@ -70,6 +70,8 @@ class Server {
   void ClearReceived();
   // Replaces the fault configuration; counters start afresh.
   void SetFaults(const FaultConfig& faults);
+  // Replaces the requests allowed per window; requests already spent in open windows count.
+  void SetLimits(const Limits& limits);
 
  private:
   struct Impl;

@@ -126,6 +126,8 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   PasteAccounts(session, *list, parsed->Value("--users").has_value());
   const std::size_t log_start = window.Progress().Lines().size();
+  // The walk's journal stays until the table is saved, so a crash before then loses nothing.
+  window.SetKeepRecoveryUntilSaved(true);
   if (!session.Cancelled()) {
     for (int i = 0; i < window.Users().Count(); ++i) window.UserList_ItemCheck(i, true);
     window.GetAllUTL_Click();
@@ -153,6 +155,7 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
       return kExitBadInput;
     }
   }
+  window.DiscardRecovery();
   io.out << rows << " tweets of " << window.Users().Count() << " accounts saved to " << output
          << "\n";
   if (session.Cancelled()) {

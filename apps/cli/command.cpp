@@ -5,6 +5,7 @@
 #include "search_command.h"
 #include "table_command.h"
 #include "users_command.h"
+#include "usertable_command.h"
 
 namespace wf::cli {
 
@@ -18,6 +19,7 @@ std::vector<std::unique_ptr<Command>> AllCommands(std::atomic<bool>* interrupted
   commands.push_back(std::make_unique<LookupCommand>(interrupted));
   commands.push_back(std::make_unique<FollowListCommand>(false, interrupted));
   commands.push_back(std::make_unique<FollowListCommand>(true, interrupted));
+  commands.push_back(std::make_unique<UserTableCommand>(interrupted));
   return commands;
 }
 

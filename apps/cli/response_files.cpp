@@ -116,6 +116,7 @@ std::optional<std::vector<ResponsePage>> ReadArchive(const std::string& path, Ar
     ++line_number;
     if (line.find_first_not_of(" \t\r") == std::string_view::npos) continue;
     const auto r = ParseArchiveLine(line);
+    if (!r && IsCutOffArchiveLine(line)) continue;  // the response being written at a crash
     if (!r) {
       *error = path + ": line " + std::to_string(line_number) + " is not an archived response";
       return std::nullopt;

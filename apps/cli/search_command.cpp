@@ -12,6 +12,7 @@
 #include "service_options.h"
 #include "tweettable/tweet_table_file.h"
 #include "util/file_exists.h"
+#include "workflows/recovery_log.h"
 
 namespace wf::cli {
 
@@ -19,6 +20,8 @@ std::string SearchCommand::Usage() const {
   return "Usage: wrenfold-cli search QUERY -o FILE [--lang CODE] [--geocode LAT,LONG,RADIUS]\n"
          "                          [--since DATE] [--update FILE] [--headers]\n"
          "                          [--archive FILE.jsonl] [--api URL] [--cacert FILE]\n"
+         "                          [--data-dir DIR]\n"
+         "       wrenfold-cli search --resume -o FILE [--headers] [--api URL] [--cacert FILE]\n"
          "                          [--data-dir DIR]\n\n"
          "Collects the tweets matching QUERY page by page, newest first, back to the threshold\n"
          "date, scores their sentiment and saves them as a tweet table, exactly as the desktop\n"
@@ -31,10 +34,17 @@ std::string SearchCommand::Usage() const {
          "                       ago)\n"
          "  --update FILE        open FILE and fetch only tweets newer than those in it\n"
          "  --headers            write the column names as the first line\n"
-         "  --archive FILE       append every raw response to FILE (JSON lines)\n\n"
+         "  --archive FILE       append every raw response to FILE (JSON lines)\n"
+         "  --resume             take up a search that was killed or crashed: the tweets it had\n"
+         "                       collected and the rest of its pages, with its own query,\n"
+         "                       language, geocode, threshold date and update file\n\n"
          "While the search runs, the request log goes to stderr. Ctrl-C stops it and saves the\n"
-         "tweets collected so far (exit status 130). Exit status 0 when the search ended\n"
-         "normally, 1 when it failed (authentication, connection), 2 on wrong usage.\n";
+         "tweets collected so far (exit status 130). Every page is also journalled to the file\n"
+         "'recovery' in the data folder until the table is saved, so that a search that dies\n"
+         "(killed, power cut) loses nothing: --resume continues it, and the desktop window\n"
+         "offers its tweets at its next start. A new search refuses to start over such a\n"
+         "journal. Exit status 0 when the search ended normally, 1 when it failed\n"
+         "(authentication, connection), 2 on wrong usage.\n";
 }
 
 std::optional<CivilDateTime> ParseIsoDateTime(std::string_view t) {
@@ -71,7 +81,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
   const auto parsed = ParseCommand(
       args, {"-o", "--output", "--lang", "--geocode", "--since", "--update", "--archive"},
-      {"--headers"}, &error);
+      {"--headers", "--resume"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli search: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -81,7 +91,17 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitOk;
   }
   const std::string output = parsed->Value("-o").value_or(parsed->Value("--output").value_or(""));
-  if (parsed->positional.size() != 1 || parsed->positional[0].empty() || output.empty()) {
+  const bool resume = parsed->Flag("--resume");
+  if (resume &&
+      (!parsed->positional.empty() || parsed->Value("--update") || parsed->Value("--lang") ||
+       parsed->Value("--geocode") || parsed->Value("--since"))) {
+    io.err << "wrenfold-cli search: --resume continues the interrupted search with its own "
+              "query and options; give only -o FILE\n\n"
+           << Usage();
+    return kExitUsage;
+  }
+  if ((!resume && (parsed->positional.size() != 1 || parsed->positional[0].empty())) ||
+      output.empty()) {
     io.err << "wrenfold-cli search: give one QUERY and -o FILE\n\n" << Usage();
     return kExitUsage;
   }
@@ -106,6 +126,37 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
     io.err << "wrenfold-cli search: " << error << "\n";
     return kExitBadInput;
   }
+  // The journal of a search that died: continued with --resume, never silently replaced.
+  const std::string journal = RecoveryLog::PathIn(folder);
+  if (RecoveryFileInUse(journal)) {
+    io.err << "wrenfold-cli search: another search is running with the data folder " << folder
+           << "\n";
+    return kExitBadInput;
+  }
+  const auto interrupted = FileExists(journal) ? ReadRecoveryFile(journal) : std::nullopt;
+  const std::size_t recoverable = interrupted ? interrupted->tweets.size() : 0;
+  if (resume && recoverable == 0) {
+    io.err << "wrenfold-cli search: there is no interrupted search to resume in " << folder << "\n";
+    return kExitBadInput;
+  }
+  if (resume && interrupted->header.kind != RecoveryHeader::Kind::Search) {
+    io.err << "wrenfold-cli search: the interrupted retrieval in " << journal
+           << " is not a search; the desktop window offers it at its next start\n";
+    return kExitBadInput;
+  }
+  if (!resume && recoverable > 0) {
+    if (interrupted->header.kind == RecoveryHeader::Kind::Search) {
+      io.err << "wrenfold-cli search: an interrupted search's " << recoverable
+             << " tweets are kept in " << journal
+             << "; continue it with --resume, or delete that file to start afresh\n";
+    } else {
+      io.err << "wrenfold-cli search: an interrupted timeline retrieval's " << recoverable
+             << " tweets are kept in " << journal
+             << "; the desktop window offers them at its next start, or delete that file\n";
+    }
+    return kExitBadInput;
+  }
+
   const std::string appcred = (std::filesystem::path(folder) / "appcred").string();
   const auto credentials = ReadAppcred(appcred);
   if (!credentials) {
@@ -116,7 +167,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   SearchUi ui(io.err, &io.err == &std::cerr && ::isatty(STDERR_FILENO) == 1, interrupted_);
   ui.SetOutput(output);
-  ui.SetOpenFile(update);
+  ui.SetOpenFile(resume ? interrupted->header.base_file : update);
   CurlHttpClient http(CurlHttpOptions{parsed->service.cacert});
   MainWindowEnvironment env;
   env.ui = &ui;
@@ -135,16 +186,21 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitBadInput;
   }
   window.ActivateAfterAuthentication();
+  window.SetKeepRecoveryUntilSaved(true);
   if (const auto archive = parsed->Value("--archive")) {
     if (!window.SetArchiveFile(*archive)) return kExitBadInput;
   }
-  window.SetSearchQuery(parsed->positional[0]);
+  if (!resume) window.SetSearchQuery(parsed->positional[0]);
   window.SetSearchLang(lang);
   if (const auto geo = parsed->Value("--geocode")) window.SetSearchLocation(*geo, true);
   if (since) window.SetEarlyDate(*since);
   if (parsed->Flag("--headers")) window.mHeaders_Click();
 
-  if (!update.empty()) {
+  if (resume) {
+    io.err << "Resuming the search for [" << interrupted->header.query << "] with " << recoverable
+           << " tweets recovered\n";
+    window.RecoverRetrieval(true);
+  } else if (!update.empty()) {
     window.mOpenTweets_Click();
     if (window.TweetsFN() != update) {
       ui.Finish();
@@ -178,6 +234,8 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
       return kExitBadInput;
     }
   }
+  // Saved: the journal has done its work.
+  window.DiscardRecovery();
   io.out << rows << " tweets saved to " << output << "\n";
   if (ui.Cancelled()) {
     io.err << "wrenfold-cli search: interrupted; the " << rows

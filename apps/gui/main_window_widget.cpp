@@ -98,11 +98,6 @@ QComboBox* HistoryCombo(const char* name, const QString& tip, QWidget* parent) {
   return c;
 }
 
-// A command the model does not offer yet: shown so the window has its full shape.
-void NotYetAvailable(QWidget* w) {
-  w->setEnabled(false);
-}
-
 std::vector<int> SelectedRows(const QTableView* view) {
   std::vector<int> rows;
   if (view->selectionModel() == nullptr) return rows;
@@ -233,8 +228,10 @@ void MainWindowWidget::BuildMenus() {
   open_tweets->setShortcut(QKeySequence::Open);
   QMenu* open_users = open->addMenu(QStringLiteral("User Table"));
   open_users->setObjectName(QStringLiteral("mOpenUT"));
-  add(open_users, QStringLiteral("Key Fields Only"), "mOpenUsers0", nullptr);
-  add(open_users, QStringLiteral("All Fields"), "mOpenUsers1", nullptr);
+  add(open_users, QStringLiteral("Key Fields Only"), "mOpenUsers0",
+      [this] { model_.mOpenUsers_Click(0); });
+  add(open_users, QStringLiteral("All Fields"), "mOpenUsers1",
+      [this] { model_.mOpenUsers_Click(1); });
   QMenu* save = file->addMenu(QStringLiteral("Save"));
   save->setObjectName(QStringLiteral("mSave"));
   QAction* save_tweets = add(save, QStringLiteral("Tweets Table"), "mSaveTweets",
@@ -242,12 +239,16 @@ void MainWindowWidget::BuildMenus() {
   save_tweets->setShortcut(QKeySequence::Save);
   QMenu* save_users = save->addMenu(QStringLiteral("User Table"));
   save_users->setObjectName(QStringLiteral("mSaveUT"));
-  add(save_users, QStringLiteral("Key Fields Only"), "mSaveUsers0", nullptr);
-  add(save_users, QStringLiteral("Profilo Input Fields"), "mSaveUsers1", nullptr);
-  add(save_users, QStringLiteral("All Fields"), "mSaveUsers2", nullptr);
+  add(save_users, QStringLiteral("Key Fields Only"), "mSaveUsers0",
+      [this] { model_.mSaveUsers_Click(0); });
+  add(save_users, QStringLiteral("Profilo Input Fields"), "mSaveUsers1",
+      [this] { model_.mSaveUsers_Click(1); });
+  add(save_users, QStringLiteral("All Fields"), "mSaveUsers2",
+      [this] { model_.mSaveUsers_Click(2); });
   add(file, QStringLiteral("Save && Send Tweets to NV"), "mSaveSend",
       [this] { model_.mSaveSend_Click(); });
-  add(file, QStringLiteral("Import Profilo Attributes"), "mImportProfilo", nullptr);
+  add(file, QStringLiteral("Import Profilo Attributes"), "mImportProfilo",
+      [this] { model_.mImportProfilo_Click(); });
 
   // Settings
   QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
@@ -277,14 +278,20 @@ void MainWindowWidget::BuildMenus() {
   tools_menu_->setObjectName(QStringLiteral("mTools"));
   QMenu* date_time = tools_menu_->addMenu(QStringLiteral("Convert DateTime"));
   date_time->setObjectName(QStringLiteral("mDateTime"));
-  vb_date_time_action_ =
-      add(date_time, QStringLiteral("to Numeric format"), "mVBDateTime", nullptr);
+  vb_date_time_action_ = add(date_time, QStringLiteral("to Numeric format"), "mVBDateTime", [this] {
+    model_.mVBDateTime_Click();
+    // Qt ticks the item on the click itself; a cancelled conversion must not keep it.
+    vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
+  });
   vb_date_time_action_->setCheckable(true);
-  add(date_time, QStringLiteral("to SPSS compatible format"), "mSPSSDateTime", nullptr);
-  add(date_time, QStringLiteral("back to Twitter format"), "mTwitterDateTime", nullptr);
+  add(date_time, QStringLiteral("to SPSS compatible format"), "mSPSSDateTime",
+      [this] { model_.mSPSSDateTime_Click(); });
+  add(date_time, QStringLiteral("back to Twitter format"), "mTwitterDateTime",
+      [this] { model_.mTwitterDateTime_Click(); });
   tools_menu_->addSeparator();
-  add(tools_menu_, QStringLiteral("Remove Retweets"), "mRemRT", nullptr);
-  add(tools_menu_, QStringLiteral("Filter Tweets"), "mFilterTweets", nullptr);
+  add(tools_menu_, QStringLiteral("Remove Retweets"), "mRemRT", [this] { model_.mRemRT_Click(); });
+  add(tools_menu_, QStringLiteral("Filter Tweets"), "mFilterTweets",
+      [this] { model_.mFilterTweets_Click(); });
   tools_menu_->addSeparator();
   QAction* copy_log =
       add(tools_menu_, QStringLiteral("Copy Log"), "mCopyLog", [this] { model_.mCopyLog_Click(); });
@@ -333,14 +340,20 @@ void MainWindowWidget::BuildMenus() {
 
   tweet_menu_ = new QMenu(QStringLiteral("Tweet"), this);
   tweet_menu_->setObjectName(QStringLiteral("mTweet"));
-  add(tweet_menu_, QStringLiteral("Go to cited URL"), "mNavLinkURL", nullptr);
-  add(tweet_menu_, QStringLiteral("Find User on Twitter"), "mNavUserTwitter", nullptr);
+  add(tweet_menu_, QStringLiteral("Go to cited URL"), "mNavLinkURL",
+      [this] { model_.mNavLinkURL_Click(); });
+  add(tweet_menu_, QStringLiteral("Find User on Twitter"), "mNavUserTwitter",
+      [this] { model_.mNavUserTwitter_Click(); });
   tweet_menu_->addSeparator();
-  add(tweet_menu_, QStringLiteral("Add User to User List"), "mAddU2UL", nullptr);
-  add(tweet_menu_, QStringLiteral("Delete User from User List"), "mDelUFUL", nullptr);
+  add(tweet_menu_, QStringLiteral("Add User to User List"), "mAddU2UL",
+      [this] { model_.mAddU2UL_Click(); });
+  add(tweet_menu_, QStringLiteral("Delete User from User List"), "mDelUFUL",
+      [this] { model_.mDelUFUL_Click(); });
   tweet_menu_->addSeparator();
-  add(tweet_menu_, QStringLiteral("Delete Tweet"), "mDelTweet", nullptr);
-  add(tweet_menu_, QStringLiteral("Delete All Tweets By User"), "mDelUsersTweets", nullptr);
+  add(tweet_menu_, QStringLiteral("Delete Tweet"), "mDelTweet",
+      [this] { model_.mDelTweet_Click(); });
+  add(tweet_menu_, QStringLiteral("Delete All Tweets By User"), "mDelUsersTweets",
+      [this] { model_.mDelUsersTweets_Click(); });
 
   // Window-wide keys that have no menu item of their own.
   auto* quit = new QAction(QStringLiteral("Quit"), this);
@@ -586,6 +599,23 @@ void MainWindowWidget::BuildTweetTable() {
     const QModelIndex index = out_table_->indexAt(pos);
     if (!index.isValid()) return;
     out_table_->selectRow(index.row());
+    model_.OutTable_MouseUp(MainWindow::MouseButton::Right, index.row());
+    // Captions name the row's link and author; the "Go to" item hides for a blank link.
+    const MainWindow::TweetMenu& m = model_.mTweet();
+    const auto set = [this](const char* name, const std::string& caption) {
+      if (auto* a = tweet_menu_->findChild<QAction*>(QString::fromLatin1(name))) {
+        // A single "&" would underline the next letter: show it as written.
+        a->setText(ToQ(caption).replace(QChar('&'), QStringLiteral("&&")));
+      }
+    };
+    set("mNavLinkURL", m.nav_link_caption);
+    set("mNavUserTwitter", m.nav_user_caption);
+    set("mAddU2UL", m.add_user_caption);
+    set("mDelUFUL", m.delete_user_caption);
+    set("mDelUsersTweets", m.delete_users_tweets_caption);
+    if (auto* a = tweet_menu_->findChild<QAction*>(QStringLiteral("mNavLinkURL"))) {
+      a->setVisible(m.nav_link_visible);
+    }
     tweet_menu_->popup(out_table_->viewport()->mapToGlobal(pos));
   });
   auto* copy = new QAction(QStringLiteral("Copy"), out_table_);
@@ -605,55 +635,76 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   toggle->addButton(ut_toggle_tweets_, 0);
   toggle->addButton(ut_toggle_other_, 1);
   ut_toggle_tweets_->setChecked(true);
-  NotYetAvailable(ut_toggle_tweets_);
-  NotYetAvailable(ut_toggle_other_);
+  // The model may refuse the switch ("Other:" with no table): the buttons show its word.
+  connect(toggle, &QButtonGroup::idClicked, this, [this](int id) {
+    model_.UTToggle_Click(id);
+    RefreshUserTables();
+  });
   ut_list_ = new QListWidget(frame);
   ut_list_->setObjectName(QStringLiteral("UTList"));
   ut_list_->setToolTip(QStringLiteral("User tables opened from files; double-click to rename"));
-  NotYetAvailable(ut_list_);
+  // Clicks only: the list is rebuilt from the model, which must not echo back as clicks.
+  connect(ut_list_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { model_.UTList_Click(ut_list_->row(item)); });
+  connect(ut_list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    model_.UTList_Click(ut_list_->row(item));
+    model_.UTList_DblClick();
+  });
   add_ut_ = Button(QStringLiteral("Add"), "MergeRemUT0", frame);
+  add_ut_->setToolTip(
+      QStringLiteral("Add the users of the table on show to the Tweets table (users it already "
+                     "holds are skipped)"));
+  connect(add_ut_, &QPushButton::clicked, this, [this] { model_.MergeRemUT_Click(0); });
   remove_ut_ = Button(QStringLiteral("Remove"), "AddRemUT1", frame);
-  NotYetAvailable(add_ut_);
-  NotYetAvailable(remove_ut_);
+  remove_ut_->setToolTip(QStringLiteral("Remove the selected table"));
+  connect(remove_ut_, &QPushButton::clicked, this, [this] { model_.AddRemUT_Click(1); });
   build_tweets_ut_ = Button(QStringLiteral("Build Table"), "BuildTweetsUT", frame);
   build_tweets_ut_->setToolTip(QStringLiteral("Look up the authors of the tweets in the table"));
-  NotYetAvailable(build_tweets_ut_);
+  connect(build_tweets_ut_, &QPushButton::clicked, this, [this] { model_.BuildTweetsUT_Click(); });
   get_uttl_ = Button(QStringLiteral("Get User Timelines"), "GetUTTL", frame);
   get_uttl_->setToolTip(
       QStringLiteral("Retrieves recent tweets and derives behavioural statistics for selected "
                      "users. Required by Profilo"));
-  NotYetAvailable(get_uttl_);
+  connect(get_uttl_, &QPushButton::clicked, this, [this] { model_.GetUTTL_Click(); });
 
   auto* filter = new QGroupBox(QStringLiteral("Filter Checked Rows"), frame);
   filter->setObjectName(QStringLiteral("FilterFrame"));
   auto* filter_layout = new QGridLayout(filter);
   filter_layout->setContentsMargins(6, 4, 6, 4);
   filter_layout->setVerticalSpacing(2);
-  QRadioButton* mode_remove = Radio(QStringLiteral("Remove"), "FilterMode0", filter);
-  QRadioButton* mode_retain = Radio(QStringLiteral("Retain"), "FilterMode1", filter);
-  mode_remove->setChecked(true);
+  filter_mode_[0] = Radio(QStringLiteral("Remove"), "FilterMode0", filter);
+  filter_mode_[1] = Radio(QStringLiteral("Retain"), "FilterMode1", filter);
+  filter_mode_[0]->setChecked(true);
   auto* modes = new QButtonGroup(filter);
-  modes->addButton(mode_remove, 0);
-  modes->addButton(mode_retain, 1);
-  filter_layout->addWidget(mode_remove, 0, 0);
-  filter_layout->addWidget(mode_retain, 0, 1);
+  modes->addButton(filter_mode_[0], 0);
+  modes->addButton(filter_mode_[1], 1);
+  connect(modes, &QButtonGroup::idClicked, this, [this](int id) { model_.FilterMode_Click(id); });
+  filter_layout->addWidget(filter_mode_[0], 0, 0);
+  filter_layout->addWidget(filter_mode_[1], 0, 1);
   auto* entities = new QButtonGroup(filter);
   static constexpr std::array<const char*, 3> kEntities = {"Tweets and Users", "Users only",
                                                            "Tweets only"};
   static constexpr std::array<const char*, 3> kEntityNames = {"FilterEntity0", "FilterEntity1",
                                                               "FilterEntity2"};
-  for (int i = 0; i < 3; ++i) {
-    QRadioButton* r = Radio(QString::fromLatin1(kEntities[static_cast<std::size_t>(i)]),
-                            kEntityNames[static_cast<std::size_t>(i)], filter);
-    if (i == 0) r->setChecked(true);
-    entities->addButton(r, i);
-    filter_layout->addWidget(r, 1 + i, 0, 1, 2);
+  for (std::size_t i = 0; i < 3; ++i) {
+    filter_entity_[i] = Radio(QString::fromLatin1(kEntities[i]), kEntityNames[i], filter);
+    if (i == 0) filter_entity_[i]->setChecked(true);
+    entities->addButton(filter_entity_[i], static_cast<int>(i));
+    filter_layout->addWidget(filter_entity_[i], 1 + static_cast<int>(i), 0, 1, 2);
   }
-  NotYetAvailable(filter);
+  connect(entities, &QButtonGroup::idClicked, this,
+          [this](int id) { model_.FilterEntity_Click(id); });
+  filter_apply_ = Button(QStringLiteral("Apply"), "MergeRemUT1", filter);
+  filter_apply_->setToolTip(
+      QStringLiteral("Remove or retain the checked users of the table on show and their tweets"));
+  connect(filter_apply_, &QPushButton::clicked, this, [this] { model_.MergeRemUT_Click(1); });
+  filter_layout->addWidget(filter_apply_, 4, 0, 1, 2);
 
   user_table_ = new QTableView(frame);
   user_table_->setObjectName(QStringLiteral("UserTable"));
   user_table_->setModel(user_table_model_);
+  user_table_model_->SetTickHandler(
+      [this](int row, bool ticked) { model_.UserTable_ItemCheck(row, ticked); });
   user_table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   user_table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   user_table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -663,12 +714,18 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   user_table_->verticalHeader()->setVisible(false);
   user_table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   user_table_->verticalHeader()->setDefaultSectionSize(user_table_->fontMetrics().height() + 6);
-  user_table_->horizontalHeader()->setSectionsClickable(false);
-  user_table_->horizontalHeader()->setHighlightSections(false);
-  user_table_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(user_table_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    user_table_menu_->popup(user_table_->viewport()->mapToGlobal(pos));
+  QHeaderView* header = user_table_->horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setHighlightSections(false);
+  // The model sorts (and keeps) the rows; the header only reports the click.
+  connect(header, &QHeaderView::sectionClicked, this,
+          [this](int section) { model_.UserTable_ColumnClick(section); });
+  connect(user_table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid()) model_.UserTable_DblClick(index.row());
   });
+  user_table_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(user_table_, &QWidget::customContextMenuRequested, this,
+          &MainWindowWidget::ShowUserTableMenu);
   // The highlighted rows are what "Selected Users" of the followers frame takes.
   connect(user_table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &MainWindowWidget::UserTableSelectionChanged);
@@ -680,6 +737,7 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   // The user tables keep no widths of their own in prefs: every column starts at 1000 twips.
   const int width = TwipsToPixels(kDefaultUserColumnTwips, Dpi());
   for (int c = 0; c < kUserTableColumnCount; ++c) user_table_->setColumnWidth(c, width);
+  WireUserTableMenus();
 
   auto* side = new QVBoxLayout;
   side->setSpacing(4);
@@ -699,6 +757,35 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   layout->addLayout(side);
   layout->addWidget(user_table_, 1);
   return frame;
+}
+
+void MainWindowWidget::WireUserTableMenus() {
+  // The menus are made with the others; their commands belong to the user tables.
+  const auto wire = [this](QMenu* menu, const char* name, std::function<void()> handler) {
+    auto* action = menu->findChild<QAction*>(QString::fromLatin1(name));
+    if (action == nullptr) return;
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+  };
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = "mUTSelAll" + std::to_string(i);
+    wire(user_table_menu_, name.c_str(), [this, i] { model_.mUTSelAll_Click(i); });
+  }
+  wire(user_table_menu_, "mUTUnselAll", [this] { model_.mUTUnselAll_Click(); });
+  wire(users_menu_, "mGetUFT", [this] { model_.mGetUFT_Click(); });
+  // Reopening a user timeline session rebuilds the user list from its tweets.
+  model_.SetGetUsersFromTweets([this] { model_.mGetUFT_Click(); });
+}
+
+void MainWindowWidget::ShowUserTableMenu(const QPoint& pos) {
+  // "Select Cases Down To This Row" needs a highlighted row: the one clicked on becomes it,
+  // unless it is highlighted already (a highlighted block stays).
+  const QModelIndex index = user_table_->indexAt(pos);
+  if (index.isValid() &&
+      !user_table_->selectionModel()->isRowSelected(index.row(), QModelIndex())) {
+    user_table_->selectRow(index.row());
+  }
+  user_table_menu_->popup(user_table_->viewport()->mapToGlobal(pos));
 }
 
 QWidget* MainWindowWidget::BuildRequestLogFrame() {
@@ -918,24 +1005,42 @@ void MainWindowWidget::RefreshUserList() {
 
 void MainWindowWidget::RefreshUserTables() {
   user_table_model_->ShowTable(model_.CurrentUserTable());
-  ut_toggle_tweets_->setChecked(model_.CurrentUserTable() == 0);
-  ut_toggle_other_->setChecked(model_.CurrentUserTable() != 0);
-  const auto& tables = model_.UserTables();
-  ut_list_->clear();
-  for (std::size_t k = 1; k < tables.size(); ++k) {
-    ut_list_->addItem(ToQ(tables[k].Name()));
-    if (static_cast<int>(k) == model_.CurrentUserTable())
-      ut_list_->setCurrentRow(ut_list_->count() - 1);
+  ut_toggle_tweets_->setChecked(model_.UTToggle() == 0);
+  ut_toggle_other_->setChecked(model_.UTToggle() == 1);
+  const std::vector<std::string> names = model_.UTListEntries();
+  {
+    const QSignalBlocker block(ut_list_);
+    bool same = ut_list_->count() == static_cast<int>(names.size());
+    for (int i = 0; same && i < ut_list_->count(); ++i) {
+      same = ut_list_->item(i)->text() == ToQ(names[static_cast<std::size_t>(i)]);
+    }
+    if (!same) {
+      ut_list_->clear();
+      for (const std::string& name : names) ut_list_->addItem(ToQ(name));
+    }
+    ut_list_->setCurrentRow(model_.UTListSelected());
   }
+  remove_ut_->setEnabled(model_.UTListSelected() >= 0);
+  add_ut_->setEnabled(model_.CurrentUserTable() != 0);
+  const int mode = std::clamp(model_.FilterMode(), 0, 1);
+  filter_mode_[static_cast<std::size_t>(mode)]->setChecked(true);
+  const int entity = std::clamp(model_.FilterEntity(), 0, 2);
+  filter_entity_[static_cast<std::size_t>(entity)]->setChecked(true);
+  const auto& tables = model_.UserTables();
   if (model_.CurrentUserTable() >= 0 &&
       model_.CurrentUserTable() < static_cast<int>(tables.size())) {
     const UserTableView& t = tables[static_cast<std::size_t>(model_.CurrentUserTable())];
     QHeaderView* header = user_table_->horizontalHeader();
-    header->setSortIndicatorShown(t.RowCount() > 0);
+    header->setSortIndicatorShown(t.Sorted());
     header->setSortIndicator(t.SortKey(),
                              t.Descending() ? Qt::DescendingOrder : Qt::AscendingOrder);
   }
   SyncUserTableSelection();
+  // A running command's row stays in view.
+  if (const int row = model_.UserTableScrollRow();
+      row >= 0 && row < user_table_model_->rowCount()) {
+    user_table_->scrollTo(user_table_model_->index(row, 0));
+  }
 }
 
 void MainWindowWidget::SyncUserTableSelection() {

@@ -90,6 +90,8 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   void CopyTweetRows();
   void CopyUserRows();
   void SyncUserTableSelection();
+  void WireUserTableMenus();
+  void ShowUserTableMenu(const QPoint& pos);
   void UserTableSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void CopyLogLines();
   void FindInLog(bool again);
@@ -152,6 +154,9 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   QPushButton* add_ut_ = nullptr;
   QPushButton* build_tweets_ut_ = nullptr;
   QPushButton* get_uttl_ = nullptr;
+  std::array<QRadioButton*, 2> filter_mode_{};
+  std::array<QRadioButton*, 3> filter_entity_{};
+  QPushButton* filter_apply_ = nullptr;
   QTableView* user_table_ = nullptr;
 
   // Request log.

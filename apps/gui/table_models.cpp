@@ -193,7 +193,19 @@ QVariant UserTableModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags UserTableModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (on_tick_ && index.column() == 0) f |= Qt::ItemIsUserCheckable;
+  return f;
+}
+
+bool UserTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  const UserTableView* t = Current();
+  if (role != Qt::CheckStateRole || !on_tick_ || !index.isValid() || index.column() != 0 ||
+      t == nullptr || index.row() >= t->RowCount() || index.row() >= shown_rows_) {
+    return false;
+  }
+  on_tick_(index.row(), value.toInt() == Qt::Checked);
+  return true;
 }
 
 void UserTableModel::ShowTable(int index) {

@@ -68,13 +68,19 @@ class UserListModel : public QAbstractListModel {
 };
 
 // The user table on show (one of the model's tables, picked by index), 37 columns with a tick
-// box in the first.
+// box in the first. As with the user list, a tick goes to `on_tick` and comes back through
+// the window model.
 class UserTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
   explicit UserTableModel(const std::vector<UserTableView>& tables, QObject* parent = nullptr)
       : QAbstractTableModel(parent), tables_(tables), shown_rows_(RowsOf(tables, 0)) {}
+
+  void SetTickHandler(std::function<void(int row, bool ticked)> on_tick) {
+    on_tick_ = std::move(on_tick);
+  }
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -93,6 +99,7 @@ class UserTableModel : public QAbstractTableModel {
   static int RowsOf(const std::vector<UserTableView>& tables, int index);
 
   const std::vector<UserTableView>& tables_;
+  std::function<void(int, bool)> on_tick_;
   int table_ = 0;
   int shown_rows_ = 0;  // as for the user list
 };

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -36,6 +38,7 @@ struct CharTable {
   std::array<unsigned char, 256> lower{};
   std::array<bool, 256> letter{};
   std::array<bool, 256> upper{};
+  std::array<bool, 256> space{};
 };
 
 constexpr CharTable MakeCharTable() {
@@ -55,6 +58,8 @@ constexpr CharTable MakeCharTable() {
   upper_pair(0x8E, 0x9E);  // Z caron
   upper_pair(0x9F, 0xFF);  // Y diaeresis
   for (int c : {0x83, 0xAA, 0xB5, 0xBA, 0xDF}) t.letter[c] = true;
+  // TAB, LF, VT, FF, CR, space and the no-break space.
+  for (int c : {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0xA0}) t.space[c] = true;
   return t;
 }
 
@@ -70,7 +75,7 @@ bool IsWordChar(char c) {
   return IsLetter(c) || (c >= '0' && c <= '9');
 }
 bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || U(c) == 0xA0;
+  return kChars.space[U(c)];
 }
 // Punctuation that ends a clause, and with it the reach of negations and boosters.
 bool IsClausePunct(char c) {
@@ -135,9 +140,177 @@ struct Token {
   bool exclaim = false;   // Punct holding "!"
   bool question = false;  // Punct holding "?"
   int value = 0;          // Emoticon value
-  const Classifier::WordInfo* info = nullptr;
+  // The word's entry, copied so that scoring need not reach into the word table; all zero
+  // for an unlisted word.
+  bool known = false;
+  Classifier::WordInfo word{};
   std::uint32_t offset = 0;  // the lower-case word in Scratch::words
   std::uint32_t length = 0;
+};
+
+std::uint64_t Load8(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  return w;
+}
+
+// The bytes of a string of 1 to 8 bytes in one word, in two (or three) overlapping loads
+// rather than a copy into a zeroed word, which stalls the load that follows it. Together the
+// loads cover every byte, so two strings of one length are equal when their words are.
+std::uint64_t LoadShort(const char* p, std::size_t n) {
+  if (n >= 4) {
+    std::uint32_t a;
+    std::uint32_t b;
+    std::memcpy(&a, p, 4);
+    std::memcpy(&b, p + n - 4, 4);
+    return a | (std::uint64_t{b} << 32);
+  }
+  return U(p[0]) | (std::uint64_t{U(p[n / 2])} << 8) | (std::uint64_t{U(p[n - 1])} << 16);
+}
+
+std::uint64_t Mix(std::uint64_t x) {
+  x *= 0xBF58476D1CE4E5B9ULL;
+  return x ^ (x >> 31);
+}
+
+// A hash of a short string, eight bytes at a step (the last step overlapping the one before).
+std::uint64_t HashBytes(std::string_view s) {
+  const char* p = s.data();
+  const std::size_t n = s.size();
+  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+  if (n > 8) {
+    for (std::size_t i = 0; i + 8 < n; i += 8) h = Mix(h ^ Load8(p + i));
+    h = Mix(h ^ Load8(p + n - 8));
+    return h;
+  }
+  return n > 0 ? Mix(h ^ LoadShort(p, n)) : h;
+}
+
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  if (n > 8) {
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+      if (Load8(a + i) != Load8(b + i)) return false;
+    }
+    return Load8(a + n - 8) == Load8(b + n - 8);
+  }
+  return n == 0 || LoadShort(a, n) == LoadShort(b, n);
+}
+
+// What the tokenizer made of each raw token (a run of non-spaces) it met lately. Texts draw
+// their tokens from a small vocabulary, so most have been taken apart before, and replaying
+// the result skips the link test, entity decoding, emoticon search, case folding and word
+// lookups. Making tokens depends on nothing but the raw token and the classifier's tables,
+// so a replay appends exactly what making them again would.
+class TokenMemo {
+ public:
+  // Longer raw tokens are mostly links and rarely repeat.
+  static constexpr std::size_t kLongestKey = 32;
+
+  // Forgets everything when the tokens would come from another classifier.
+  void Use(std::uint64_t owner) {
+    if (owner != owner_) {
+      Clear();
+      owner_ = owner;
+    }
+  }
+
+  // Appends what `raw` (hash `h`) was made into; false when it is not kept.
+  bool Replay(std::string_view raw, std::uint64_t h, std::vector<Token>& tokens,
+              std::string& words) const {
+    const std::size_t mask = slots_.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(h >> 32);
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      const Slot slot = slots_[i];
+      if (slot.record == 0) return false;
+      if (slot.tag != tag) continue;
+      const char* at = reinterpret_cast<const char*>(arena_.data() + slot.record - 1);
+      Header head;
+      std::memcpy(&head, at, sizeof head);
+      const char* token_at = at + sizeof head;
+      const char* key_at = token_at + head.token_count * sizeof(Token);
+      if (head.key_length != raw.size() || !SameBytes(key_at, raw.data(), raw.size())) continue;
+      // Word offsets in a record count from the record's own words.
+      const auto shift = static_cast<std::uint32_t>(words.size());
+      for (std::size_t k = 0; k < head.token_count; ++k) {
+        Token& t = tokens.emplace_back();
+        std::memcpy(&t, token_at + k * sizeof(Token), sizeof(Token));
+        if (t.kind == Kind::Word) t.offset += shift;
+      }
+      words.append(key_at + head.key_length, head.words_length);
+      return true;
+    }
+  }
+
+  // Keeps `tokens` (their word offsets counted from the start of `words`) for `raw`.
+  void Add(std::string_view raw, std::uint64_t h, const Token* tokens, std::size_t count,
+           std::string_view words) {
+    if (count > UINT8_MAX || words.size() > UINT16_MAX) return;
+    // Full: start afresh rather than grow further, so that a stream of new tokens costs no
+    // more memory.
+    if (records_ >= kMostRecords) Clear();
+    if ((records_ + 1) * 2 > slots_.size()) Grow();
+    // One record holds everything a replay reads, so that it touches few cache lines:
+    // header, tokens, key, words.
+    const Header head{static_cast<std::uint8_t>(raw.size()), static_cast<std::uint8_t>(count),
+                      static_cast<std::uint16_t>(words.size()), h};
+    const std::size_t bytes = sizeof head + count * sizeof(Token) + raw.size() + words.size();
+    const std::size_t start = arena_.size();
+    arena_.resize(start + (bytes + 7) / 8);
+    char* at = reinterpret_cast<char*>(arena_.data() + start);
+    std::memcpy(at, &head, sizeof head);
+    at += sizeof head;
+    if (count > 0) std::memcpy(at, tokens, count * sizeof(Token));
+    at += count * sizeof(Token);
+    std::memcpy(at, raw.data(), raw.size());
+    if (!words.empty()) std::memcpy(at + raw.size(), words.data(), words.size());
+    Place({static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(start + 1)}, h);
+    ++records_;
+  }
+
+ private:
+  static constexpr std::size_t kMostRecords = std::size_t{1} << 15;
+  static constexpr std::size_t kFewestSlots = 1024;
+
+  struct Header {
+    std::uint8_t key_length;
+    std::uint8_t token_count;
+    std::uint16_t words_length;
+    std::uint64_t hash;  // for growing the slots
+  };
+
+  struct Slot {
+    std::uint32_t tag = 0;     // high half of the hash, so most misses skip the record
+    std::uint32_t record = 0;  // its first word in arena_, + 1; 0 is free
+  };
+
+  void Place(Slot slot, std::uint64_t h) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = h & mask;
+    while (slots_[i].record != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
+
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.size() * 2, Slot{});
+    for (const Slot& slot : old) {
+      if (slot.record == 0) continue;
+      Header head;
+      std::memcpy(&head, arena_.data() + slot.record - 1, sizeof head);
+      Place(slot, head.hash);
+    }
+  }
+
+  void Clear() {
+    slots_.assign(kFewestSlots, Slot{});
+    arena_.clear();
+    records_ = 0;
+  }
+
+  std::uint64_t owner_ = 0;
+  std::vector<Slot> slots_ = std::vector<Slot>(kFewestSlots);
+  std::vector<std::uint64_t> arena_;  // records, each starting on a word
+  std::size_t records_ = 0;
 };
 
 struct Scratch {
@@ -145,6 +318,7 @@ struct Scratch {
   std::string words;
   std::string token;
   std::string key;
+  TokenMemo memo;
 };
 
 class Tokenizer {
@@ -160,11 +334,33 @@ class Tokenizer {
       while (i < n && IsSpace(text[i])) ++i;
       const std::size_t start = i;
       while (i < n && !IsSpace(text[i])) ++i;
-      if (i > start) AddRawToken(text.substr(start, i - start));
+      if (i > start) AddRawTokenMemo(text.substr(start, i - start));
     }
   }
 
  private:
+  void AddRawTokenMemo(std::string_view raw) {
+    if (raw.size() > TokenMemo::kLongestKey) {
+      AddRawToken(raw);
+      return;
+    }
+    const std::uint64_t h = HashBytes(raw);
+    if (s_.memo.Replay(raw, h, s_.tokens, s_.words)) return;
+    const std::size_t first_token = s_.tokens.size();
+    const std::size_t first_word = s_.words.size();
+    AddRawToken(raw);
+    const std::size_t count = s_.tokens.size() - first_token;
+    const auto shift = static_cast<std::uint32_t>(first_word);
+    for (std::size_t k = first_token; k < s_.tokens.size(); ++k) {
+      if (s_.tokens[k].kind == Kind::Word) s_.tokens[k].offset -= shift;
+    }
+    s_.memo.Add(raw, h, s_.tokens.data() + first_token, count,
+                std::string_view(s_.words).substr(first_word));
+    for (std::size_t k = first_token; k < s_.tokens.size(); ++k) {
+      if (s_.tokens[k].kind == Kind::Word) s_.tokens[k].offset += shift;
+    }
+  }
+
   void AddRawToken(std::string_view raw) {
     // "RT @name:" marks a retweet; the feeling is in the text quoted after it.
     if (raw == "RT") return;
@@ -297,19 +493,19 @@ class Tokenizer {
     key.assign(raw);
     for (char& c : key) c = static_cast<char>(kChars.lower[U(c)]);
     t.stretched = HasStretch(key);
-    t.info = words_.Get(key);
-    if (t.info == nullptr && t.stretched) {
+    const Classifier::WordInfo* info = words_.Get(key);
+    if (info == nullptr && t.stretched) {
       // "goood" is "good" and "sooo" is "so"; try the double letter first ("cool").
       for (std::size_t keep : {2, 1}) {
         std::string shorter = Unstretch(key, keep);
-        if (const Classifier::WordInfo* info = words_.Get(shorter)) {
-          t.info = info;
+        if (const Classifier::WordInfo* found = words_.Get(shorter)) {
+          info = found;
           key = std::move(shorter);
           break;
         }
       }
     }
-    if (t.info == nullptr && key.find('-') != std::string::npos) {
+    if (info == nullptr && key.find('-') != std::string::npos) {
       // An unlisted compound counts as its parts ("super-happy").
       std::size_t start = 0;
       while (start < raw.size()) {
@@ -318,6 +514,10 @@ class Tokenizer {
         start = dash + 1;
       }
       return;
+    }
+    if (info != nullptr) {
+      t.known = true;
+      t.word = *info;
     }
     t.offset = static_cast<std::uint32_t>(s_.words.size());
     t.length = static_cast<std::uint32_t>(key.size());
@@ -430,7 +630,11 @@ std::string_view TrimSpaces(std::string_view s) {
   return s;
 }
 
+std::atomic<std::uint64_t> next_identity{1};
+
 }  // namespace
+
+Classifier::Identity::Identity() : value(next_identity.fetch_add(1, std::memory_order_relaxed)) {}
 
 std::optional<Classifier> Classifier::Load(const std::string& folder, std::string* error) {
   std::string dir = folder;
@@ -512,6 +716,7 @@ std::optional<Classifier> Classifier::Load(const std::string& folder, std::strin
 Scores Classifier::Score(std::string_view text) const {
   thread_local Scratch scratch;
   Scratch& s = scratch;
+  s.memo.Use(identity_.value);
   s.tokens.clear();
   s.words.clear();
   Tokenizer(words_, emoticons_, longest_emoticon_, s).Run(text);
@@ -534,7 +739,7 @@ Scores Classifier::Score(std::string_view text) const {
         any_long_word = true;
         all_caps = all_caps && t.caps;
       }
-      if (t.info != nullptr && t.info->contrast) contrast_at = i;
+      if (t.word.contrast) contrast_at = i;
       // A question followed by more words is not how the text ends; tags after it are.
       if (!t.hashtag) question_end = false;
     } else if (t.kind == Kind::Punct) {
@@ -565,7 +770,7 @@ Scores Classifier::Score(std::string_view text) const {
       ++i;
       continue;
     }
-    if (t.kind != Kind::Word || t.info == nullptr) {
+    if (t.kind != Kind::Word || !t.known) {
       ++i;
       continue;
     }
@@ -573,7 +778,7 @@ Scores Classifier::Score(std::string_view text) const {
     int valence = 0;
     std::size_t used = 1;
     bool phrase = false;
-    if (t.info->phrase_start) {
+    if (t.word.phrase_start) {
       // Listed phrases come first: some already hold their negation ("not good").
       for (std::size_t len = std::min<std::size_t>(kLongestPhrase, n - i); len >= 2; --len) {
         bool words_only = true;
@@ -593,11 +798,11 @@ Scores Classifier::Score(std::string_view text) const {
       }
     }
     if (!phrase) {
-      if (!t.info->has_valence) {
+      if (!t.word.has_valence) {
         ++i;
         continue;
       }
-      valence = t.info->valence;
+      valence = t.word.valence;
     }
     if (valence == 0) {
       i += used;
@@ -607,8 +812,8 @@ Scores Classifier::Score(std::string_view text) const {
     double strength = std::abs(valence);
     bool emphasis = t.stretched || (caps_are_emphasis && t.caps);
     words_before(i, kBoosterReach, [&](const Token& p) {
-      if (p.info == nullptr || p.info->booster == 0) return false;
-      strength += p.info->booster;
+      if (p.word.booster == 0) return false;
+      strength += p.word.booster;
       // "sooo good": the stretch of the booster stresses the word it boosts.
       emphasis = emphasis || p.stretched;
       return true;
@@ -616,7 +821,7 @@ Scores Classifier::Score(std::string_view text) const {
     if (emphasis) strength += 1;
     bool negated = false;
     words_before(i, kNegationReach, [&](const Token& p) {
-      negated = p.info != nullptr && p.info->negation;
+      negated = p.word.negation;
       return negated;
     });
 

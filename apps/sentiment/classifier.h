@@ -48,6 +48,20 @@ class Classifier {
   };
 
  private:
+  // Tells apart the classifiers a thread's memory of tokens was made with: every object,
+  // copies and assignments included, gets a number never given before, so that tokens made
+  // with one set of lists are never replayed for another.
+  struct Identity {
+    std::uint64_t value;
+    Identity();
+    Identity(const Identity&) : Identity() {}
+    Identity& operator=(const Identity&) {
+      value = Identity().value;
+      return *this;
+    }
+  };
+
+  Identity identity_;
   WordTable<WordInfo> words_;
   WordTable<int> phrases_;    // words joined by single spaces -> valence
   WordTable<int> emoticons_;  // exact, case-sensitive; includes the cleaner's tags

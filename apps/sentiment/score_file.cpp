@@ -1,11 +1,15 @@
 #include "score_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
+#include <vector>
 
 #include "util/file_io.h"
 
@@ -19,22 +23,16 @@ constexpr std::string_view kUsage =
     "DATADIR holds the word lists and rule files; by default the SentiStrengthData folder\n"
     "beside this program.\n";
 
-// Writes the whole of `data` to `path`, removing what was written if anything fails, so a
-// reader never mistakes a cut-off file for a short result.
-bool WriteOutput(const std::string& path, std::string_view data, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    *error = "cannot create " + path + ": " + std::strerror(errno);
-    return false;
+// Input and output move in pieces of about this size, so that neither is held whole: a
+// million texts make a hundred megabytes.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+struct InputFile {
+  int fd;
+  ~InputFile() {
+    if (fd >= 0) ::close(fd);
   }
-  const bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  const int write_errno = errno;
-  const bool closed = std::fclose(f) == 0;
-  if (written && closed) return true;
-  *error = "cannot write " + path + ": " + std::strerror(written ? errno : write_errno);
-  std::remove(path.c_str());
-  return false;
-}
+};
 
 void AppendInt(std::string& out, int value) {
   if (value < 0) {
@@ -52,20 +50,28 @@ std::string OutputPathFor(const std::string& input_path) {
 }
 
 bool ScoreFile(const Classifier& classifier, const std::string& input_path, std::string* error) {
-  std::optional<std::string> input = ReadWholeFile(input_path, error);
-  if (!input) return false;
+  auto failed = [&](const char* what, int err) {
+    *error = std::string(what) + " " + input_path + ": " + std::strerror(err);
+    return false;
+  };
+  const InputFile in{::open(input_path.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (in.fd < 0) return failed("cannot open", errno);
+  struct stat st {};
+  if (::fstat(in.fd, &st) != 0) return failed("cannot read", errno);
+  if (S_ISDIR(st.st_mode)) return failed("cannot read", EISDIR);
 
+  // The output appears whole or not at all, even when this program is killed while writing
+  // it, so a reader never mistakes a cut-off file for a short result. It is not flushed to
+  // the disk: the tweet table reads it back as soon as this program ends and then deletes it,
+  // after a crash it is worth nothing, and the flush took longer than the scoring.
+  AtomicFileWriter output(OutputPathFor(input_path));
+  if (!output.Open(error)) return false;
   std::string out;
-  out.reserve(input->size() + input->size() / 4 + 64);
+  out.reserve(kPiece + 4096);
   out.append(kOutputHeader);
   out.push_back('\n');
-  std::string_view rest = *input;
-  while (!rest.empty()) {
-    const std::size_t lf = rest.find('\n');
-    std::string_view line = rest.substr(0, lf);
-    rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
+  auto score_line = [&](std::string_view line) {
     if (line.ends_with('\r')) line.remove_suffix(1);
-
     const Scores scores = classifier.Score(line);
     AppendInt(out, scores.positive);
     out.push_back('\t');
@@ -75,10 +81,37 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
     // reach it.
     const std::size_t text_at = out.size();
     out.append(line);
-    std::replace(out.begin() + static_cast<std::ptrdiff_t>(text_at), out.end(), '\r', ' ');
+    if (line.find('\r') != std::string_view::npos) {
+      std::replace(out.begin() + static_cast<std::ptrdiff_t>(text_at), out.end(), '\r', ' ');
+    }
     out.push_back('\n');
+  };
+
+  // Every LF ends a line; what follows the last one is a line when it is not empty.
+  std::vector<char> buffer(kPiece);
+  std::size_t held = 0;  // bytes of an unfinished line at the start of the buffer
+  for (;;) {
+    if (held == buffer.size()) buffer.resize(buffer.size() * 2);  // a very long line
+    const ssize_t n = ::read(in.fd, buffer.data() + held, buffer.size() - held);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return failed("cannot read", errno);
+    }
+    if (n == 0) break;
+    std::string_view rest(buffer.data(), held + static_cast<std::size_t>(n));
+    for (std::size_t lf; (lf = rest.find('\n')) != std::string_view::npos;) {
+      score_line(rest.substr(0, lf));
+      rest.remove_prefix(lf + 1);
+    }
+    held = rest.size();
+    std::memmove(buffer.data(), rest.data(), held);
+    if (out.size() >= kPiece) {
+      if (!output.Write(out, error)) return false;
+      out.clear();
+    }
   }
-  return WriteOutput(OutputPathFor(input_path), out, error);
+  if (held > 0) score_line(std::string_view(buffer.data(), held));
+  return output.Write(out, error) && output.Commit(/*sync=*/false, error);
 }
 
 int RunCommandLine(const std::vector<std::string>& args, const std::string& default_data_dir,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "api/http_request.h"
@@ -10,6 +11,11 @@ struct CurlHttpOptions {
   // Extra CA certificates to trust (PEM), e.g. the simulator's self-signed certificate;
   // empty for the system's store. Verification of peer and host name is always on.
   std::string ca_file;
+  // Largest response body accepted; a longer one fails the request as a transport failure
+  // instead of being buffered without bound. The real service's largest page (200 profiles,
+  // or 200 timeline tweets) is under 1 MB.
+  std::size_t max_response_bytes = kDefaultMaxResponseBytes;
+  static constexpr std::size_t kDefaultMaxResponseBytes = std::size_t{64} << 20;
 };
 
 // HTTP over libcurl: one easy handle per request.

@@ -147,6 +147,7 @@ ResponseArchive::~ResponseArchive() {
 
 bool ResponseArchive::Open(const std::string& path, std::string* error) {
   Close();
+  EnsureArchiveLineEnd(path);
   file_ = std::fopen(path.c_str(), "ab");
   if (file_ == nullptr) {
     if (error != nullptr) *error = "cannot open " + path + ": " + std::strerror(errno);
@@ -215,6 +216,23 @@ std::optional<ArchivedResponse> ParseArchiveLine(std::string_view line) {
   }
   if (!have_url || !have_body) return std::nullopt;
   return r;
+}
+
+bool IsCutOffArchiveLine(std::string_view line) {
+  return line.rfind("{\"time\":\"", 0) == 0 && !ParseArchiveLine(line);
+}
+
+bool EnsureArchiveLineEnd(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return true;  // nothing there yet
+  int last = '\n';
+  if (std::fseek(f, -1, SEEK_END) == 0) last = std::fgetc(f);
+  std::fclose(f);
+  if (last == '\n' || last == EOF) return true;
+  f = std::fopen(path.c_str(), "ab");
+  if (f == nullptr) return false;
+  const bool ok = std::fputc('\n', f) != EOF;
+  return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace wf

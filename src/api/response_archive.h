@@ -40,6 +40,14 @@ struct ArchivedResponse {
 // One line of an archive; empty when the line is not such an object.
 std::optional<ArchivedResponse> ParseArchiveLine(std::string_view line);
 
+// A line this archive wrote but a crash cut short: it starts like one and does not parse.
+// Readers skip it; the responses around it are whole.
+bool IsCutOffArchiveLine(std::string_view line);
+
+// Ends the file at `path` with a line end when a cut-off line left it without one, so that
+// what is appended next starts a line of its own. False when the file cannot be fixed.
+bool EnsureArchiveLineEnd(const std::string& path);
+
 // `text` as a JSON string literal, quotes included.
 std::string JsonQuote(std::string_view text);
 

@@ -128,6 +128,8 @@ void CredentialsWindow::cmdOK_Click() {
   try {
     main_.SetSearchQuery(std::string(kFirstQuery));
     main_.LoadPrefs();
+    // After the last session is back, so that recovered tweets are not replaced by it.
+    main_.OfferRecovery();
   } catch (const std::exception&) {
   }
   authenticating_ = false;

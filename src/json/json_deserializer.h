@@ -28,7 +28,9 @@ class JSONDeserializer {
   explicit JSONDeserializer(UiPort* ui = nullptr) : ui_(ui) {}
 
   std::int32_t ObjectCount(std::string_view object_name = {}) const;
-  std::string ObjectName(std::int32_t index) const;
+  std::string ObjectName(std::int32_t index) const { return std::string(ObjectNameView(index)); }
+  // Same without the copy; valid while the text read is.
+  std::string_view ObjectNameView(std::int32_t index) const;
   std::uint8_t ObjectLevel(std::int32_t index) const;
   std::int32_t ObjectParent(std::int32_t index) const;
   // Characters strictly between the object's braces (an unclosed object runs to the last
@@ -53,13 +55,26 @@ class JSONDeserializer {
 
   // The object's own text (what the lookups search).
   std::string_view OwnText(std::int32_t index) const;
+  // The start of the object's own text: all of it (`whole` set) unless the object is long and
+  // its own text has not been worked out yet. Object 1 of a wrapped response runs to the end
+  // of the response, and cutting its children out of all of it costs more than reading the
+  // rest of the response; most lookups end in its first few kilobytes.
+  std::string_view OwnTextStart(std::int32_t index, bool& whole) const;
+  // The own text the object would have as object 1 of a response of its own: its text
+  // followed by `tail` (what closes such a response after the object's closing brace, "}]"
+  // for {"Users":[{...}]}), less the run of direct children that follows it. Saves cutting
+  // the object out and reading it again. False (and `out` untouched) where such a reader
+  // could see the object differently: an object this response never closes, object 1, or a
+  // run too large for occurrence-by-occurrence removal.
+  bool DetachedOwnText(std::int32_t index, std::string_view tail, std::string& out) const;
 
  private:
   struct Object {
-    std::string name;
+    std::string_view name;    // a view into the text being read
     std::uint32_t start = 0;  // 0-based offset of the opening brace
     std::uint32_t end = 0;    // 0-based offset of the closing brace, 0 while open
     std::uint8_t level = 0;
+    bool closed = false;  // ended by its own closing brace (not cut off by the text's end)
     std::int32_t parent = 0;
   };
 
@@ -68,8 +83,13 @@ class JSONDeserializer {
   }
 
   bool Scan(bool ignore_top_level);
-  // Offset of the first `name"` in the object's own text, or npos.
-  std::size_t FindKey(std::int32_t index, std::string_view own, std::string_view name) const;
+  // One past the run of direct children that immediately follows object k.
+  std::uint32_t RunEnd(std::uint32_t k) const;
+  // A run of `children` over a text of `size` bytes that would take hours to remove
+  // occurrence by occurrence (only a hostile or broken response holds one).
+  static bool RunTooLarge(std::uint32_t children, std::size_t size) {
+    return static_cast<double>(children) * static_cast<double>(size) > double{1 << 28};
+  }
 
   UiPort* ui_;
   std::string owned_;
@@ -83,6 +103,24 @@ class JSONDeserializer {
   // Quote offsets of looked-up own texts: a user object is asked for some twenty keys, and
   // every match ends at a quote.
   mutable std::vector<std::vector<std::uint32_t>> quotes_;
+  // The start of one long object's own text (see OwnTextStart) and its quotes.
+  mutable std::int32_t start_index_ = 0;
+  mutable std::string start_text_;
+  mutable std::vector<std::uint32_t> start_quotes_;
+};
+
+// Looks members up in an own text held outside a reader (see DetachedOwnText) exactly as
+// JSONDeserializer::GetElementInObject looks them up in the reader's own texts.
+class OwnTextLookup {
+ public:
+  // `own` must outlive the lookup.
+  explicit OwnTextLookup(std::string_view own, UiPort* ui = nullptr) : own_(own), ui_(ui) {}
+  std::string Get(std::string_view element_name) const;
+
+ private:
+  std::string_view own_;
+  UiPort* ui_;
+  mutable std::vector<std::uint32_t> quotes_;  // filled at the first lookup
 };
 
 }  // namespace wf

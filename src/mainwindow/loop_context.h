@@ -66,6 +66,7 @@ class MainWindow::LoopContext : public RetrievalContext {
   }
   void SetCurrentUserEntry(int index) override { w_.UserList_Click(index); }
   void ShowTweets(bool append) override { w_.ShowTweets(append); }
+  RecoveryLog* Recovery() override { return w_.journal_.IsOpen() ? &w_.journal_ : nullptr; }
 
  private:
   MainWindow& w_;

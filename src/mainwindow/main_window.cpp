@@ -75,6 +75,7 @@ void MainWindow::MoveArchiveBeside(const std::string& tweet_file) {
   if (!bytes || bytes->empty()) return;
   const std::string target = std::filesystem::path(tweet_file).replace_extension(".jsonl").string();
   std::string error;
+  EnsureArchiveLineEnd(target);
   if (!AppendToFile(target, *bytes, &error)) {
     if (env_.ui != nullptr) {
       env_.ui->MessageBox("Couldn't write the response archive beside the tweet file (" + error +

@@ -14,10 +14,13 @@
 #include "mainwindow/history_list.h"
 #include "mainwindow/request_log.h"
 #include "mainwindow/tweet_view.h"
+#include "mainwindow/user_files.h"
 #include "mainwindow/user_list.h"
+#include "mainwindow/user_table_stats.h"
 #include "mainwindow/user_table_view.h"
 #include "util/date_time.h"
 #include "util/ui_port.h"
+#include "workflows/recovery_log.h"
 
 namespace wf {
 
@@ -242,13 +245,142 @@ class MainWindow {
   // 0 "Get Followers", 1 "Get Friends".
   void GetFF_Click(int index);
 
+  // ---- Recovery of interrupted retrievals ---------------------------------------------------
+  // Searches and timeline walks journal every page to the program folder's recovery file,
+  // removed when the run ends. At start-up this offers the tweets of a run that never ended (the
+  // program was killed or crashed) and then to take that run up where it stopped.
+  void OfferRecovery();
+  // Loads the journal's tweets into the tweet table as unsaved tweets and, with `resume`,
+  // continues the retrieval from its last page. False when there is no journal to recover
+  // (missing, in use by a running retrieval, or without tweets).
+  bool RecoverRetrieval(bool resume);
+  // For front ends that save the table right after the retrieval (the command line): the
+  // journal stays until DiscardRecovery, so that a crash before the save loses nothing.
+  void SetKeepRecoveryUntilSaved(bool keep) { keep_recovery_until_saved_ = keep; }
+  void DiscardRecovery();
+  // Per-page disk flushes of the journal (on by default).
+  void SetRecoverySync(bool sync) { journal_.SetSyncEveryPage(sync); }
+
   // ---- User tables -------------------------------------------------------------------------
-  // A new Other table put on show; its index.
+  // Table 0 is the "Tweets" table built from the tweet table; tables 1.. are the Other tables,
+  // whose names UTList lists in table order (entry i names table i + 1).
+  // A new Other table put on show; its index. An empty name becomes "UserTable<n>".
   int AddUserTable(std::string name);
-  // One row per record of api.Users() appended to the table on show (profile columns).
-  void FillUserTable(TwitterAPI& api);
+  // Removes the first Other table with that name; the last remaining one, or the "Tweets"
+  // table, goes on show.
+  void RemoveUserTable(const std::string& name);
+  void RemoveUserTableAt(int index);
+  // One row per record of api.Users() appended to the table on show; with `with_tweet_stats`
+  // also the Tw_ columns from the tweet table.
+  void FillUserTable(TwitterAPI& api, bool with_tweet_stats = false);
+  // The Tw_ figures of one author over the tweet table.
+  UserTweetStats GetTweetStats(const std::string& screen_name) const;
   // Highlights (or not) a row of the table on show.
   void UserTable_SelectRow(int row, bool selected);
+  // Ticks (or not) a row of the table on show.
+  void UserTable_ItemCheck(int row, bool ticked);
+  // "Build Table": the "Tweets" table from the authors of the tweet table.
+  void BuildTweetsUT_Click();
+  // "Get User Timelines": timeline samples of the ticked rows of the table on show.
+  void GetUTTL_Click();
+  // 0 "Tweets", 1 "Other:".
+  void UTToggle_Click(int index);
+  int UTToggle() const { return ut_toggle_; }
+  void UTList_Click(int index);
+  // Renames the table of the selected UTList entry.
+  void UTList_DblClick();
+  // The selected UTList entry (0-based), or -1.
+  int UTListSelected() const { return ut_list_selected_; }
+  std::vector<std::string> UTListEntries() const;
+  // Button 1, "Remove": removes the table of the selected UTList entry.
+  void AddRemUT_Click(int index);
+  // Button 0, "Add": the rows of the table on show join the "Tweets" table (IDs it already
+  // holds are skipped). Button 1, "Apply": the "Filter Checked Rows" frame's action.
+  void MergeRemUT_Click(int index);
+  // "Filter Checked Rows": 0 "Remove", 1 "Retain" the ticked rows; what they act on:
+  // 0 "Tweets and Users", 1 "Users only", 2 "Tweets only".
+  void FilterMode_Click(int index);
+  void FilterEntity_Click(int index);
+  int FilterMode() const { return filter_mode_; }
+  int FilterEntity() const { return filter_entity_; }
+  // Sorts the table on show by a column (0-based); the same column again reverses the order.
+  void UserTable_ColumnClick(int column0);
+  // The "User Table" pop-up menu: 0 "Select All", 1 "Select Cases With No TL Sample",
+  // 2 "Select Cases Down To This Row"; "Unselect All".
+  void mUTSelAll_Click(int index);
+  void mUTUnselAll_Click();
+  // Opens the profile page of a row's account in the browser.
+  void UserTable_DblClick(int row);
+  // "Get Users From Tweets" (User List menu).
+  void mGetUFT_Click();
+  // The row a running command works on, for the view to scroll to; -1 when none.
+  int UserTableScrollRow() const { return ut_scroll_row_; }
+
+ private:
+  void FillUserTableRows(TwitterAPI& api, const AuthorStats* stats);
+  bool UserTableIndexValid(int k) const {
+    return k >= 0 && k < static_cast<int>(user_tables_.size());
+  }
+  UserTableView* TableOnShow();
+  void ShowUserTable(int k);
+  // Whether a running retrieval needs the rows of the user tables where they are: commands
+  // that move, remove or re-sort rows do nothing meanwhile, as retrieval commands do.
+  bool UserTablesLocked();
+  void FilterCheckedRows();
+  void MergeIntoTweetsTable();
+  int ut_toggle_ = 0;
+  int ut_list_selected_ = -1;
+  int filter_mode_ = 0;
+  int filter_entity_ = 0;
+  int ut_scroll_row_ = -1;
+  int next_table_number_ = 1;
+
+ public:
+  // ---- User files ----
+  // Save > User Table: 0 "Key Fields Only", 1 "Profilo Input Fields", 2 "All Fields".
+  void mSaveUsers_Click(int index);
+  // Open > User Table: 0 "Key Fields Only" (profiles looked up afresh), 1 "All Fields".
+  void mOpenUsers_Click(int index);
+  void mImportProfilo_Click();
+  // Writes the user table on show to `path` in `layout`, without dialogs or questions (the
+  // command line's save); false, with the user told, when it cannot.
+  bool SaveUserTableFile(const std::string& path, UserFileLayout layout);
+
+  // ---- Tweet table editing ----
+  // The tweet table's context menu as it opens over a row: its captions and whether the
+  // "Go to" item shows.
+  struct TweetMenu {
+    std::string nav_link_caption = "Go to cited URL";
+    bool nav_link_visible = true;
+    std::string nav_user_caption = "Find User on Twitter";
+    std::string add_user_caption = "Add User to User List";
+    std::string delete_user_caption = "Delete User from User List";
+    std::string delete_users_tweets_caption = "Delete All Tweets By User";
+  };
+  enum class MouseButton { Left, Right, Middle };
+  // A click released over `row` (0-based, display order) of the tweet table; the right
+  // button selects the row and sets up the context menu, which the view then shows.
+  void OutTable_MouseUp(MouseButton button, std::int32_t row);
+  const TweetMenu& mTweet() const { return tweet_menu_; }
+  // The row the context menu acts on, or -1.
+  std::int32_t SelectedTweetRow() const { return selected_tweet_row_; }
+  void mNavLinkURL_Click();
+  void mNavUserTwitter_Click();
+  void mAddU2UL_Click();
+  void mDelUFUL_Click();
+  void mDelTweet_Click();
+  void mDelUsersTweets_Click();
+  void mFilterTweets_Click();
+  void mRemRT_Click();
+  // Removes, after confirmation, the rows whose tweet text contains `word` (ignoring case)
+  // when `remove_containing`, or else those that do not contain it.
+  void FilterTweetsBy(std::string_view word, bool remove_containing);
+  // Column 1 of every row to 0 the numeric, 1 the SPSS or 2 the Twitter form; rows that do
+  // not convert stay as they are.
+  void ConvertDateTimes(int mode, TweetView& table);
+  void mVBDateTime_Click();
+  void mSPSSDateTime_Click();
+  void mTwitterDateTime_Click();
 
  private:
   class LoopContext;
@@ -321,8 +453,28 @@ class MainWindow {
   bool guf_id_enabled_ = false;
   std::function<bool(TwitterAPI&)> utwitter_auth_;
 
+  RecoveryLog journal_;
+  bool keep_recovery_until_saved_ = false;
+  void BeginSearchJournal(const std::string& since_id);
+  void BeginTimelineJournal(const std::function<std::string(const std::string&)>& since_for);
+  void EndJournal();
+  void ResumeRetrieval(const RecoveredRetrieval& r);
+
   void ArchiveResponse(std::string_view url, int status, std::string_view body);
   void MoveArchiveBeside(const std::string& tweet_file);
+
+  // ---- User files and tweet table editing (private) ----
+  bool WriteUserTableFile(const std::string& path, UserFileLayout layout);
+  void FinishUserTableOpen();
+  // The context menu's row, found again if the table changed since the menu opened; -1 when
+  // it is gone.
+  std::int32_t TweetMenuRow() const;
+  std::string TweetMenuScreenName() const;
+  bool TweetTableEmptyMessage();
+  void MarkTweetsEdited();
+  TweetMenu tweet_menu_;
+  std::int32_t selected_tweet_row_ = -1;
+  std::string selected_tweet_cells_;
 };
 
 // Query and file path of a query-history entry ("query<two spaces>path").

@@ -1,8 +1,6 @@
 // Followers and friends: the "User List" menu commands that replace the list with an
 // account's followers or friends, and the frame "Get Followers/Friends of" that puts them,
 // with their profiles, into new Other user tables.
-#include <cstdio>
-
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/window_text.h"
@@ -21,12 +19,6 @@ int KnownCount(const UserSet& users, std::string_view id, std::string_view name,
     }
   }
   return 0;
-}
-
-std::string OneDecimal(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f", v);
-  return buf;
 }
 
 }  // namespace
@@ -175,72 +167,6 @@ void MainWindow::GetFF_Click(int index) {
                        " retrieved. Verify the screen name or user id",
                    MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
   }
-}
-
-int MainWindow::AddUserTable(std::string name) {
-  if (name.empty()) name = "UserTable" + std::to_string(user_tables_.size());
-  user_tables_.emplace_back();
-  user_tables_.back().SetName(std::move(name));
-  current_user_table_ = static_cast<int>(user_tables_.size()) - 1;
-  Notify(kUserTablesChanged);
-  return current_user_table_;
-}
-
-void MainWindow::FillUserTable(TwitterAPI& api) {
-  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
-    return;
-  }
-  UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
-  const UserSet& users = api.Users();
-  const std::int64_t today = ToSerialSeconds(NowLocal()) / 86400;
-  auto tf = [](bool v) { return std::string(v ? "True" : "False"); };
-  table.MutableRows().reserve(table.Rows().size() + static_cast<std::size_t>(users.Count()));
-  for (const UserRecord& u : users.Records()) {
-    UserTableView::Row row;
-    auto& c = row.cells;
-    c[0] = u.Id;
-    c[1] = u.ScreenName;
-    c[2] = u.RealName;
-    c[3] = u.Description;
-    c[4] = u.URL;
-    c[5] = u.Lang;
-    c[6] = u.Location;
-    c[7] = tf(u.GeoEnabled);
-    c[8] = u.TimeZone;
-    c[9] = PadNumeric(std::to_string(u.UTC_Offset), 2);
-    c[10] = PadNumeric(std::to_string(u.Followers), 8);
-    c[11] = PadNumeric(std::to_string(u.Friends), 8);
-    c[12] = PadNumeric(std::to_string(u.StatusCount), 8);
-    c[13] = PadNumeric(std::to_string(u.Favourites), 5);
-    c[14] = u.CreatedAt;
-    c[15] = tf(u.Verified);
-    c[16] = tf(u.Protected);
-    c[17] = u.ProfileImage;
-    c[18] = u.ProfileBanner;
-    c[19] = u.ProfileBackgroundImage;
-    // No ratio without friends: the cell stays empty rather than showing a division by 0.
-    if (u.Friends != 0) {
-      c[20] = PadNumeric(OneDecimal(static_cast<double>(u.Followers) / u.Friends), 7);
-    }
-    if (const auto created = ParseStoredDateTime(u.CreatedAt)) {
-      const std::int64_t days = today - ToSerialSeconds(*created) / 86400;
-      c[21] = PadNumeric(
-          OneDecimal(static_cast<double>(u.StatusCount) / static_cast<double>(days + 1)), 5);
-    }
-    table.MutableRows().push_back(std::move(row));
-  }
-  info_bar_[1] = std::to_string(table.RowCount()) + " users displayed";
-  Notify(kUserTablesChanged | kStatusChanged);
-}
-
-void MainWindow::UserTable_SelectRow(int row, bool selected) {
-  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
-    return;
-  }
-  auto& rows = user_tables_[static_cast<std::size_t>(current_user_table_)].MutableRows();
-  if (row < 0 || row >= static_cast<int>(rows.size())) return;
-  rows[static_cast<std::size_t>(row)].selected = selected;
-  Notify(kUserTablesChanged);
 }
 
 }  // namespace wf

@@ -37,6 +37,7 @@ void MainWindow::GetSrch_Click() {
   if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
   Notify(kTweetsChanged | kStatusChanged | kControlsChanged | kUserTablesChanged);
 
+  BeginSearchJournal("");
   LoopContext ctx(*this);
   RetrieveSearch(ctx, search_query_, "", search_location_);
 
@@ -48,6 +49,7 @@ void MainWindow::GetSrch_Click() {
   retrieval_busy_ = false;
   stop_requested_ = false;
   update_search_enabled_ = out_table_.RowCount() >= 1;
+  EndJournal();
   Notify(kControlsChanged);
 }
 
@@ -66,9 +68,11 @@ void MainWindow::UpdateSearch_Click() {
       const std::string_view id = window_text::Trimmed(out_table_.Cell(r, 4));
       if (since.empty() || window_text::IdLess(since, id)) since = std::string(id);
     }
+    BeginSearchJournal(since);
     LoopContext ctx(*this);
     RetrieveSearch(ctx, search_query_, since, search_location_);
     ShowTweets(true);
+    EndJournal();
   }
   cur_tweet_src_ = 1;
   stop_requested_ = false;

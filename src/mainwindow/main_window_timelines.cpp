@@ -31,6 +31,7 @@ void MainWindow::GetAllUTL_Click() {
   if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
   Notify(kTweetsChanged | kControlsChanged | kUserTablesChanged);
 
+  BeginTimelineJournal(nullptr);
   LoopContext ctx(*this);
   ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
   RetrieveCheckedTimelines(ctx, nullptr, true, user_handle_ == 1);
@@ -40,6 +41,7 @@ void MainWindow::GetAllUTL_Click() {
   retrieval_busy_ = false;
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
   if (out_table_.RowCount() >= 1) update_utl_enabled_ = true;
+  EndJournal();
   Notify(kControlsChanged);
 }
 
@@ -68,10 +70,12 @@ void MainWindow::UpdateUTL_Click() {
     }
     return since;
   };
+  BeginTimelineJournal(since_for);
   RetrieveCheckedTimelines(ctx, since_for, false, user_handle_ == 1);
 
   cur_tweet_src_ = 2;
   ShowTweets(true);
+  EndJournal();
   stop_requested_ = false;
   retrieval_busy_ = false;
   if (ui != nullptr) ui->SetPointer(Pointer::Default);

@@ -6,6 +6,7 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/paste_parser.h"
 #include "util/cp1252.h"
 #include "util/leading_number.h"
 #include "workflows/profile_lookup.h"
@@ -189,27 +190,10 @@ void MainWindow::mPasteUL_Click() {
 
   user_list_.Clear();
   if (twitter_->Users().Count() > 0) twitter_->Users().Clear();
-  bool looks_like_ids = false;
-  std::size_t from = 0;
-  while (from <= text.size()) {
-    std::size_t end = text.find('\n', from);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(from, end - from);
-    from = end + 1;
-    if (line.empty()) continue;
-    // Rows copied from a table bring their first column.
-    if (const auto tab = line.find('\t'); tab != std::string::npos) line.resize(tab);
-    if (const auto at = line.find('@'); at != std::string::npos) line.erase(at, 1);
-    if (line.find("UserId") != std::string::npos || line.empty() ||
-        static_cast<unsigned char>(line.front()) <= ' ') {
-      continue;
-    }
-    std::erase(line, '\r');
-    looks_like_ids = looks_like_ids || LooksLikeUserId(line);
-    user_list_.Add(std::move(line));
-  }
+  PastedUsers pasted = ParsePastedUsers(text);
+  for (auto& entry : pasted.entries) user_list_.Add(std::move(entry));
   const bool ids =
-      looks_like_ids &&
+      pasted.any_looks_like_id &&
       ui->MessageBox(
           "At least one item in the list looks like a UserID (number), not a "
           "ScreenName. If this IS a list of UserIDs then click YES. If this is a list "

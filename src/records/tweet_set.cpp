@@ -15,6 +15,45 @@ namespace {
 
 constexpr std::string_view kNoRecords = "JSON response contained no records";
 
+// CleanEscapes(text): only a backslash or "&amp;" makes it change anything, and most names,
+// places and links hold neither.
+std::string Cleaned(std::string text, Yielder& yielder) {
+  if (text.find('\\') == std::string::npos && text.find("&amp;") == std::string::npos) {
+    return text;
+  }
+  return CleanEscapes(text, &yielder);
+}
+
+// True when the number at the start of `text` ends inside it: a byte no number is written
+// with stops LeadingNumber there, whatever follows.
+bool NumberEndsIn(std::string_view text) {
+  return text.find_first_not_of(" \t+-.0123456789eE") != std::string_view::npos;
+}
+
+// What follows a user object's closing brace when it is read as {"Users":[{...}]}.
+constexpr std::string_view kWrappedUserTail = "}]";
+
+// The author fields of a tweet as a user set fills them from the user object's own text
+// (a fresh record: members that cannot be converted leave zeros).
+void FillAuthor(const OwnTextLookup& user, TweetRecord& t, Yielder& yielder) {
+  t.ScreenName = user.Get("screen_name");
+  t.RealName = Cleaned(user.Get("name"), yielder);
+  std::int32_t followers = 0;
+  std::int32_t friends = 0;
+  std::int32_t utc_offset = 0;
+  std::int32_t statuses = 0;
+  ConvertCount(user.Get("followers_count"), followers);
+  ConvertCount(user.Get("friends_count"), friends);
+  ConvertUtcOffset(user.Get("utc_offset"), utc_offset);
+  ConvertCount(user.Get("statuses_count"), statuses);
+  t.Followers = followers;
+  t.Following = friends;
+  t.Location = Cleaned(user.Get("location"), yielder);
+  t.UTC_Offset = utc_offset;
+  t.UserTweets = std::to_string(statuses);
+  t.Description = Cleaned(user.Get("description"), yielder);
+}
+
 std::string_view Mid(std::string_view s, std::size_t pos1, std::size_t len) {
   if (pos1 == 0 || pos1 > s.size()) return {};
   return s.substr(pos1 - 1, len);
@@ -66,7 +105,7 @@ void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level
   const std::int32_t n = reader.ObjectCount();
   std::int32_t c = 0;
   for (std::int32_t k = 1; k <= n; ++k) {
-    if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++c;
+    if (reader.ObjectLevel(k) == 1 && reader.ObjectNameView(k) != "search_metadata") ++c;
   }
   last_set_data_size_ = c;
   if (c == 0) {
@@ -78,29 +117,41 @@ void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level
   records_.resize(old_count + static_cast<std::size_t>(c));
   std::size_t r = old_count;
   Yielder yielder(ui_);
-  // The author's object goes through a user set, so tweets and profiles read users alike;
-  // it must stay silent, since a wrapped user object always holds one record.
+  // The author's object is read as a user set reads it, so tweets and profiles read users
+  // alike; a user set reading it would have to stay silent, since a wrapped user object
+  // always holds one record.
   UserSet author(nullptr);
+  std::string author_own;
   for (std::int32_t k = 1; k <= n; ++k) {
-    yielder.Poll();
+    if ((k & 15) == 0) yielder.Poll();
     const std::uint8_t level = reader.ObjectLevel(k);
     if (level == 1) {
-      if (reader.ObjectName(k) == "search_metadata") continue;
+      if (reader.ObjectNameView(k) == "search_metadata") continue;
       if (++r > records_.size()) break;
       TweetRecord& t = records_[r - 1];
       t.DateTime = reader.GetElementInObject(k, "created_at");
       t.Text = reader.GetElementInObject(k, "text");
       std::string full = reader.GetElementInObject(k, "full_text");
       if (!full.empty()) t.Text = std::move(full);
-      t.Text = CleanEscapes(t.Text, &yielder);
+      t.Text = Cleaned(std::move(t.Text), yielder);
       t.TweetID = reader.GetElementInObject(k, "id_str");
       t.GeoCoords = reader.GetElementInObject(k, "coordinates");
       // The tweet's own count, not that of a retweeted or quoted tweet nested before it.
-      const auto count = DirectMemberValue(reader.OwnText(k), "retweet_count");
+      bool whole = true;
+      auto count = DirectMemberValue(reader.OwnTextStart(k, whole), "retweet_count");
+      if (!whole && !(count && NumberEndsIn(*count))) {
+        count = DirectMemberValue(reader.OwnText(k), "retweet_count");
+      }
       t.Retweeted = 0;
       if (count) ConvertCount(*count, t.Retweeted);
-    } else if (r > old_count && level == 2 && reader.ObjectName(k) == "user") {
+    } else if (r > old_count && level == 2 && reader.ObjectNameView(k) == "user") {
       TweetRecord& t = records_[r - 1];
+      // What a user set finds in {"Users":[{...}]}, without cutting the object out and
+      // reading it again; only objects the response leaves open take the long way.
+      if (reader.DetachedOwnText(k, kWrappedUserTail, author_own)) {
+        FillAuthor(OwnTextLookup(author_own, ui_), t, yielder);
+        continue;
+      }
       std::string wrapped = "{\"Users\":[{";
       wrapped.append(reader.ObjectTextView(k));
       wrapped.append("}]}");
@@ -116,9 +167,9 @@ void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level
         t.UserTweets = std::to_string(u.StatusCount);
         t.Description = u.Description;
       }
-    } else if (r > old_count && level == 3 && reader.ObjectName(k) == "urls") {
+    } else if (r > old_count && level == 3 && reader.ObjectNameView(k) == "urls") {
       records_[r - 1].LinkURL =
-          CleanEscapes(reader.GetElementInObject(k, "expanded_url"), &yielder);
+          Cleaned(reader.GetElementInObject(k, "expanded_url"), yielder);
     }
   }
 }

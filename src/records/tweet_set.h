@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,12 @@ class TweetSet {
   std::vector<std::string> GetUserArr() const;
 
   const std::vector<TweetRecord>& Records() const { return records_; }
+  // Puts back records kept from an interrupted run, after those held; the next trim checks
+  // them like any others.
+  void AppendRecords(std::vector<TweetRecord> records) {
+    records_.insert(records_.end(), std::make_move_iterator(records.begin()),
+                    std::make_move_iterator(records.end()));
+  }
   const TweetRecord& At(std::int32_t i) const;
 
  private:

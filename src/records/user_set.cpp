@@ -76,7 +76,7 @@ void UserSet::SetData(std::string_view json, bool append, bool ignore_top_level)
   const std::int32_t n = reader.ObjectCount();
   std::int32_t c = 0;
   for (std::int32_t k = 1; k <= n; ++k) {
-    if (reader.ObjectLevel(k) == 1 && reader.ObjectName(k) != "search_metadata") ++c;
+    if (reader.ObjectLevel(k) == 1 && reader.ObjectNameView(k) != "search_metadata") ++c;
   }
   last_set_data_size_ = c;
   if (c == 0) {
@@ -94,7 +94,7 @@ void UserSet::SetData(std::string_view json, bool append, bool ignore_top_level)
     const std::uint8_t level = reader.ObjectLevel(k);
     if (level == 1) {
       // A metadata object is never a user, wherever the response puts it.
-      if (reader.ObjectName(k) == "search_metadata") continue;
+      if (reader.ObjectNameView(k) == "search_metadata") continue;
       if (++r > records_.size()) break;
       FillUser(reader, k, records_[r - 1], yielder);
       if (has_cursor && !cursor_read) {

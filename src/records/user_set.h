@@ -57,6 +57,11 @@ class UserSet {
   std::int32_t FindUserIndex(std::string_view screen_name, std::string_view user_id) const;
 
   const std::vector<UserRecord>& Records() const { return records_; }
+  // Drops every record after the first `count`: the users of a page that will be asked for
+  // again.
+  void KeepFirst(std::int32_t count) {
+    if (count >= 0 && count < Count()) records_.resize(static_cast<std::size_t>(count));
+  }
   // Record i (1-based); a default record outside 1..Count().
   const UserRecord& At(std::int32_t i) const;
 

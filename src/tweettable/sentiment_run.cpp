@@ -37,10 +37,7 @@ std::string OwnProgramFolder() {
 }
 
 bool WriteWhole(const std::string& path, std::string_view data) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && written;
+  return WriteFileAtomically(path, data);
 }
 
 }  // namespace

@@ -1,7 +1,19 @@
 #include "tweettable/skein_data.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -9,6 +21,7 @@
 #include "util/cp1252.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
+#include "util/memory_info.h"
 #include "util/yielder.h"
 
 namespace wf {
@@ -72,40 +85,61 @@ const HighByteTable& Cp1252HighBytes() {
   return table;
 }
 
-// Converts a Windows-1252 text into a buffer of exactly the right size: a large file must
-// not pay for a growing string's spare capacity on top of the raw bytes it still holds.
-std::string DecodeCp1252(std::string_view raw, std::size_t first_high, Yielder& yielder) {
-  const HighByteTable& table = Cp1252HighBytes();
-  std::size_t size = raw.size();
-  std::size_t next_poll = kYieldChunk;
-  for (std::size_t pos = FindNonAscii(raw, first_high); pos < raw.size();
-       pos = FindNonAscii(raw, pos + 1)) {
-    size += table.length[static_cast<unsigned char>(raw[pos]) - 0x80] - 1u;
-    if (pos >= next_poll) {
-      yielder.Poll();
-      next_poll = pos + kYieldChunk;
-    }
+// Position just past the last byte >= 0x80 before `pos` and at or after `floor`, or
+// `floor` when there is none; the backward twin of FindNonAscii.
+std::size_t AfterLastNonAscii(const char* p, std::size_t floor, std::size_t pos) {
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  while (pos >= floor + 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + pos - 8, 8);
+    if ((word & kHigh) != 0) break;
+    pos -= 8;
   }
+  while (pos > floor && static_cast<unsigned char>(p[pos - 1]) < 0x80) --pos;
+  return pos;
+}
 
-  std::string out(size, '\0');
-  char* dst = out.data();
-  std::size_t pos = 0;
-  next_poll = kYieldChunk;
-  while (pos < raw.size()) {
-    const std::size_t high = FindNonAscii(raw, pos);
-    std::memcpy(dst, raw.data() + pos, high - pos);
-    dst += high - pos;
-    if (high == raw.size()) break;
-    const unsigned idx = static_cast<unsigned char>(raw[high]) - 0x80u;
-    std::memcpy(dst, table.bytes[idx], table.length[idx]);
-    dst += table.length[idx];
-    pos = high + 1;
+// Converts a Windows-1252 text to UTF-8 where it stands. The text grows only by the extra
+// bytes of its high characters, so a file read with a little room to spare never needs a
+// second buffer of its own size beside the first (a fresh buffer also costs the system a
+// page of zeros for every page written). Bytes before `first_high` are ASCII.
+void DecodeCp1252InPlace(std::string& text, std::size_t first_high, Yielder& yielder) {
+  const HighByteTable& table = Cp1252HighBytes();
+  const std::size_t old_size = text.size();
+  std::size_t size = old_size;
+  std::size_t next_poll = kYieldChunk;
+  for (std::size_t pos = FindNonAscii(text, first_high); pos < old_size;
+       pos = FindNonAscii(text, pos + 1)) {
+    size += table.length[static_cast<unsigned char>(text[pos]) - 0x80] - 1u;
     if (pos >= next_poll) {
       yielder.Poll();
       next_poll = pos + kYieldChunk;
     }
   }
-  return out;
+  if (size > text.capacity()) text.reserve(size);
+  text.resize(size);
+
+  // Back to front, so every byte is read before the growing text overwrites it: the bytes
+  // still to convert end at `src`, their UTF-8 form at `dst`, and dst - src (the extra bytes
+  // of the high characters before `src`) never falls below zero.
+  char* const p = text.data();
+  std::size_t src = old_size;
+  std::size_t dst = size;
+  std::size_t next_poll_at = old_size > kYieldChunk ? old_size - kYieldChunk : 0;
+  while (src > first_high) {
+    // p[run_start - 1] is the last high byte before src (there is one: p[first_high]).
+    const std::size_t run_start = AfterLastNonAscii(p, first_high, src);
+    const unsigned idx = static_cast<unsigned char>(p[run_start - 1]) - 0x80u;
+    const std::size_t run = src - run_start;
+    std::memmove(p + dst - run, p + run_start, run);
+    dst -= run + table.length[idx];
+    std::memcpy(p + dst, table.bytes[idx], table.length[idx]);
+    src = run_start - 1;
+    if (src < next_poll_at) {
+      yielder.Poll();
+      next_poll_at = src > kYieldChunk ? src - kYieldChunk : 0;
+    }
+  }
 }
 
 // A file that announced UTF-8 with a byte order mark but still holds malformed bytes: keep
@@ -121,7 +155,8 @@ std::string RepairUtf8(std::string_view text) {
 }
 
 // Converts the raw file bytes into the UTF-8 text the grid points into. The common cases,
-// pure ASCII and already valid UTF-8, keep the buffer as it is.
+// pure ASCII and already valid UTF-8, keep the buffer as it is; Windows-1252 is converted in
+// it.
 std::string DecodeFile(std::string raw, std::size_t& text_start, Yielder& yielder) {
   text_start = 0;
   if (std::string_view(raw).starts_with(kUtf8Bom)) {
@@ -136,7 +171,97 @@ std::string DecodeFile(std::string raw, std::size_t& text_start, Yielder& yielde
   // Windows-1252 text almost never forms valid UTF-8 sequences (an accented letter is
   // followed by ASCII), so a fully valid file is one written by a UTF-8 tool.
   if (RestIsUtf8(raw, first_high, yielder)) return raw;
-  return DecodeCp1252(raw, first_high, yielder);
+  DecodeCp1252InPlace(raw, first_high, yielder);
+  return raw;
+}
+
+std::string ReadError(const std::string& what, const std::string& path, int err) {
+  return what + " " + path + ": " + std::strerror(err);
+}
+
+// The whole file, read into a string with room for a Windows-1252 text to grow into when
+// converted (see DecodeCp1252InPlace): the room is only reserved, so the system gives it
+// memory only if the conversion writes to it. Empty, with `error` set, when the file cannot
+// be read (the messages of ReadWholeFile).
+std::optional<std::string> ReadTableFile(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = ReadError("cannot open", path, errno);
+    return std::nullopt;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    error = ReadError("cannot read", path, err);
+    return std::nullopt;
+  }
+  std::string data;
+  if (st.st_size > 0) {
+    const auto size = static_cast<std::size_t>(st.st_size);
+    data.reserve(size + size / 8 + 4096);
+#if defined(MADV_HUGEPAGE)
+    // Large pages for a large table: a few hundred page faults instead of one per 4 KB.
+    constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
+    if (size >= 4 * kHuge) {
+      const auto begin = reinterpret_cast<std::uintptr_t>(data.data());
+      const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
+      const std::uintptr_t to = (begin + data.capacity()) & ~(kHuge - 1);
+      if (to > from) {
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+      }
+    }
+#endif
+  }
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      error = ReadError("cannot read", path, err);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return data;
+}
+
+// The length of a row's sixteen cells in `line` (up to its sixteenth TAB, or the whole line),
+// and in `cells` how many cells it has, up to sixteen.
+std::size_t RowCells(std::string_view line, int& cells) {
+  const char* const p = line.data();
+  const std::size_t n = line.size();
+  int tabs = 0;  // TABs before position i
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i tab = _mm_set1_epi8('\t');
+  for (; i + 16 <= n; i += 16) {
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), tab)));
+    const int here = __builtin_popcount(mask);
+    if (tabs + here < kTweetColumnCount) {
+      tabs += here;
+      continue;
+    }
+    // The sixteenth TAB is in this block: drop the ones before it.
+    for (int k = tabs + 1; k < kTweetColumnCount; ++k) mask &= mask - 1;
+    cells = kTweetColumnCount;
+    return i + static_cast<std::size_t>(__builtin_ctz(mask));
+  }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] != '\t') continue;
+    if (++tabs == kTweetColumnCount) {
+      cells = kTweetColumnCount;
+      return i;
+    }
+  }
+  cells = tabs + 1;
+  return n;
 }
 
 // Rows a file can hold, for reserving the row index once: one per LF, or per CR when the
@@ -301,12 +426,46 @@ void SkeinData::SetValue(std::int32_t record, int field, std::string_view text) 
   arena_.append(row);
 }
 
+std::uint64_t TweetFileLoadPeakBytes(std::uint64_t file_size) {
+  // A Windows-1252 file is converted into a second buffer while the first is still held;
+  // each row then costs 16 bytes of index, and rows are rarely shorter than 64 bytes.
+  return file_size * 2 + file_size / 4;
+}
+
+namespace {
+
+std::string Megabytes(std::uint64_t bytes) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.0f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  return buf;
+}
+
+}  // namespace
+
 bool SkeinData::Load(const std::string& file_name) {
   last_error_.clear();
   if (!FileExists(file_name)) return false;
 
+  // Refused before a byte is read: a file that cannot fit would otherwise end the program
+  // (or bring the machine to a crawl) half-way through the load.
+  std::error_code size_error;
+  const std::uintmax_t file_size = std::filesystem::file_size(file_name, size_error);
+  if (!size_error) {
+    const std::uint64_t available = memory_budget_ != 0 ? memory_budget_ : AvailableMemoryBytes();
+    const std::uint64_t needed = TweetFileLoadPeakBytes(file_size);
+    if (available != 0 && needed > available) {
+      last_error_ = "The file " + file_name + " (" + Megabytes(file_size) +
+                    ") is too large to open: loading it needs about " + Megabytes(needed) +
+                    " of memory and " + Megabytes(available) + " is available.";
+      if (ui_ != nullptr) {
+        ui_->MessageBox(last_error_, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+      }
+      return false;
+    }
+  }
+
   Yielder yielder(ui_);
-  std::optional<std::string> raw = ReadWholeFile(file_name, &last_error_);
+  std::optional<std::string> raw = ReadTableFile(file_name, last_error_);
   if (!raw) return false;
   yielder.Poll();
 
@@ -356,22 +515,8 @@ bool SkeinData::Load(const std::string& file_name) {
     }
 
     // The sixteen cells are the line up to its sixteenth TAB; anything after is ignored.
-    std::size_t cell_start = 0;
     int cells = 0;
-    while (cells < kTweetColumnCount) {
-      ++cells;
-      const std::size_t tab = line.find('\t', cell_start);
-      if (tab == std::string_view::npos) {
-        cell_start = line.size();
-        break;
-      }
-      if (cells == kTweetColumnCount) {
-        cell_start = tab;
-        break;
-      }
-      cell_start = tab + 1;
-    }
-    const std::size_t row_length = cell_start;
+    const std::size_t row_length = RowCells(line, cells);
     if (row_length > std::numeric_limits<std::uint32_t>::max() ||
         rows_.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
       last_error_ = "line " + std::to_string(rows_.size() + 1) + " of " + file_name +

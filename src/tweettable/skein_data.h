@@ -44,6 +44,8 @@ class SkeinData {
   // (LastError() says why) or the user stopped the load at a short row.
   bool Load(const std::string& file_name);
   const std::string& LastError() const;
+  // The memory a load may count on, in bytes; 0 (the default) asks the system at each load.
+  void SetMemoryBudget(std::uint64_t bytes) { memory_budget_ = bytes; }
   // Writes every row in the record-line format (no header line). False on a write failure.
   bool Save(const std::string& file_name, bool append);
 
@@ -74,6 +76,11 @@ class SkeinData {
   std::string arena_;
   std::vector<RowRef> rows_;
   std::string last_error_;
+  std::uint64_t memory_budget_ = 0;
 };
+
+// Peak memory of loading a tweet table file of `file_size` bytes: the raw bytes and their
+// UTF-8 conversion side by side, and the row index.
+std::uint64_t TweetFileLoadPeakBytes(std::uint64_t file_size);
 
 }  // namespace wf

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 
@@ -25,6 +26,14 @@ bool WriteAll(int fd, std::string_view data) {
     data.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
+}
+
+bool SyncFolder(const std::string& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace
@@ -107,6 +116,10 @@ bool WriteAtomically(const std::string& path, std::string_view data, std::string
     SetError(error, "cannot replace", path, err);
     return false;
   }
+  // The rename itself lives in the folder: until the folder is on the disk, a power cut can
+  // bring back the old file (or none).
+  SyncFolder(dir.string());
+  RemoveStaleTemporaries(path);
   return true;
 }
 
@@ -121,19 +134,101 @@ bool WritePrivateFileAtomically(const std::string& path, std::string_view data,
   return WriteAtomically(path, data, error, 0600);
 }
 
+AtomicFileWriter::~AtomicFileWriter() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+  }
+}
+
+bool AtomicFileWriter::Open(std::string* error) {
+  namespace fs = std::filesystem;
+  const fs::path target(path_);
+  fs::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  // The names RemoveStaleTemporaries recognises.
+  temp_ = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  fd_ = ::mkstemp(temp_.data());
+  if (fd_ < 0) {
+    SetError(error, "cannot create a temporary file for", path_, errno);
+    return false;
+  }
+  // mkstemp creates 0600; give the result the usual permissions of a new file.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd_, 0666 & ~mask);
+  return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view data, std::string* error) {
+  if (fd_ >= 0 && WriteAll(fd_, data)) return true;
+  SetError(error, "cannot write", path_, fd_ >= 0 ? errno : EBADF);
+  return false;
+}
+
+bool AtomicFileWriter::Commit(bool sync, std::string* error) {
+  if (fd_ < 0) {
+    SetError(error, "cannot write", path_, EBADF);
+    return false;
+  }
+  const bool synced = !sync || ::fsync(fd_) == 0;
+  const int sync_err = errno;
+  const bool closed = ::close(fd_) == 0;
+  const int close_err = errno;
+  fd_ = -1;
+  if (!synced || !closed) {
+    ::unlink(temp_.c_str());
+    SetError(error, "cannot write", path_, synced ? close_err : sync_err);
+    return false;
+  }
+  if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temp_.c_str());
+    SetError(error, "cannot replace", path_, err);
+    return false;
+  }
+  if (sync) {
+    const std::filesystem::path dir = std::filesystem::path(path_).parent_path();
+    SyncFolder(dir.empty() ? "." : dir.string());
+  }
+  RemoveStaleTemporaries(path_);
+  return true;
+}
+
 bool AppendToFile(const std::string& path, std::string_view data, std::string* error) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   if (fd < 0) {
     SetError(error, "cannot open", path, errno);
     return false;
   }
-  const bool ok = WriteAll(fd, data);
+  // Appends are journals (archives): what was written must survive the program.
+  const bool ok = WriteAll(fd, data) && ::fdatasync(fd) == 0;
   const int err = errno;
   if (::close(fd) != 0 || !ok) {
     SetError(error, "cannot write", path, ok ? errno : err);
     return false;
   }
   return true;
+}
+
+int RemoveStaleTemporaries(const std::string& path) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  fs::path dir = target.parent_path();
+  if (dir.empty()) dir = ".";
+  // mkstemp's names: ".NAME." and six characters.
+  const std::string prefix = "." + target.filename().string() + ".";
+  const auto cutoff = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+  int removed = 0;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::error_code ec2;
+    if (!it->is_regular_file(ec2) || it->last_write_time(ec2) > cutoff || ec2) continue;
+    if (fs::remove(it->path(), ec2)) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace wf

@@ -42,14 +42,20 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
   FollowListResult result;
   int failures = 0;
   for (;;) {
+    const std::string cursor_before = users.NextCursor();
+    const std::int32_t count_before = users.Count();
     const std::string r = followers ? api.GetFollowersList(user_id, screen_name, kPageSize, true)
                                     : api.GetFriendsList(user_id, screen_name, kPageSize, true);
     bool last_page = false;
-    if (!api.LastRequestFailed() && !r.empty()) {
+    // A 200 answer that did not move the cursor was cut short or was not the API's JSON:
+    // asking again for the same page is right, but its accounts would then come twice.
+    const bool unreadable = !api.LastRequestFailed() && !r.empty() && users.NextCursor() != "0" &&
+                            users.NextCursor() == cursor_before;
+    if (unreadable) users.KeepFirst(count_before);
+    if (!api.LastRequestFailed() && !r.empty() && !unreadable) {
       failures = 0;
       ++result.pages;
-      // A page without accounts carries no cursor the set can read, so it is the end too.
-      last_page = users.NextCursor() == "0" || users.LastSetDataSize() == 0;
+      last_page = users.NextCursor() == "0";
       if (last_page) ctx.SetStopRequested(true);
     } else if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
@@ -63,7 +69,8 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       const std::string& code = api.LastResponseCode();
       const bool answered = !code.empty() && code.rfind("200", 0) != 0;
       ctx.AddLogLine(head + " ended after " + std::to_string(failures) + " failed requests: " +
-                     (answered ? code : std::string("no answer from the server")));
+                     (unreadable ? std::string("unreadable answers from the server")
+                                 : (answered ? code : std::string("no answer from the server"))));
       result.end = FollowListEnd::kFailed;
       break;
     }

@@ -26,8 +26,9 @@ struct FollowListResult {
 // cursor. Adds one log line for the run and rewrites it as pages arrive; `shown_name` is how
 // that line names the account. A page refused for quota waits for the next window and is
 // asked for again; any other failure ends the run after 3 consecutive failed pages, with a
-// log line naming the response code. `known_total`, when above 0, is the account's count
-// from its profile and drives the progress bar.
+// log line naming the response code. A page that does not move the cursor (cut short, or not
+// the API's JSON) counts as failed, and its accounts are dropped so that none comes twice.
+// `known_total`, when above 0, is the account's count from its profile and drives the progress bar.
 FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, FollowList which,
                                     std::string_view user_id, std::string_view screen_name,
                                     std::string_view shown_name, int known_total);

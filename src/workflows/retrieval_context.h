@@ -6,6 +6,7 @@
 #include "api/twitter_api.h"
 #include "util/date_time.h"
 #include "util/ui_port.h"
+#include "workflows/recovery_log.h"
 
 namespace wf {
 
@@ -49,6 +50,9 @@ class RetrievalContext {
   virtual void SetCurrentUserEntry(int index) = 0;
   // Rebuilds (or extends) the tweet table from the client's tweets.
   virtual void ShowTweets(bool append) = 0;
+
+  // The journal the loop appends each page to, so that a crash loses nothing; null: none.
+  virtual RecoveryLog* Recovery() { return nullptr; }
 };
 
 // Date-times as the log and the status bar show them.

@@ -19,7 +19,7 @@ std::string Rate(double tweets, double seconds) {
 }  // namespace
 
 void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_view since_id,
-                    std::string_view location) {
+                    std::string_view location, std::string_view start_max_id) {
   TwitterAPI& api = ctx.Twitter();
   TweetSet& tweets = api.Tweets();
   const std::string geocode = ctx.UseLoc() ? std::string(location) : std::string();
@@ -33,7 +33,7 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
   ctx.SelectLastLogLine();
   ctx.YieldToEvents();
 
-  std::string max_id;
+  std::string max_id(start_max_id);
   bool trimmed = false;
   std::int64_t newest = 0;
   for (;;) {
@@ -44,6 +44,7 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
     if (api.LastResponseCount() > 0) {
       max_id = tweets.OldestTweetId(true);
       trimmed = tweets.TrimToDateRange(threshold_text, "");
+      if (RecoveryLog* journal = ctx.Recovery()) journal->AppendPage(tweets, {max_id, 0});
       ctx.SetStatusPanel(
           3, std::to_string(api.SearchRateLimitRemaining()) + " SEARCH requests remaining");
       ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(api.SearchNextLimitReset()));

@@ -15,7 +15,8 @@ double Clamp01(double v) {
 }  // namespace
 
 int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::string_view since_id,
-                         bool user_is_screen_name, ProgressSpan span) {
+                         bool user_is_screen_name, ProgressSpan span,
+                         std::string_view start_max_id) {
   TwitterAPI& api = ctx.Twitter();
   TweetSet& tweets = api.Tweets();
   const std::string name(user);
@@ -28,7 +29,7 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
   ctx.SelectLastLogLine();
   ctx.YieldToEvents();
 
-  std::string max_id;
+  std::string max_id(start_max_id);
   int total = 0;
   bool threshold_reached = false;
   std::int64_t newest = 0;
@@ -42,6 +43,9 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
     } else {
       max_id = tweets.OldestTweetId(true);
       threshold_reached = tweets.TrimToDateRange(threshold_text, "");
+      if (RecoveryLog* journal = ctx.Recovery()) {
+        journal->AppendPage(tweets, {max_id, journal->UserIndex()});
+      }
       ctx.SetStatusPanel(
           3, std::to_string(api.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining\r\n");
       ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(api.UTLNextLimitReset()));
@@ -104,11 +108,40 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
                               static_cast<double>(done + 1) / checked};
       ctx.SetProgress(span.from,
                       std::to_string(done) + " of " + std::to_string(checked) + " users");
+      if (RecoveryLog* journal = ctx.Recovery()) journal->SetUserIndex(done);
       RetrieveUserTimeline(ctx, entry, since_for ? since_for(entry) : std::string(),
                            !entries_are_ids, span);
       ++done;
+      // A resumed walk starts with the next user, not below this one's last page.
+      if (RecoveryLog* journal = ctx.Recovery()) {
+        journal->SetUserIndex(done);
+        journal->AppendPage(ctx.Twitter().Tweets(), {"", done});
+      }
       if (show_each) ctx.ShowTweets(false);
     }
+    if (ctx.StopRequested()) break;
+  }
+  ctx.SetProgress(-1, "");
+}
+
+void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
+                     const std::vector<std::string>& since_ids, std::size_t from,
+                     std::string_view max_id, bool show_each, bool entries_are_ids) {
+  const std::size_t count = users.size();
+  for (std::size_t i = from; i < count; ++i) {
+    const ProgressSpan span{static_cast<double>(i) / static_cast<double>(count),
+                            static_cast<double>(i + 1) / static_cast<double>(count)};
+    ctx.SetProgress(span.from, std::to_string(i) + " of " + std::to_string(count) + " users");
+    if (RecoveryLog* journal = ctx.Recovery()) {
+      journal->SetUserIndex(static_cast<std::int32_t>(i));
+    }
+    RetrieveUserTimeline(ctx, users[i], i < since_ids.size() ? since_ids[i] : std::string(),
+                         !entries_are_ids, span, i == from ? max_id : std::string_view());
+    if (RecoveryLog* journal = ctx.Recovery()) {
+      journal->SetUserIndex(static_cast<std::int32_t>(i + 1));
+      journal->AppendPage(ctx.Twitter().Tweets(), {"", static_cast<std::int32_t>(i + 1)});
+    }
+    if (show_each) ctx.ShowTweets(false);
     if (ctx.StopRequested()) break;
   }
   ctx.SetProgress(-1, "");

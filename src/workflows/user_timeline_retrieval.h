@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "workflows/retrieval_context.h"
 
@@ -17,9 +18,11 @@ struct ProgressSpan {
 // Pages backwards through one user's timeline, 200 tweets at a time, into the client's tweet
 // set, until no more come, the tweets pass the threshold date, or the user stops. `user` is
 // a screen name, or a user id when `user_is_screen_name` is false; with a non-empty
-// `since_id` only newer tweets are asked for. Returns the number of statuses received.
+// `since_id` only newer tweets are asked for; a non-empty `start_max_id` takes up an
+// interrupted run below the tweets it had. Returns the number of statuses received.
 int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::string_view since_id,
-                         bool user_is_screen_name = true, ProgressSpan span = {});
+                         bool user_is_screen_name = true, ProgressSpan span = {},
+                         std::string_view start_max_id = {});
 
 // Walks the ticked entries of the user list, first to last, through RetrieveUserTimeline.
 // `since_for` gives the since id of an entry (empty: the whole reachable timeline). With
@@ -28,5 +31,11 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
 void RetrieveCheckedTimelines(RetrievalContext& ctx,
                               const std::function<std::string(const std::string&)>& since_for,
                               bool show_each, bool entries_are_ids);
+
+// Takes up an interrupted walk over `users` (with their since ids) at entry `from`, whose
+// pages continue below `max_id`. The same loop as RetrieveCheckedTimelines otherwise.
+void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
+                     const std::vector<std::string>& since_ids, std::size_t from,
+                     std::string_view max_id, bool show_each, bool entries_are_ids);
 
 }  // namespace wf

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
@@ -103,25 +104,25 @@ TEST(MainWindowWidget, MenuBarHoldsEveryCommandWithItsCaption) {
   };
   const std::vector<Item> items = {
       {"mOpenTweets", "Tweets Table", true},
-      {"mOpenUsers0", "Key Fields Only", false},
-      {"mOpenUsers1", "All Fields", false},
+      {"mOpenUsers0", "Key Fields Only", true},
+      {"mOpenUsers1", "All Fields", true},
       {"mSaveTweets", "Tweets Table", true},
-      {"mSaveUsers0", "Key Fields Only", false},
-      {"mSaveUsers1", "Profilo Input Fields", false},
-      {"mSaveUsers2", "All Fields", false},
+      {"mSaveUsers0", "Key Fields Only", true},
+      {"mSaveUsers1", "Profilo Input Fields", true},
+      {"mSaveUsers2", "All Fields", true},
       {"mSaveSend", "Save & Send Tweets to NV", true},
-      {"mImportProfilo", "Import Profilo Attributes", false},
+      {"mImportProfilo", "Import Profilo Attributes", true},
       {"mSortDT", "Sort Tweets Table", true},
       {"mSetLang", "Set Search Language", true},
       {"mSetLoc", "Set Location", true},
       {"mSetProxy", "Set Proxy", true},
       {"mSetApiHost", "Set API Host", true},
       {"mHeaders", "Save Tweets With Headers", true},
-      {"mVBDateTime", "to Numeric format", false},
-      {"mSPSSDateTime", "to SPSS compatible format", false},
-      {"mTwitterDateTime", "back to Twitter format", false},
-      {"mRemRT", "Remove Retweets", false},
-      {"mFilterTweets", "Filter Tweets", false},
+      {"mVBDateTime", "to Numeric format", true},
+      {"mSPSSDateTime", "to SPSS compatible format", true},
+      {"mTwitterDateTime", "back to Twitter format", true},
+      {"mRemRT", "Remove Retweets", true},
+      {"mFilterTweets", "Filter Tweets", true},
       {"mCopyLog", "Copy Log", true},
       {"mCopyUL", "Copy", true},
       {"mCopyUT", "Copy Metadata", true},
@@ -130,20 +131,20 @@ TEST(MainWindowWidget, MenuBarHoldsEveryCommandWithItsCaption) {
       {"mULClear", "Clear", true},
       {"mAddUser", "Add User", true},
       {"mDeleteUser", "Delete User", true},
-      {"mGetUFT", "Get Users From Tweets", false},
+      {"mGetUFT", "Get Users From Tweets", true},
       {"mGetUserFollowers", "Get User Followers", true},
       {"mGetUserFriends", "Get User Friends", true},
       {"mAbout", "About", true},
-      {"mUTSelAll0", "Select All", false},
-      {"mUTSelAll1", "Select Cases With No TL Sample", false},
-      {"mUTSelAll2", "Select Cases Down To This Row", false},
-      {"mUTUnselAll", "Unselect All", false},
-      {"mNavLinkURL", "Go to cited URL", false},
-      {"mNavUserTwitter", "Find User on Twitter", false},
-      {"mAddU2UL", "Add User to User List", false},
-      {"mDelUFUL", "Delete User from User List", false},
-      {"mDelTweet", "Delete Tweet", false},
-      {"mDelUsersTweets", "Delete All Tweets By User", false},
+      {"mUTSelAll0", "Select All", true},
+      {"mUTSelAll1", "Select Cases With No TL Sample", true},
+      {"mUTSelAll2", "Select Cases Down To This Row", true},
+      {"mUTUnselAll", "Unselect All", true},
+      {"mNavLinkURL", "Go to cited URL", true},
+      {"mNavUserTwitter", "Find User on Twitter", true},
+      {"mAddU2UL", "Add User to User List", true},
+      {"mDelUFUL", "Delete User from User List", true},
+      {"mDelTweet", "Delete Tweet", true},
+      {"mDelUsersTweets", "Delete All Tweets By User", true},
   };
   for (const Item& item : items) {
     const QAction* a = g.Find<QAction>(item.name);
@@ -190,11 +191,12 @@ TEST(MainWindowWidget, EveryFrameHasItsControls) {
   // Controls with a command are live; those still without one are shown disabled. The id box
   // waits for an option that names an account, Update for rows to update.
   for (const char* name : {"GetAllUTL", "GetFF0", "GetFF1", "UserHandle0", "UserHandle1", "GUFOp0",
-                           "GUFOp1", "GUFOp2", "UserList", "UserTable"}) {
+                           "GUFOp1", "GUFOp2", "UserList", "UserTable", "UTToggle0", "UTToggle1",
+                           "UTList", "BuildTweetsUT", "GetUTTL", "FilterFrame"}) {
     EXPECT_TRUE(g.Find<QWidget>(name)->isEnabledTo(&g.widget)) << name;
   }
-  for (const char* name : {"UpdateUTL", "GUF_Id", "UTToggle0", "UTToggle1", "UTList", "MergeRemUT0",
-                           "AddRemUT1", "BuildTweetsUT", "GetUTTL", "FilterFrame"}) {
+  // "Add" waits for an Other table on show, "Remove" for a table selected in the list.
+  for (const char* name : {"UpdateUTL", "GUF_Id", "MergeRemUT0", "AddRemUT1"}) {
     EXPECT_FALSE(g.Find<QWidget>(name)->isEnabledTo(&g.widget)) << name;
   }
   for (const char* name :
@@ -452,6 +454,80 @@ TEST(MainWindowWidget, AboutDisablesTheWindowAndShowsTheCredentials) {
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(g.model.Enabled());
   EXPECT_FALSE(g.widget.isEnabled());
+}
+
+// ---- Tweet table editing ----
+
+TEST(MainWindowWidget, TweetContextMenuNamesTheRowAndActsOnIt) {
+  Gui g;
+  g.AddTweets({"ann", "R&D", "ann"});
+  QTableView* table = g.Find<QTableView>("OutTable");
+  QMenu* menu = g.Find<QMenu>("mTweet");
+  const QRect cell = table->visualRect(table->model()->index(1, 0));
+  emit table->customContextMenuRequested(cell.center());
+  EXPECT_EQ(Shown(g.Find<QAction>("mNavUserTwitter")), "Find R&D on Twitter");
+  EXPECT_EQ(Shown(g.Find<QAction>("mDelUsersTweets")), "Delete all Tweets by R&D");
+  // The link cell holds a padded "0": the "Go to" item hides.
+  EXPECT_FALSE(g.Find<QAction>("mNavLinkURL")->isVisible());
+  EXPECT_EQ(g.model.SelectedTweetRow(), 1);
+  menu->hide();
+
+  g.Find<QAction>("mDelTweet")->trigger();
+  ASSERT_EQ(g.model.OutTable().RowCount(), 2);
+  EXPECT_EQ(table->model()->rowCount(), 2);
+  EXPECT_EQ(g.model.OutTable().Cell(1, 2), "ann");
+
+  // A cancelled conversion leaves "to Numeric format" unticked.
+  g.ui.answers = {MsgAnswer::Cancel};
+  g.Find<QAction>("mVBDateTime")->trigger();
+  EXPECT_FALSE(g.Find<QAction>("mVBDateTime")->isChecked());
+  g.ui.answers = {MsgAnswer::Ok};
+  g.Find<QAction>("mVBDateTime")->trigger();
+  EXPECT_TRUE(g.Find<QAction>("mVBDateTime")->isChecked());
+  EXPECT_EQ(g.model.OutTable().Cell(0, 1), "08/11/2022 21:02:11");
+}
+
+// ---- User tables ----
+
+TEST(MainWindowWidget, UserTableFrameDrivesTheModel) {
+  Gui g;
+  g.model.ActivateAfterAuthentication();
+  for (const char* name : {"carol", "alice", "bob"}) {
+    const std::string id = std::to_string(g.model.UTwitter().Users().Count() + 10);
+    g.model.UTwitter().Users().SetData(
+        "[{\"id_str\":\"" + id + "\",\"screen_name\":\"" + name + "\"}]", true, false);
+  }
+  g.model.AddUserTable("three");
+  g.model.FillUserTable(g.model.UTwitter());
+  QTableView* table = g.Find<QTableView>("UserTable");
+  ASSERT_EQ(table->model()->rowCount(), 3);
+  EXPECT_TRUE(g.Find<QRadioButton>("UTToggle1")->isChecked());
+  EXPECT_EQ(g.Find<QListWidget>("UTList")->currentRow(), 0);
+  EXPECT_TRUE(g.Find<QPushButton>("AddRemUT1")->isEnabled());
+
+  // A header click sorts in the model; the view shows its order.
+  emit table->horizontalHeader()->sectionClicked(1);
+  EXPECT_EQ(table->model()->index(0, 1).data().toString(), "alice");
+  // A tick in the view reaches the model.
+  table->model()->setData(table->model()->index(2, 0), Qt::Checked, Qt::CheckStateRole);
+  EXPECT_TRUE(g.model.UserTables()[1].Rows()[2].ticked);
+  // The pop-up menu's commands: a right click highlights the row under the pointer.
+  emit table->customContextMenuRequested(table->visualRect(table->model()->index(1, 0)).center());
+  g.Find<QMenu>("mUT")->hide();
+  g.Find<QAction>("mUTSelAll2")->trigger();
+  EXPECT_EQ(table->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+  EXPECT_EQ(table->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+  EXPECT_EQ(table->model()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+
+  // "Tweets" and back, then removal.
+  g.Find<QRadioButton>("UTToggle0")->click();
+  EXPECT_EQ(g.model.CurrentUserTable(), 0);
+  EXPECT_EQ(table->model()->rowCount(), 0);
+  g.Find<QRadioButton>("UTToggle1")->click();
+  EXPECT_EQ(g.model.CurrentUserTable(), 1);
+  g.Find<QPushButton>("AddRemUT1")->click();
+  EXPECT_EQ(g.Find<QListWidget>("UTList")->count(), 0);
+  EXPECT_TRUE(g.Find<QRadioButton>("UTToggle0")->isChecked());
 }
 
 }  // namespace

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "mainwindow/history_list.h"
 
 namespace wf {
@@ -42,6 +48,55 @@ TEST(TweetView, SortedViewsKeepTextOrder) {
   EXPECT_TRUE(v.Ghosted(1));
   v.RemoveRowsIf([&](std::int32_t r) { return v.Cell(r, 6) == "     20"; });
   EXPECT_EQ(v.RowCount(), 4);
+}
+
+// Keys built from pieces that meet at and around the sort's 8- and 16-byte key heads: shared
+// heads, keys ending inside or just past them, NUL, control and high bytes (which order after
+// ASCII). The result must be the order of the texts, ties keeping their order, for a fresh
+// sort and for a re-sort after an edit.
+TEST(TweetView, SortOrdersByTheWholeTextAndKeepsTies) {
+  std::mt19937 rng(20221108);
+  const std::vector<std::string> pieces = {
+      "",     "a",    "ab", "abcdefg", "abcdefgh",          "abcdefghijklmno", "abcdefghijklmnop",
+      "\xff", "\x01", " ",  "0",       std::string(1, '\0')};
+  TweetView v;
+  for (int i = 0; i < 3000; ++i) {
+    std::string key;
+    for (int p = static_cast<int>(rng() % 4); p >= 0; --p) key += pieces[rng() % pieces.size()];
+    const std::string id = std::to_string(i);
+    auto values = Values(id, "1");
+    values[2] = key;  // column 3
+    v.AddRow(values, false);
+  }
+  auto expect_text_order = [&v] {
+    std::vector<std::pair<std::string, std::string>> expected;  // (key, id) as shown now
+    for (std::int32_t r = 0; r < v.RowCount(); ++r) {
+      expected.emplace_back(std::string(v.Cell(r, 3)), std::string(v.Cell(r, 4)));
+    }
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return expected;
+  };
+  auto shown = [&v] {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (std::int32_t r = 0; r < v.RowCount(); ++r) {
+      rows.emplace_back(std::string(v.Cell(r, 3)), std::string(v.Cell(r, 4)));
+    }
+    return rows;
+  };
+
+  auto expected = expect_text_order();
+  v.SetSortKey(2);
+  v.SetSorted(true);
+  EXPECT_TRUE(shown() == expected);
+
+  // Sorting again starts from the order shown, edits included.
+  v.SetSorted(false);
+  v.SetCell(v.RowCount() - 1, 3, "");
+  v.SetCell(0, 3, "abcdefghijklmnop\x01");
+  expected = expect_text_order();
+  v.SetSorted(true);
+  EXPECT_TRUE(shown() == expected);
 }
 
 TEST(HistoryList, DuplicatesGoBelowTheFirst) {

@@ -60,6 +60,45 @@ TEST(ScoreFile, OneLinePerInputLineInOrder) {
   EXPECT_EQ(lines[2], "1\t-1\t");
 }
 
+// Large files are read and written in pieces: lines (and CR LF pairs) cut by a piece's end
+// and a line longer than a piece must come out as from a small file.
+TEST(ScoreFile, LargeFilesKeepEveryLineWhole) {
+  std::string error;
+  const auto c = Classifier::Load(kData, &error);
+  ASSERT_TRUE(c) << error;
+  const std::vector<std::string> words = {"good", "awful", "not", "happy", ":)", "the", "LOVE"};
+  std::vector<std::string> texts;
+  std::string input;
+  std::size_t seed = 1;
+  while (input.size() < (std::size_t{5} << 20)) {
+    std::string text;
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    const std::size_t count = (seed >> 33) % 40;
+    for (std::size_t i = 0; i < count; ++i) text += words[(seed >> (i % 50)) % words.size()] + " ";
+    if (texts.size() == 3000) text = std::string(3 << 20, 'x') + " good";
+    texts.push_back(text);
+    input += text + (texts.size() % 3 == 0 ? "\n" : "\r\n");
+  }
+  input += "last good";
+  texts.push_back("last good");
+  test::TempDir dir;
+  test::WriteBytes(dir.File("big.txt"), input);
+  ASSERT_TRUE(ScoreFile(*c, dir.File("big.txt"), &error)) << error;
+  const std::string out = test::ReadBytes(dir.File("big0_out.txt"));
+  ASSERT_TRUE(out.ends_with('\n'));
+  const std::vector<std::string> lines = SplitLf(out.substr(0, out.size() - 1));
+  ASSERT_EQ(lines.size(), texts.size() + 1);
+  int wrong = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Scores s = c->Score(texts[i]);
+    if (lines[i + 1] !=
+        std::to_string(s.positive) + "\t" + std::to_string(s.negative) + "\t" + texts[i]) {
+      if (++wrong <= 3) ADD_FAILURE() << "line " << i + 1;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
 TEST(ScoreFile, EmptyInputGivesOnlyTheHeader) {
   std::string error;
   const auto c = Classifier::Load(kData, &error);

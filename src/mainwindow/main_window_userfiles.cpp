@@ -1,0 +1,233 @@
+// The File menu's user table commands: save the table on show in one of three layouts, open
+// a saved table or a key file (whose profiles are looked up afresh), and import the Profilo
+// classifier's results into the table on show.
+#include <filesystem>
+
+#include "mainwindow/main_window.h"
+#include "mainwindow/window_text.h"
+#include "util/file_exists.h"
+#include "util/file_io.h"
+#include "util/yielder.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kUserFilter =
+    "Text (*.txt)|*.txt|Skein User Keys (*.suk)|*.suk|Skein User Table (*.sut)|*.sut";
+constexpr std::string_view kAttributeFilter =
+    "Text (*.txt)|*.txt|Profilo Output (*.spro)|*.spro|All Files (*.*)|*.*";
+
+std::string FileTitle(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+std::string WithoutAll(std::string s, std::string_view what) {
+  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at)) {
+    s.erase(at, what.size());
+  }
+  return s;
+}
+
+constexpr std::size_t kTwtSampColumn = 22;  // Pro_TwtSamp, 0-based
+constexpr std::string_view kNoSampleMessage =
+    "Some/all rows in the table have no Timeline sample. This is required by Profilo. Exiting "
+    "Export operation.";
+
+// The classifier needs every user's timeline sample.
+bool LacksTimelineSample(const UserTableView& table) {
+  for (const auto& row : table.Rows()) {
+    if (window_text::Trimmed(row.cells[kTwtSampColumn]).empty()) return true;
+  }
+  return false;
+}
+
+std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+}  // namespace
+
+bool MainWindow::WriteUserTableFile(const std::string& path, UserFileLayout layout) {
+  UiPort* ui = env_.ui;
+  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
+    return false;
+  }
+  const UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
+  const std::string bytes = EncodeUserFileText(FormatUserFile(table.Rows(), layout));
+  std::string error;
+  if (!WriteFileAtomically(path, bytes, &error)) {
+    // Whatever stood at the path before is untouched.
+    if (ui != nullptr) {
+      ui->MessageBox("Couldn't save: " + path + " -- " + error, MsgButtons::Ok,
+                     MsgIcon::Exclamation, kAppTitle);
+    }
+    return false;
+  }
+  return true;
+}
+
+bool MainWindow::SaveUserTableFile(const std::string& path, UserFileLayout layout) {
+  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
+    return false;
+  }
+  const UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
+  if (layout == UserFileLayout::kProfilo && LacksTimelineSample(table)) {
+    if (env_.ui != nullptr) {
+      env_.ui->MessageBox(kNoSampleMessage, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    }
+    return false;
+  }
+  return WriteUserTableFile(path, layout);
+}
+
+void MainWindow::mSaveUsers_Click(int index) {
+  UiPort* ui = env_.ui;
+  if (index < 0 || index > 2 || ui == nullptr) return;
+  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
+    return;
+  }
+  const auto layout = static_cast<UserFileLayout>(index);
+  const UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
+  if (layout == UserFileLayout::kProfilo && LacksTimelineSample(table)) {
+    ui->MessageBox(kNoSampleMessage, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    return;
+  }
+
+  std::string proposal;
+  if (current_user_table_ == 0) {
+    if (tweets_fn_.ends_with(".txt")) proposal = WithoutAll(tweets_fn_, ".txt");
+  } else {
+    proposal = table.Name();
+  }
+  dialog_file_name_ = proposal;
+  // No default extension: the layout's own is appended to whatever name comes back.
+  const auto picked = ui->SaveFileDialog({"Save User Table", "", "", dialog_file_name_});
+  if (!picked || picked->empty()) return;
+  dialog_file_name_ = *picked;
+  const std::string path = *picked + std::string(UserFileExtension(layout));
+  if (FileExists(path) &&
+      ui->MessageBox(path + " already exists. Overwrite this file?", MsgButtons::OkCancel,
+                     MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
+    return;
+  }
+  ui->SetPointer(Pointer::Hourglass);
+  WriteUserTableFile(path, layout);
+  ui->SetPointer(Pointer::Default);
+}
+
+void MainWindow::FinishUserTableOpen() {
+  if (current_user_table_ >= 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
+    info_bar_[1] =
+        std::to_string(user_tables_[static_cast<std::size_t>(current_user_table_)].RowCount()) +
+        " users displayed";
+  }
+  if (env_.ui != nullptr) env_.ui->SetPointer(Pointer::Default);
+  retrieval_busy_ = false;
+  Notify(kUserTablesChanged | kStatusChanged | kControlsChanged);
+}
+
+void MainWindow::mOpenUsers_Click(int index) {
+  UiPort* ui = env_.ui;
+  // A key file's lookup is a retrieval: none may start while another runs, and an open must
+  // not clear the busy state of one that does.
+  if (index < 0 || index > 1 || ui == nullptr || retrieval_busy_) return;
+  const auto picked =
+      ui->OpenFileDialog({"Open User Table", std::string(kUserFilter), "suk", dialog_file_name_});
+  if (picked) dialog_file_name_ = *picked;
+  if (!picked || !FileExists(*picked)) return FinishUserTableOpen();
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  ui->SetPointer(Pointer::Hourglass);
+  Notify(kControlsChanged);
+
+  const std::string path = *picked;
+  std::string error;
+  const auto bytes = ReadWholeFile(path, &error);
+  if (!bytes) {
+    ui->MessageBox("Couldn't open: " + path + " -- " + error, MsgButtons::Ok, MsgIcon::Exclamation,
+                   "File Open Error");
+    return FinishUserTableOpen();
+  }
+  Yielder yielder(ui);
+  const std::string text = DecodeUserFileBytes(*bytes);
+  UserKeys keys;
+  std::vector<UserCells> rows;
+  if (index == 0) {
+    keys = ReadUserKeys(text, &yielder);
+    // Without a token every lookup would fail; say so before any table is made.
+    if (!keys.entries.empty() && !EnsureUTwitterToken()) return FinishUserTableOpen();
+  } else {
+    rows = ReadUserTableRows(text, &yielder);
+  }
+
+  // One table named after the file, without any of the extensions the saves use: a file
+  // saved as "users.txt" is "users.txt.suk" and its table is "users".
+  const std::string title = FileTitle(path);
+  std::string name = title;
+  for (const std::string_view ext : {".txt", ".suk", ".sut"}) name = WithoutAll(name, ext);
+  if (name != title) AddUserTable(name);
+
+  if (index == 0) {
+    if (!keys.entries.empty()) {
+      GetUsers(*utwitter_, keys.entries, keys.ids, false);
+      FillUserTable(*utwitter_);
+    }
+  } else if (current_user_table_ >= 0 &&
+             current_user_table_ < static_cast<int>(user_tables_.size())) {
+    auto& table_rows = user_tables_[static_cast<std::size_t>(current_user_table_)].MutableRows();
+    table_rows.reserve(table_rows.size() + rows.size());
+    for (UserCells& cells : rows) {
+      UserTableView::Row row;
+      row.cells = std::move(cells);
+      table_rows.push_back(std::move(row));
+    }
+  }
+  FinishUserTableOpen();
+}
+
+void MainWindow::mImportProfilo_Click() {
+  UiPort* ui = env_.ui;
+  if (ui == nullptr) return;
+  const auto picked = ui->OpenFileDialog(
+      {"Import Profilo Attributes", std::string(kAttributeFilter), "", dialog_file_name_});
+  if (!picked) return;
+  dialog_file_name_ = *picked;
+  if (!FileExists(*picked)) return;
+  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
+    return;
+  }
+  std::string error;
+  const auto bytes = ReadWholeFile(*picked, &error);
+  if (!bytes) {
+    ui->MessageBox("Couldn't open: " + *picked + " -- " + error, MsgButtons::Ok,
+                   MsgIcon::Exclamation, "File Open Error");
+    return;
+  }
+  ui->SetPointer(Pointer::Hourglass);
+  Yielder yielder(ui);
+  const ProfiloAttributeFile file = ReadProfiloAttributes(DecodeUserFileBytes(*bytes), &yielder);
+  // The table is looked up only now, after the last yield: a command run meanwhile may have
+  // put another table on show or added one.
+  if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
+    ui->SetPointer(Pointer::Default);
+    return;
+  }
+  auto& rows = user_tables_[static_cast<std::size_t>(current_user_table_)].MutableRows();
+  const ProfiloMatch match = ApplyProfiloAttributes(file.lines, rows);
+  ui->SetPointer(Pointer::Default);
+  Notify(kUserTablesChanged);
+
+  std::string report = "Profilo attributes imported into " +
+                       Plural(match.rows_matched, "row", "rows") + " of the user table.";
+  if (match.lines_unmatched > 0) {
+    report += " " + Plural(match.lines_unmatched, "line matches", "lines match") +
+              " no row of the table.";
+  }
+  if (file.short_lines > 0) {
+    report += " " + Plural(file.short_lines, "line has", "lines have") + " too few fields and " +
+              (file.short_lines == 1 ? "was" : "were") + " skipped.";
+  }
+  ui->MessageBox(report, MsgButtons::Ok, MsgIcon::Information, kAppTitle);
+}
+
+}  // namespace wf

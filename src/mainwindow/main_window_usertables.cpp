@@ -1,0 +1,424 @@
+// The user tables: the "Tweets" table built from the authors of the tweet table, timeline
+// samples of the ticked rows, switching, naming and removing tables, sorting, ticking, and the
+// user list's "Get Users From Tweets".
+#include <algorithm>
+#include <unordered_map>
+
+#include "mainwindow/loop_context.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/window_text.h"
+#include "util/yielder.h"
+
+namespace wf {
+namespace {
+
+constexpr std::string_view kRetainPrompt =
+    "Do you want to retain existing Timeline and Profilo data?";
+constexpr std::string_view kSamplePrompt =
+    "How many original tweets to save for each user? For Profilo, use default value of 50";
+constexpr std::string_view kSamplesDone = "Retrieval of User timeline samples completed";
+constexpr std::string_view kFromTweetsTip =
+    "List contains users extracted from a Tweets table. To make sure this list relates to the "
+    "Tweets currently displayed, select 'Get Users from Tweets' again.";
+constexpr std::string_view kProfilePage = "https://twitter.com/";
+
+// Columns 23-31 (0-based 22-30) survive a rebuild of the "Tweets" table when the user asks:
+// the samples, the Profilo results and the timeline figures cost requests to make again.
+constexpr std::size_t kCarriedFirst = 22;
+constexpr std::size_t kCarriedLast = 30;
+using CarriedCells = std::array<std::string, kCarriedLast - kCarriedFirst + 1>;
+
+// A timeline sample stops once this many tweets are held (a page holds up to 200 more).
+constexpr std::int32_t kSampleTweets = 600;
+
+// Screen names are letters, digits and underscores; anything else in a cell (a table read
+// from a file) must not reach a request or a command line.
+bool IsScreenName(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  });
+}
+
+}  // namespace
+
+// ---- Tables on show ------------------------------------------------------------------------
+
+UserTableView* MainWindow::TableOnShow() {
+  if (!UserTableIndexValid(current_user_table_)) return nullptr;
+  return &user_tables_[static_cast<std::size_t>(current_user_table_)];
+}
+
+void MainWindow::ShowUserTable(int k) {
+  current_user_table_ = UserTableIndexValid(k) ? k : 0;
+  ut_toggle_ = current_user_table_ == 0 ? 0 : 1;
+  if (current_user_table_ > 0) ut_list_selected_ = current_user_table_ - 1;
+  Notify(kUserTablesChanged | kControlsChanged);
+}
+
+bool MainWindow::UserTablesLocked() {
+  // A running retrieval may be writing rows by position (timeline samples) or about to fill
+  // a table (Build Table): rows must not move, go or be re-sorted under it.
+  return retrieval_busy_;
+}
+
+std::vector<std::string> MainWindow::UTListEntries() const {
+  std::vector<std::string> names;
+  for (std::size_t k = 1; k < user_tables_.size(); ++k) names.push_back(user_tables_[k].Name());
+  return names;
+}
+
+void MainWindow::UTToggle_Click(int index) {
+  int k = 0;
+  // Entries stand for tables by position, so tables that share a name stay apart.
+  if (index == 1 && user_tables_.size() >= 2 && ut_list_selected_ >= 0) {
+    k = ut_list_selected_ + 1;
+  }
+  ShowUserTable(k);
+}
+
+void MainWindow::UTList_Click(int index) {
+  if (index < 0 || index + 1 >= static_cast<int>(user_tables_.size())) return;
+  ut_list_selected_ = index;
+  ShowUserTable(index + 1);
+}
+
+void MainWindow::UTList_DblClick() {
+  if (ut_list_selected_ < 0 || ut_list_selected_ + 1 >= static_cast<int>(user_tables_.size()) ||
+      env_.ui == nullptr) {
+    return;
+  }
+  UserTableView& t = user_tables_[static_cast<std::size_t>(ut_list_selected_ + 1)];
+  const auto answer = env_.ui->InputBox("Enter New Table Name", kAppTitle, t.Name());
+  // Cancel keeps the name; an empty answer is taken as given.
+  if (!answer) return;
+  t.SetName(*answer);
+  Notify(kUserTablesChanged);
+}
+
+void MainWindow::AddRemUT_Click(int index) {
+  if (index != 1 || ut_list_selected_ < 0) return;
+  RemoveUserTableAt(ut_list_selected_ + 1);
+}
+
+int MainWindow::AddUserTable(std::string name) {
+  // The Other tables' timeline samples go through the second client; without a token yet it
+  // gets one now. A failure shows when the samples are asked for.
+  if (utwitter_->BearerToken().empty() && utwitter_auth_) utwitter_auth_(*utwitter_);
+  if (name.empty()) {
+    const auto taken = [this](const std::string& n) {
+      return std::any_of(user_tables_.begin(), user_tables_.end(),
+                         [&](const UserTableView& t) { return t.Name() == n; });
+    };
+    do {
+      name = "UserTable" + std::to_string(next_table_number_++);
+    } while (taken(name));
+  }
+  user_tables_.emplace_back();
+  user_tables_.back().SetName(std::move(name));
+  ShowUserTable(static_cast<int>(user_tables_.size()) - 1);
+  return current_user_table_;
+}
+
+void MainWindow::RemoveUserTable(const std::string& name) {
+  for (std::size_t k = 1; k < user_tables_.size(); ++k) {
+    if (user_tables_[k].Name() == name) {
+      RemoveUserTableAt(static_cast<int>(k));
+      return;
+    }
+  }
+}
+
+void MainWindow::RemoveUserTableAt(int index) {
+  if (index < 1 || !UserTableIndexValid(index) || UserTablesLocked()) return;
+  user_tables_.erase(user_tables_.begin() + index);
+  const int last = static_cast<int>(user_tables_.size()) - 1;
+  ut_list_selected_ = last >= 1 ? last - 1 : -1;
+  ShowUserTable(last);
+}
+
+// ---- Rows ----------------------------------------------------------------------------------
+
+void MainWindow::UserTable_SelectRow(int row, bool selected) {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr || row < 0 || row >= t->RowCount()) return;
+  t->MutableRows()[static_cast<std::size_t>(row)].selected = selected;
+  Notify(kUserTablesChanged);
+}
+
+void MainWindow::UserTable_ItemCheck(int row, bool ticked) {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr || row < 0 || row >= t->RowCount()) return;
+  t->MutableRows()[static_cast<std::size_t>(row)].ticked = ticked;
+  Notify(kUserTablesChanged);
+}
+
+void MainWindow::UserTable_ColumnClick(int column0) {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr || UserTablesLocked()) return;
+  t->ColumnClick(column0);
+  Notify(kUserTablesChanged);
+}
+
+void MainWindow::mUTSelAll_Click(int index) {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr || index < 0 || index > 2) return;
+  auto& rows = t->MutableRows();
+  if (index == 0) {
+    for (auto& r : rows) r.ticked = true;
+  } else if (index == 1) {
+    // A row without a tweet sample has had no timeline sampled (or the sample found nothing).
+    for (auto& r : rows) r.ticked = r.cells[user_col::kTwtSamp].empty();
+  } else {
+    // The highlighted row furthest down marks the end; with none highlighted nothing changes.
+    int last = -1;
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+      if (rows[static_cast<std::size_t>(i)].selected) last = i;
+    }
+    if (last < 0) return;
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+      rows[static_cast<std::size_t>(i)].ticked = i <= last;
+    }
+  }
+  Notify(kUserTablesChanged);
+}
+
+void MainWindow::mUTUnselAll_Click() {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr) return;
+  for (auto& r : t->MutableRows()) r.ticked = false;
+  Notify(kUserTablesChanged);
+}
+
+void MainWindow::UserTable_DblClick(int row) {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr || row < 0 || row >= t->RowCount()) return;
+  const std::string name(
+      window_text::Trimmed(t->Rows()[static_cast<std::size_t>(row)].cells[user_col::kScreenName]));
+  if (!IsScreenName(name)) {
+    if (env_.ui != nullptr) {
+      env_.ui->MessageBox("\"" + name + "\" is not a screen name", MsgButtons::Ok,
+                          MsgIcon::Exclamation, kAppTitle);
+    }
+    return;
+  }
+  Shell("xdg-open " + std::string(kProfilePage) + name, 2000, 3);
+}
+
+// ---- Filling and statistics ------------------------------------------------------------------
+
+UserTweetStats MainWindow::GetTweetStats(const std::string& screen_name) const {
+  return wf::GetTweetStats(out_table_, screen_name);
+}
+
+void MainWindow::FillUserTable(TwitterAPI& api, bool with_tweet_stats) {
+  if (!with_tweet_stats) {
+    FillUserTableRows(api, nullptr);
+    return;
+  }
+  Yielder yielder(env_.ui);
+  const AuthorStats stats = CollectAuthorStats(out_table_, &yielder);
+  FillUserTableRows(api, &stats);
+}
+
+void MainWindow::FillUserTableRows(TwitterAPI& api, const AuthorStats* stats) {
+  UserTableView* t = TableOnShow();
+  if (t == nullptr) return;
+  const UserSet& users = api.Users();
+  const std::int64_t today = DayNumber(NowLocal());
+  const UserTweetStats none;
+  auto& rows = t->MutableRows();
+  rows.reserve(rows.size() + static_cast<std::size_t>(users.Count()));
+  for (const UserRecord& u : users.Records()) {
+    UserTableView::Row row;
+    SetProfileCells(u, today, row.cells);
+    if (stats != nullptr) {
+      const UserTweetStats* s = stats->Find(u.ScreenName);
+      SetTweetStatCells(s != nullptr ? *s : none, row.cells);
+    }
+    rows.push_back(std::move(row));
+  }
+  t->Sort();
+  info_bar_[1] = std::to_string(t->RowCount()) + " users displayed";
+  Notify(kUserTablesChanged | kStatusChanged);
+}
+
+// ---- Build Table -----------------------------------------------------------------------------
+
+void MainWindow::BuildTweetsUT_Click() {
+  UiPort* ui = env_.ui;
+  std::unordered_map<std::string, CarriedCells> carried;
+  UserTableView& tweets_table = user_tables_[0];
+  if (tweets_table.RowCount() > 0 && ui != nullptr &&
+      ui->MessageBox(kRetainPrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
+          MsgAnswer::Yes) {
+    for (const auto& row : tweets_table.Rows()) {
+      CarriedCells cells;
+      std::copy(row.cells.begin() + kCarriedFirst, row.cells.begin() + kCarriedLast + 1,
+                cells.begin());
+      carried.try_emplace(std::string(window_text::Trimmed(row.cells[user_col::kId])),
+                          std::move(cells));
+    }
+  }
+  if (retrieval_busy_) return;
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  UTToggle_Click(0);
+  user_tables_[0].Clear();
+  info_bar_[1] = "Empty";
+  Notify(kUserTablesChanged | kStatusChanged);
+
+  Yielder yielder(ui);
+  const AuthorStats stats = CollectAuthorStats(out_table_, &yielder);
+  if (stats.authors.empty()) {
+    retrieval_busy_ = false;
+    stop_requested_ = false;
+    Notify(kControlsChanged);
+    return;
+  }
+  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  progress_.Add("Retrieving user details (click cancel to abort) ...");
+  Notify(kLogChanged);
+  GetUsers(*twitter_, stats.authors, false, false);
+  // The lookup yields to the window: whatever was put on show meanwhile, the rows go here.
+  ShowUserTable(0);
+  FillUserTableRows(*twitter_, &stats);
+  if (!carried.empty()) {
+    for (auto& row : user_tables_[0].MutableRows()) {
+      const auto it = carried.find(std::string(window_text::Trimmed(row.cells[user_col::kId])));
+      if (it == carried.end()) continue;
+      std::copy(it->second.begin(), it->second.end(), row.cells.begin() + kCarriedFirst);
+    }
+  }
+  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  retrieval_busy_ = false;
+  stop_requested_ = false;
+  Notify(kUserTablesChanged | kControlsChanged);
+}
+
+void MainWindow::mGetUFT_Click() {
+  if (retrieval_busy_) return;
+  BuildTweetsUT_Click();
+  user_list_.Clear();
+  user_handle_ = 0;
+  const UserSet& users = twitter_->Users();
+  for (std::int32_t i = 1; i <= users.Count(); ++i) user_list_.Add(users.ScreenName(i));
+  user_list_.SetBold(true);
+  user_list_.SetToolTip(std::string(kFromTweetsTip));
+  sel_all_ul_caption_ = "Select All";
+  ShowULCount();
+  UserList_Click(user_list_.Count() > 0 ? 0 : -1);
+}
+
+// ---- Get User Timelines ----------------------------------------------------------------------
+
+void MainWindow::GetUTTL_Click() {
+  UiPort* ui = env_.ui;
+  if (retrieval_busy_ || !UserTableIndexValid(current_user_table_)) return;
+  // The table stays the one on show at the start, whatever is shown while the run yields.
+  const int k = current_user_table_;
+  const auto table = [this, k]() -> UserTableView* {
+    return UserTableIndexValid(k) ? &user_tables_[static_cast<std::size_t>(k)] : nullptr;
+  };
+  const int ticked = table()->TickedCount();
+  if (ticked == 0) {
+    if (ui != nullptr) {
+      ui->MessageBox("Tick the rows of the users whose timelines to sample", MsgButtons::Ok,
+                     MsgIcon::Exclamation, kAppTitle);
+    }
+    return;
+  }
+  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  // From the start of the day a year ago.
+  CivilDateTime today = NowLocal();
+  today.hour = today.minute = today.second = 0;
+  const std::string earliest = FormatNumericDateTime(OneYearBack(today));
+  int samples = 50;
+  if (ui != nullptr) {
+    const auto answer = ui->InputBox(kSamplePrompt, kAppTitle, "50");
+    // Cancel ends the command: running it with no sample would overwrite the samples held.
+    if (!answer) {
+      ui->SetPointer(Pointer::Default);
+      return;
+    }
+    samples = SampleCountFromAnswer(*answer);
+  }
+  TwitterAPI& api = k != 0 ? *utwitter_ : *twitter_;
+  if (k != 0 && !EnsureUTwitterToken()) {
+    if (ui != nullptr) ui->SetPointer(Pointer::Default);
+    return;
+  }
+
+  retrieval_busy_ = true;
+  stop_requested_ = false;
+  LoopContext ctx(*this);
+  ctx.AddLogLine("User timeline samples started @" + LogDateTime(NowLocal()));
+  ctx.SetProgress(0, "0 of " + std::to_string(ticked) + " users");
+  int done = 0;
+  bool cancelled = false;
+  for (int r = 0; table() != nullptr && r < table()->RowCount(); ++r) {
+    if (!table()->Rows()[static_cast<std::size_t>(r)].ticked) continue;
+    if (stop_requested_) {
+      cancelled = true;
+      break;
+    }
+    const std::string name(window_text::Trimmed(
+        table()->Rows()[static_cast<std::size_t>(r)].cells[user_col::kScreenName]));
+    if (!IsScreenName(name)) continue;
+    api.Tweets().Clear();
+    table()->MutableRows()[static_cast<std::size_t>(r)].selected = true;
+    ut_scroll_row_ = r;
+    Notify(kUserTablesChanged);
+    ctx.YieldToEvents();
+
+    std::string max_id;
+    bool trimmed = false;
+    do {
+      const std::string previous = max_id;
+      ctx.SetLastResponse(api.GetUserTimeLine(name, true, "", max_id, "200", true));
+      max_id = api.LastResponseCount() > 0 ? api.Tweets().OldestTweetId(true) : "";
+      trimmed = api.Tweets().TrimToDateRange(earliest, "");
+      // A page that brings nothing older would be asked for again and again.
+      if (max_id == previous) break;
+    } while (!max_id.empty() && api.Tweets().Count() < kSampleTweets && !trimmed &&
+             !stop_requested_);
+    if (stop_requested_) {
+      // A user cut short keeps what the row held; the rows done keep their samples.
+      cancelled = true;
+      if (table() != nullptr && r < table()->RowCount()) {
+        table()->MutableRows()[static_cast<std::size_t>(r)].selected = false;
+      }
+      break;
+    }
+    if (table() == nullptr || r >= table()->RowCount()) break;
+    auto& row = table()->MutableRows()[static_cast<std::size_t>(r)];
+    SetTimelineCells(SampleTimeline(api.Tweets().Records(), samples), row.cells);
+    row.selected = false;
+    ++done;
+    ctx.SetStatusPanel(
+        3, std::to_string(api.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining");
+    ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(api.UTLNextLimitReset()));
+    ctx.ReplaceLastLogLine("Timeline samples: " + std::to_string(done) + " of " +
+                           std::to_string(ticked) + " users, last [" + name + "]");
+    ctx.SetProgress(std::min(1.0, static_cast<double>(done) / ticked),
+                    std::to_string(done) + " of " + std::to_string(ticked) + " users");
+    Notify(kUserTablesChanged);
+    ctx.YieldToEvents();
+  }
+
+  ut_scroll_row_ = -1;
+  ctx.SetProgress(-1, "");
+  ctx.AddLogLine("User timeline samples ended @" + LogDateTime(NowLocal()) + ", " +
+                 std::to_string(done) + " of " + std::to_string(ticked) + " users done" +
+                 (cancelled ? ", user cancelled the procedure" : ""));
+  ctx.SelectLastLogLine();
+  retrieval_busy_ = false;
+  stop_requested_ = false;
+  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  Notify(kUserTablesChanged | kControlsChanged);
+  // Cancel has told the user already.
+  if (!cancelled && ui != nullptr) {
+    ui->MessageBox(kSamplesDone, MsgButtons::Ok, MsgIcon::None, kAppTitle);
+  }
+}
+
+}  // namespace wf
