@@ -246,8 +246,12 @@ class TokenMemo {
            std::string_view words) {
     if (count > UINT8_MAX || words.size() > UINT16_MAX) return;
     // Full: start afresh rather than grow further, so that a stream of new tokens costs no
-    // more memory.
-    if (records_ >= kMostRecords) Clear();
+    // more memory. The slots keep their number, which the next fill reaches again.
+    if (records_ >= kMostRecords) {
+      std::fill(slots_.begin(), slots_.end(), Slot{});
+      arena_.clear();
+      records_ = 0;
+    }
     if ((records_ + 1) * 2 > slots_.size()) Grow();
     // One record holds everything a replay reads, so that it touches few cache lines:
     // header, tokens, key, words.

@@ -116,13 +116,14 @@ struct StringBlocks {
     std::uint64_t quote;  // unescaped quotes
     std::uint64_t open;   // bytes equal to `a`
     std::uint64_t close;  // bytes equal to `b`
+    std::uint64_t extra;  // bytes equal to `c`, in strings or not
     bool escaped_outside;
   };
 
   // Masks of the block at `at`; bytes past the end of the text read as zero. `a` and `b` are
-  // two more bytes to find; with `fold` set, a byte matches them also with bit 0x20 clear
-  // ('[' for '{', ']' for '}').
-  Block Next(std::size_t at, char a, char b, bool fold) {
+  // two more bytes to find outside strings; with `fold` set, a byte matches them also with
+  // bit 0x20 clear ('[' for '{', ']' for '}'). `c` is one to find anywhere.
+  Block Next(std::size_t at, char a, char b, bool fold, char c) {
     char buf[64];
     const char* p = text + at;
     if (size - at < 64) {
@@ -134,11 +135,13 @@ struct StringBlocks {
     std::uint64_t backslash = 0;
     std::uint64_t open = 0;
     std::uint64_t close = 0;
+    std::uint64_t extra = 0;
 #if defined(__SSE2__)
     const __m128i vq = _mm_set1_epi8('"');
     const __m128i vs = _mm_set1_epi8('\\');
     const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
+    const __m128i vc = _mm_set1_epi8(c);
     const __m128i fold_bit = _mm_set1_epi8(fold ? 0x20 : 0);
     for (int k = 0; k < 4; ++k) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
@@ -153,6 +156,8 @@ struct StringBlocks {
               << shift;
       close |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(f, vb))))
                << shift;
+      extra |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vc))))
+               << shift;
     }
 #else
     const char fa = fold ? static_cast<char>(a & ~0x20) : a;
@@ -163,6 +168,7 @@ struct StringBlocks {
       if (p[k] == '\\') backslash |= bit;
       if (p[k] == a || p[k] == fa) open |= bit;
       if (p[k] == b || p[k] == fb) close |= bit;
+      if (p[k] == c) extra |= bit;
     }
 #endif
     // Quotes right after a backslash: count the run (rare; it may reach into earlier blocks).
@@ -194,6 +200,7 @@ struct StringBlocks {
     out.escaped_outside = (escaped & ~out.in_string) != 0;
     out.open = open & ~out.in_string;
     out.close = close & ~out.in_string;
+    out.extra = extra;
     return out;
   }
 };

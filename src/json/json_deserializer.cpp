@@ -95,31 +95,103 @@ std::string StripChars(std::string_view value, bool also_bracket) {
 }
 
 constexpr std::size_t kQuoteIndexLimit = 1 << 16;
+constexpr bool kDirectKeySearch = true;
 
 // Offset of the first `name"` in `own`, or npos. Texts up to kQuoteIndexLimit are searched
-// through `quotes`, the offsets of their quotes, built at the first lookup and reused by the
-// next ones (a user object is asked for some twenty keys, and every match ends at a quote).
-std::size_t FindKey(std::string_view own, std::vector<std::uint32_t>& quotes,
-                    std::string_view name) {
-  if (own.size() > kQuoteIndexLimit) {
-    std::string key(name);
-    key.push_back('"');
-    return FindBytes(own, key, 0);
-  }
-  if (quotes.empty()) {
-    quotes.reserve(own.size() / 8);
-    json_scan::AppendOffsetsOf(own.data(), own.size(), '"', quotes);
-    if (quotes.empty()) return std::string_view::npos;
-  }
-  // The first match ends at the first quote that `name` immediately precedes.
-  if (name.empty()) return quotes.front();
-  const char last = name.back();
+// through `quotes`, which indexes the quotes of the text's start as far as lookups have gone
+// and is reused by the next ones (a user object is asked for some twenty keys, every match
+// ends at a quote, and most keys sit in the first half of the text). Each entry holds a
+// quote's offset in its upper 16 bits and the two bytes before the quote in its lower ones
+// (zeros before the text's start), so that most quotes are passed over without reading the
+// text.
+// Offset of the first `name"` in `text`, or npos: FindBytes with the quote added to the
+// needle without building it.
+std::size_t FindKeyInText(std::string_view text, std::string_view name) {
   const std::size_t n = name.size();
-  for (const std::uint32_t q : quotes) {
-    if (q >= n && own[q - 1] == last && own.compare(q - n, n - 1, name.substr(0, n - 1)) == 0) {
-      return q - n;
+  if (n + 1 > text.size()) return std::string_view::npos;
+  if (n == 0) {
+    const void* p = std::memchr(text.data(), '"', text.size());
+    return p == nullptr ? std::string_view::npos
+                        : static_cast<std::size_t>(static_cast<const char*>(p) - text.data());
+  }
+  const char* const h = text.data();
+  const std::size_t last_start = text.size() - n - 1;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(name.front());
+  const __m128i quote = _mm_set1_epi8('"');
+  for (; i + 16 <= last_start + 1; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + n));
+    auto mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, quote))));
+    while (mask != 0) {
+      const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
+      if (std::memcmp(h + i + bit + 1, name.data() + 1, n - 1) == 0) return i + bit;
+      mask &= mask - 1;
     }
   }
+#endif
+  for (; i <= last_start; ++i) {
+    if (h[i] == name.front() && h[i + n] == '"' && std::memcmp(h + i + 1, name.data() + 1, n - 1) == 0) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+std::size_t FindKey(std::string_view own, json_detail::QuoteIndex& quotes,
+                    std::string_view name) {
+  if (own.size() > kQuoteIndexLimit || kDirectKeySearch) return FindKeyInText(own, name);
+  const auto byte = [](char c) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(c));
+  };
+  std::vector<std::uint32_t>& entries = quotes.entries;
+  // Indexes the next stretch of the text; false at its end.
+  auto extend = [&] {
+    if (quotes.covered >= own.size()) return false;
+    const std::size_t from = quotes.covered;
+    const std::size_t to = std::min(own.size(), from + std::max<std::size_t>(from, 512));
+    const std::size_t first = entries.size();
+    json_scan::AppendOffsetsOf(own.data() + from, to - from, '"', entries);
+    for (std::size_t e = first; e < entries.size(); ++e) {
+      const std::size_t q = entries[e] + from;
+      const std::uint32_t b1 = q >= 1 ? byte(own[q - 1]) : 0;
+      const std::uint32_t b2 = q >= 2 ? byte(own[q - 2]) : 0;
+      entries[e] = static_cast<std::uint32_t>(q << 16) | (b2 << 8) | b1;
+    }
+    quotes.covered = to;
+    return true;
+  };
+  const std::size_t n = name.size();
+  const std::uint32_t mask = n >= 2 ? 0xFFFF : (n == 1 ? 0xFF : 0);
+  const std::uint32_t want = (n >= 2 ? byte(name[n - 2]) << 8 : 0) | (n >= 1 ? byte(name[n - 1]) : 0);
+  auto matches = [&](std::uint32_t entry) {
+    const std::size_t q = entry >> 16;
+    return q >= n && own.compare(q - n, n, name) == 0;
+  };
+  // The first match ends at the first quote that `name` immediately precedes.
+  std::size_t i = 0;
+  do {
+    const std::size_t count = entries.size();
+    const std::uint32_t* const e = entries.data();
+#if defined(__SSE2__)
+    const __m128i vmask = _mm_set1_epi32(static_cast<int>(mask));
+    const __m128i vwant = _mm_set1_epi32(static_cast<int>(want));
+    for (; i + 4 <= count; i += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(e + i));
+      const int hit =
+          _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(v, vmask), vwant)));
+      if (hit == 0) continue;
+      for (std::size_t j = 0; j < 4; ++j) {
+        if (((hit >> j) & 1) != 0 && matches(e[i + j])) return (e[i + j] >> 16) - n;
+      }
+    }
+#endif
+    for (; i < count; ++i) {
+      if ((e[i] & mask) == want && matches(e[i])) return (e[i] >> 16) - n;
+    }
+  } while (extend());
   return std::string_view::npos;
 }
 
@@ -304,7 +376,7 @@ bool JSONDeserializer::Scan(bool ignore_top_level) {
   json_scan::StringBlocks blocks{p, length};
   for (std::size_t at = scan_from; at < length && !byte_by_byte; at += 64) {
     if (((at - scan_from) & (kYieldStride - 1)) == 0) yielder.Poll();
-    const auto block = blocks.Next(at, '{', '}', false);
+    const auto block = blocks.Next(at, '{', '}', false, '{');
     if (block.escaped_outside) {
       byte_by_byte = true;
       break;
@@ -471,7 +543,7 @@ std::string_view JSONDeserializer::OwnTextStart(std::int32_t index, bool& whole)
   }
   start_index_ = index;
   start_text_ = std::move(start);
-  start_quotes_.clear();
+  start_quotes_ = {};
   return start_text_;
 }
 

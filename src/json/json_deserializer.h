@@ -23,6 +23,15 @@ namespace wf {
 //
 // Indexes are 1-based; 0 is a sentinel with empty name and level 0. An index outside
 // 0..ObjectCount() gives empty results. One reader reads one response.
+namespace json_detail {
+// The quotes of the start of an own text (see FindKey in the reader), indexed as far as
+// lookups have needed.
+struct QuoteIndex {
+  std::vector<std::uint32_t> entries;
+  std::size_t covered = 0;  // bytes of the own text indexed
+};
+}  // namespace json_detail
+
 class JSONDeserializer {
  public:
   explicit JSONDeserializer(UiPort* ui = nullptr) : ui_(ui) {}
@@ -102,11 +111,11 @@ class JSONDeserializer {
   mutable std::deque<std::string> own_store_;  // stable addresses for the views
   // Quote offsets of looked-up own texts: a user object is asked for some twenty keys, and
   // every match ends at a quote.
-  mutable std::vector<std::vector<std::uint32_t>> quotes_;
+  mutable std::vector<json_detail::QuoteIndex> quotes_;
   // The start of one long object's own text (see OwnTextStart) and its quotes.
   mutable std::int32_t start_index_ = 0;
   mutable std::string start_text_;
-  mutable std::vector<std::uint32_t> start_quotes_;
+  mutable json_detail::QuoteIndex start_quotes_;
 };
 
 // Looks members up in an own text held outside a reader (see DetachedOwnText) exactly as
@@ -120,7 +129,7 @@ class OwnTextLookup {
  private:
   std::string_view own_;
   UiPort* ui_;
-  mutable std::vector<std::uint32_t> quotes_;  // filled at the first lookup
+  mutable json_detail::QuoteIndex quotes_;
 };
 
 }  // namespace wf

@@ -154,6 +154,11 @@ void MainWindow::mOpenUsers_Click(int index) {
   std::vector<UserCells> rows;
   if (index == 0) {
     keys = ReadUserKeys(text, &yielder);
+    if (keys.overlong > 0) {
+      ui->MessageBox(std::to_string(keys.overlong) + (keys.overlong == 1 ? " entry" : " entries") +
+                         " of " + path + " skipped: longer than any screen name or user id.",
+                     MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    }
     // Without a token every lookup would fail; say so before any table is made.
     if (!keys.entries.empty() && !EnsureUTwitterToken()) return FinishUserTableOpen();
   } else {

@@ -116,7 +116,7 @@ void TweetView::Sort() {
           static_cast<std::uint32_t>(cell.size()),
           static_cast<std::uint32_t>(i)};
     unsigned char bytes[sizeof k.head] = {};
-    std::memcpy(bytes, cell.data(), std::min(cell.size(), sizeof bytes));
+    if (!cell.empty()) std::memcpy(bytes, cell.data(), std::min(cell.size(), sizeof bytes));
     for (std::size_t w = 0; w < 2; ++w) {
       for (std::size_t b = 0; b < 8; ++b) k.head[w] = (k.head[w] << 8) | bytes[w * 8 + b];
     }
@@ -138,11 +138,7 @@ void TweetView::Sort() {
   });
   std::vector<Row> sorted;
   sorted.reserve(rows_.size());
-  constexpr std::size_t kAhead = 8;  // rows in flight while gathering them in the new order
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (i + kAhead < keys.size()) __builtin_prefetch(&rows_[keys[i + kAhead].row]);
-    sorted.push_back(std::move(rows_[keys[i].row]));
-  }
+  for (const Key& k : keys) sorted.push_back(std::move(rows_[k.row]));
   rows_ = std::move(sorted);
 }
 

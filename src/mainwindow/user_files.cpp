@@ -150,7 +150,11 @@ UserKeys ReadUserKeys(std::string_view text, Yielder* yielder) {
       first = false;
     }
     std::string entry = Trim(FieldOrEmpty(fields, keys.ids ? 1 : 2));
-    if (!entry.empty()) keys.entries.push_back(std::move(entry));
+    if (entry.size() > kMaxUserKeyLength) {
+      ++keys.overlong;
+    } else if (!entry.empty()) {
+      keys.entries.push_back(std::move(entry));
+    }
   });
   return keys;
 }

@@ -39,9 +39,13 @@ std::string DecodeUserFileBytes(std::string_view bytes);
 // A key file: screen names or user ids to look up. Whether it carries ids is decided by the
 // first line: it does when its first field is not empty. Entries are field 1 (ids) or field 2
 // (screen names) of each line, trimmed; empty ones are left out.
+// Entries longer than any screen name or id could be are left out and counted: one such entry
+// would otherwise fail the whole lookup request it shares with up to 99 good ones.
+inline constexpr std::size_t kMaxUserKeyLength = 64;
 struct UserKeys {
   bool ids = false;
   std::vector<std::string> entries;
+  std::size_t overlong = 0;
 };
 UserKeys ReadUserKeys(std::string_view text, Yielder* yielder = nullptr);
 

@@ -28,12 +28,14 @@ std::optional<std::string_view> DirectMemberValueByBlocks(std::string_view text,
   json_scan::StringBlocks blocks{text.data(), n};
   int depth = 0;  // objects and arrays alike
   for (std::size_t at = 0; at < n; at += 64) {
-    const auto block = blocks.Next(at, '{', '}', true);
+    const auto block = blocks.Next(at, '{', '}', true, key.empty() ? '"' : key.front());
     if (block.escaped_outside) {
       undecided = true;
       return std::nullopt;
     }
-    const std::uint64_t opening = block.quote & block.in_string;
+    // Opening quotes that the key's first byte follows (or may: the block's last byte).
+    const std::uint64_t opening =
+        block.quote & block.in_string & ((block.extra >> 1) | (std::uint64_t{1} << 63));
     for (std::uint64_t events = opening | block.open | block.close; events != 0;
          events &= events - 1) {
       const int bit = __builtin_ctzll(events);

@@ -15,12 +15,60 @@ namespace {
 
 constexpr std::string_view kNoRecords = "JSON response contained no records";
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// CleanEscapes(text) in one pass, for the texts responses hold: every backslash starts a
+// "\uXXXX" escape with four hex digits, and none stands for a backslash. There a replacement
+// can never form a new escape with what surrounds it, so replacing each escape where it
+// stands gives what CleanEscapes' pass per distinct escape gives. False for other texts.
+bool CleanPlainEscapes(std::string_view text, std::string& out) {
+  out.clear();
+  out.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t at = text.find('\\'); at != std::string_view::npos;
+       at = text.find('\\', from)) {
+    if (text.size() - at < 6 || text[at + 1] != 'u') return false;
+    int code = 0;
+    for (std::size_t i = at + 2; i < at + 6; ++i) {
+      const int digit = HexDigit(text[i]);
+      if (digit < 0) return false;
+      code = code * 16 + digit;
+    }
+    if (code == '\\') return false;
+    out.append(text.substr(from, at - from));
+    out.append(UnicodeEscapeToText(text.substr(at, 6)));
+    from = at + 6;
+  }
+  out.append(text.substr(from));
+  // As CleanEscapes does once the escapes are gone.
+  const std::string_view amp = "&amp;";
+  if (out.find(amp) != std::string::npos) {
+    std::string replaced;
+    replaced.reserve(out.size());
+    std::size_t start = 0;
+    for (std::size_t at = out.find(amp); at != std::string::npos; at = out.find(amp, start)) {
+      replaced.append(out, start, at - start).push_back('&');
+      start = at + amp.size();
+    }
+    replaced.append(out, start, std::string::npos);
+    out = std::move(replaced);
+  }
+  return true;
+}
+
 // CleanEscapes(text): only a backslash or "&amp;" makes it change anything, and most names,
 // places and links hold neither.
 std::string Cleaned(std::string text, Yielder& yielder) {
   if (text.find('\\') == std::string::npos && text.find("&amp;") == std::string::npos) {
     return text;
   }
+  std::string out;
+  if (CleanPlainEscapes(text, out)) return out;
   return CleanEscapes(text, &yielder);
 }
 

@@ -164,6 +164,13 @@ TEST(UserFileLines, AMegabyteLineIsReadWithoutTheFileFallingApart) {
   ASSERT_EQ(keys.entries.size(), 2u);
   EXPECT_EQ(keys.entries[0], "skein_small");
   EXPECT_EQ(keys.entries[1], "skein_team");
+  EXPECT_EQ(keys.overlong, 0u);
+
+  // The same line in the screen-name field cannot be an account: it is counted, not looked up
+  // together with the good names.
+  const UserKeys named = ReadUserKeys("\tskein_small\r\n\t" + huge + "\r\n\tskein_team\r\n");
+  EXPECT_EQ(named.entries, (std::vector<std::string>{"skein_small", "skein_team"}));
+  EXPECT_EQ(named.overlong, 1u);
 
   const auto rows = ReadUserTableRows("1\tskein_small\r\n" + huge + "\t" + huge + "\r\n");
   ASSERT_EQ(rows.size(), 2u);
