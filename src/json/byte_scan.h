@@ -11,7 +11,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace wf::json_scan {
 
@@ -80,25 +79,6 @@ inline std::size_t FindQuoteOrBracket(const char* p, std::size_t from, std::size
   return n;
 }
 
-// Appends the offset of every byte equal to `a` in p[0, n) to `out`, in order.
-inline void AppendOffsetsOf(const char* p, std::size_t n, char a, std::vector<std::uint32_t>& out) {
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i va = _mm_set1_epi8(a);
-  for (; i + 16 <= n; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, va)));
-    while (mask != 0) {
-      out.push_back(static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctz(mask))));
-      mask &= mask - 1;
-    }
-  }
-#endif
-  for (; i < n; ++i) {
-    if (p[i] == a) out.push_back(static_cast<std::uint32_t>(i));
-  }
-}
-
 // Where the strings of a text lie, 64 bytes at a time. Bit i of each mask stands for byte i
 // of the block; `in_string` is set from a string's opening quote up to (not including) its
 // closing quote. A quote preceded by an odd number of backslashes is escaped: it neither
@@ -121,9 +101,10 @@ struct StringBlocks {
   };
 
   // Masks of the block at `at`; bytes past the end of the text read as zero. `a` and `b` are
-  // two more bytes to find outside strings; with `fold` set, a byte matches them also with
-  // bit 0x20 clear ('[' for '{', ']' for '}'). `c` is one to find anywhere.
-  Block Next(std::size_t at, char a, char b, bool fold, char c) {
+  // two more bytes to find outside strings; with `kFold`, a byte matches them also with bit
+  // 0x20 clear ('[' for '{', ']' for '}'). With `kExtra`, `c` is one to find anywhere.
+  template <bool kFold, bool kExtra>
+  Block Next(std::size_t at, char a, char b, char c = 0) {
     char buf[64];
     const char* p = text + at;
     if (size - at < 64) {
@@ -142,33 +123,39 @@ struct StringBlocks {
     const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
     const __m128i vc = _mm_set1_epi8(c);
-    const __m128i fold_bit = _mm_set1_epi8(fold ? 0x20 : 0);
+    const __m128i fold_bit = _mm_set1_epi8(0x20);
     for (int k = 0; k < 4; ++k) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-      const __m128i f = _mm_or_si128(v, fold_bit);
+      const __m128i f = kFold ? _mm_or_si128(v, fold_bit) : v;
       const int shift = 16 * k;
-      quote |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vq))))
+      quote |= static_cast<std::uint64_t>(
+                   static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vq))))
                << shift;
       backslash |= static_cast<std::uint64_t>(
                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vs))))
                    << shift;
-      open |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(f, va))))
+      open |= static_cast<std::uint64_t>(
+                  static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(f, va))))
               << shift;
-      close |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(f, vb))))
+      close |= static_cast<std::uint64_t>(
+                   static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(f, vb))))
                << shift;
-      extra |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vc))))
-               << shift;
+      if (kExtra) {
+        extra |= static_cast<std::uint64_t>(
+                     static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vc))))
+                 << shift;
+      }
     }
 #else
-    const char fa = fold ? static_cast<char>(a & ~0x20) : a;
-    const char fb = fold ? static_cast<char>(b & ~0x20) : b;
+    const char fa = kFold ? static_cast<char>(a & ~0x20) : a;
+    const char fb = kFold ? static_cast<char>(b & ~0x20) : b;
     for (int k = 0; k < 64; ++k) {
       const std::uint64_t bit = std::uint64_t{1} << k;
       if (p[k] == '"') quote |= bit;
       if (p[k] == '\\') backslash |= bit;
       if (p[k] == a || p[k] == fa) open |= bit;
       if (p[k] == b || p[k] == fb) close |= bit;
-      if (p[k] == c) extra |= bit;
+      if (kExtra && p[k] == c) extra |= bit;
     }
 #endif
     // Quotes right after a backslash: count the run (rare; it may reach into earlier blocks).

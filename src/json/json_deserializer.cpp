@@ -59,21 +59,25 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle, std::size_t
   return std::string_view::npos;
 }
 
-// `text` less every occurrence of `what`; false (and `out` untouched) when there is none.
-bool RemoveAll(std::string_view text, std::string_view what, std::string& out) {
+// Removes every occurrence of `what` from p[0, size), left to right, where the text stands;
+// returns the new size. Each search starts past the last match, in bytes not yet moved.
+std::size_t RemoveAllInPlace(char* p, std::size_t size, std::string_view what) {
+  const std::string_view text(p, size);
   std::size_t at = FindBytes(text, what, 0);
-  if (at == std::string_view::npos) return false;
-  std::string result;
-  result.reserve(text.size() - what.size());
-  std::size_t from = 0;
-  while (at != std::string_view::npos) {
-    result.append(text.substr(from, at - from));
+  if (at == std::string_view::npos) return size;
+  std::size_t to = at;
+  std::size_t from = at + what.size();
+  while ((at = FindBytes(text, what, from)) != std::string_view::npos) {
+    std::memmove(p + to, p + from, at - from);
+    to += at - from;
     from = at + what.size();
-    at = FindBytes(text, what, from);
   }
-  result.append(text.substr(from));
-  out = std::move(result);
-  return true;
+  std::memmove(p + to, p + from, size - from);
+  return to + size - from;
+}
+
+void RemoveAllInPlace(std::string& text, std::string_view what) {
+  text.resize(RemoveAllInPlace(text.data(), text.size(), what));
 }
 
 std::string StripChars(std::string_view value, bool also_bracket) {
@@ -94,19 +98,10 @@ std::string StripChars(std::string_view value, bool also_bracket) {
   return out;
 }
 
-constexpr std::size_t kQuoteIndexLimit = 1 << 16;
-constexpr bool kDirectKeySearch = true;
-
-// Offset of the first `name"` in `own`, or npos. Texts up to kQuoteIndexLimit are searched
-// through `quotes`, which indexes the quotes of the text's start as far as lookups have gone
-// and is reused by the next ones (a user object is asked for some twenty keys, every match
-// ends at a quote, and most keys sit in the first half of the text). Each entry holds a
-// quote's offset in its upper 16 bits and the two bytes before the quote in its lower ones
-// (zeros before the text's start), so that most quotes are passed over without reading the
-// text.
-// Offset of the first `name"` in `text`, or npos: FindBytes with the quote added to the
-// needle without building it.
-std::size_t FindKeyInText(std::string_view text, std::string_view name) {
+// Offset of the first `name"` in `text`, or npos (a key lookup: keys are matched by suffix).
+// Sixteen starting offsets at a time, keeping those where the name's first byte and the
+// quote after it match; most keys sit in the first few hundred bytes of an object.
+std::size_t FindKey(std::string_view text, std::string_view name) {
   const std::size_t n = name.size();
   if (n + 1 > text.size()) return std::string_view::npos;
   if (n == 0) {
@@ -133,65 +128,11 @@ std::size_t FindKeyInText(std::string_view text, std::string_view name) {
   }
 #endif
   for (; i <= last_start; ++i) {
-    if (h[i] == name.front() && h[i + n] == '"' && std::memcmp(h + i + 1, name.data() + 1, n - 1) == 0) {
+    if (h[i] == name.front() && h[i + n] == '"' &&
+        std::memcmp(h + i + 1, name.data() + 1, n - 1) == 0) {
       return i;
     }
   }
-  return std::string_view::npos;
-}
-
-std::size_t FindKey(std::string_view own, json_detail::QuoteIndex& quotes,
-                    std::string_view name) {
-  if (own.size() > kQuoteIndexLimit || kDirectKeySearch) return FindKeyInText(own, name);
-  const auto byte = [](char c) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(c));
-  };
-  std::vector<std::uint32_t>& entries = quotes.entries;
-  // Indexes the next stretch of the text; false at its end.
-  auto extend = [&] {
-    if (quotes.covered >= own.size()) return false;
-    const std::size_t from = quotes.covered;
-    const std::size_t to = std::min(own.size(), from + std::max<std::size_t>(from, 512));
-    const std::size_t first = entries.size();
-    json_scan::AppendOffsetsOf(own.data() + from, to - from, '"', entries);
-    for (std::size_t e = first; e < entries.size(); ++e) {
-      const std::size_t q = entries[e] + from;
-      const std::uint32_t b1 = q >= 1 ? byte(own[q - 1]) : 0;
-      const std::uint32_t b2 = q >= 2 ? byte(own[q - 2]) : 0;
-      entries[e] = static_cast<std::uint32_t>(q << 16) | (b2 << 8) | b1;
-    }
-    quotes.covered = to;
-    return true;
-  };
-  const std::size_t n = name.size();
-  const std::uint32_t mask = n >= 2 ? 0xFFFF : (n == 1 ? 0xFF : 0);
-  const std::uint32_t want = (n >= 2 ? byte(name[n - 2]) << 8 : 0) | (n >= 1 ? byte(name[n - 1]) : 0);
-  auto matches = [&](std::uint32_t entry) {
-    const std::size_t q = entry >> 16;
-    return q >= n && own.compare(q - n, n, name) == 0;
-  };
-  // The first match ends at the first quote that `name` immediately precedes.
-  std::size_t i = 0;
-  do {
-    const std::size_t count = entries.size();
-    const std::uint32_t* const e = entries.data();
-#if defined(__SSE2__)
-    const __m128i vmask = _mm_set1_epi32(static_cast<int>(mask));
-    const __m128i vwant = _mm_set1_epi32(static_cast<int>(want));
-    for (; i + 4 <= count; i += 4) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(e + i));
-      const int hit =
-          _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(v, vmask), vwant)));
-      if (hit == 0) continue;
-      for (std::size_t j = 0; j < 4; ++j) {
-        if (((hit >> j) & 1) != 0 && matches(e[i + j])) return (e[i + j] >> 16) - n;
-      }
-    }
-#endif
-    for (; i < count; ++i) {
-      if ((e[i] & mask) == want && matches(e[i])) return (e[i] >> 16) - n;
-    }
-  } while (extend());
   return std::string_view::npos;
 }
 
@@ -269,8 +210,7 @@ bool JSONDeserializer::Scan(bool ignore_top_level) {
 
   // The first brace outside any quoted string.
   std::size_t first = std::string::npos;
-  for (std::size_t i = json_scan::FindByteOf(text_.data(), 0, length, '"', '{', '"');
-       i < length;) {
+  for (std::size_t i = json_scan::FindByteOf(text_.data(), 0, length, '"', '{', '"'); i < length;) {
     if (text_[i] == '{') {
       first = i;
       break;
@@ -376,7 +316,7 @@ bool JSONDeserializer::Scan(bool ignore_top_level) {
   json_scan::StringBlocks blocks{p, length};
   for (std::size_t at = scan_from; at < length && !byte_by_byte; at += 64) {
     if (((at - scan_from) & (kYieldStride - 1)) == 0) yielder.Poll();
-    const auto block = blocks.Next(at, '{', '}', false, '{');
+    const auto block = blocks.Next<false, false>(at, '{', '}');
     if (block.escaped_outside) {
       byte_by_byte = true;
       break;
@@ -434,7 +374,9 @@ bool JSONDeserializer::Scan(bool ignore_top_level) {
   own_.assign(count_ + 1, std::string_view());
   own_ready_.assign(count_ + 1, false);
   own_store_.clear();
-  quotes_.clear();
+  own_blocks_.clear();
+  block_used_ = 0;
+  block_size_ = 0;
   start_index_ = 0;
   return true;
 }
@@ -474,20 +416,23 @@ std::string_view JSONDeserializer::OwnText(std::int32_t index) const {
     own_ready_[k] = true;
     return own_[k];
   }
-  std::string* owned = nullptr;
+  char* owned = nullptr;  // the own text once a child is cut out, in a block
   for (std::uint32_t m = k + 1; m < run_end; ++m) {
     const std::string_view child = ObjectTextView(static_cast<std::int32_t>(m));
     if (child.empty()) continue;  // an empty child text removes nothing
-    std::string reduced;
-    if (!RemoveAll(t, child, reduced)) continue;
     if (owned == nullptr) {
-      own_store_.push_back(std::move(reduced));
-      owned = &own_store_.back();
-    } else {
-      *owned = std::move(reduced);
+      if (FindBytes(t, child, 0) == std::string_view::npos) continue;
+      if (block_size_ - block_used_ < t.size()) {
+        block_size_ = std::max<std::size_t>(t.size(), 1 << 16);
+        own_blocks_.push_back(std::unique_ptr<char[]>(new char[block_size_]));
+        block_used_ = 0;
+      }
+      owned = own_blocks_.back().get() + block_used_;
+      std::memcpy(owned, t.data(), t.size());
     }
-    t = *owned;
+    t = std::string_view(owned, RemoveAllInPlace(owned, t.size(), child));
   }
+  if (owned != nullptr) block_used_ += t.size();
   own_[k] = t;
   own_ready_[k] = true;
   return t;
@@ -499,11 +444,11 @@ namespace {
 constexpr std::size_t kLongObject = 1 << 16;
 constexpr std::size_t kStartLength = 1 << 15;
 
-// RemoveAll(text, what) on a text of which only the first `good` bytes are known (those of
-// `text`): returns the first bytes of the result that those alone decide, and how many in
-// `good`. A match that starts in the first good - |what| + 1 bytes lies wholly in the known
-// bytes, where a search of the whole text finds it too; later bytes may belong to a match
-// that runs on past them.
+// Every occurrence of `what` removed from `whole`, where only the start of `whole` is at hand
+// (`text`): returns the start of the result that `text` alone decides, and its length in
+// `good`. A match that starts in the first |text| - |what| + 1 bytes lies wholly in `text`,
+// where a search of the whole finds it too; later bytes may belong to a match that runs on
+// past them.
 std::string RemoveAllFromStart(std::string_view text, std::string_view what, std::size_t& good) {
   const std::size_t decided = text.size() >= what.size() ? text.size() - what.size() + 1 : 0;
   std::string out;
@@ -530,10 +475,13 @@ std::string_view JSONDeserializer::OwnTextStart(std::int32_t index, bool& whole)
   if (!Valid(index)) return {};
   const auto k = static_cast<std::uint32_t>(index);
   const std::string_view t = ObjectTextView(index);
-  if (own_ready_[k] || t.size() <= kLongObject) return OwnText(index);
+  const std::uint32_t run_end = RunEnd(k);
+  // A run too large to remove occurrence by occurrence is cut out by position at once.
+  if (own_ready_[k] || t.size() <= kLongObject || RunTooLarge(run_end - k - 1, t.size())) {
+    return OwnText(index);
+  }
   whole = false;
   if (start_index_ == index) return start_text_;
-  const std::uint32_t run_end = RunEnd(k);
   std::string start(t.substr(0, kStartLength));
   std::size_t good = start.size();
   for (std::uint32_t m = k + 1; m < run_end && good > 0; ++m) {
@@ -543,7 +491,6 @@ std::string_view JSONDeserializer::OwnTextStart(std::int32_t index, bool& whole)
   }
   start_index_ = index;
   start_text_ = std::move(start);
-  start_quotes_ = {};
   return start_text_;
 }
 
@@ -559,16 +506,11 @@ bool JSONDeserializer::DetachedOwnText(std::int32_t index, std::string_view tail
   const std::string_view body = ObjectTextView(index);
   const std::uint32_t run_end = RunEnd(k);
   if (RunTooLarge(run_end - k - 1, body.size() + tail.size())) return false;
-  std::string t;
-  t.reserve(body.size() + tail.size());
-  t.append(body).append(tail);
+  out.assign(body).append(tail);
   for (std::uint32_t m = k + 1; m < run_end; ++m) {
     const std::string_view child = ObjectTextView(static_cast<std::int32_t>(m));
-    if (child.empty()) continue;
-    std::string reduced;
-    if (RemoveAll(t, child, reduced)) t = std::move(reduced);
+    if (!child.empty()) RemoveAllInPlace(out, child);
   }
-  out = std::move(t);
   return true;
 }
 
@@ -578,7 +520,7 @@ std::string JSONDeserializer::GetElementInObject(std::int32_t object_index,
   const std::string_view start = OwnTextStart(object_index, whole);
   if (!whole) {
     // Decided by the start of the own text when the key and the value's delimiter are in it.
-    const std::size_t found = FindKey(start, start_quotes_, element_name);
+    const std::size_t found = FindKey(start, element_name);
     if (found != std::string_view::npos) {
       const std::size_t v = found + element_name.size() + 2;
       if (v < start.size()) {
@@ -593,15 +535,12 @@ std::string JSONDeserializer::GetElementInObject(std::int32_t object_index,
   }
   const std::string_view t = OwnText(object_index);
   if (t.empty()) return {};
-  if (quotes_.empty()) quotes_.resize(count_ + 1);
-  const std::size_t found =
-      FindKey(t, quotes_[static_cast<std::size_t>(object_index)], element_name);
-  return ValueAt(t, found, element_name, ui_);
+  return ValueAt(t, FindKey(t, element_name), element_name, ui_);
 }
 
 std::string OwnTextLookup::Get(std::string_view element_name) const {
   if (own_.empty()) return {};
-  return ValueAt(own_, FindKey(own_, quotes_, element_name), element_name, ui_);
+  return ValueAt(own_, FindKey(own_, element_name), element_name, ui_);
 }
 
 std::vector<std::string> JSONDeserializer::GetAllElementsInObject(std::int32_t object_index,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,15 +24,6 @@ namespace wf {
 //
 // Indexes are 1-based; 0 is a sentinel with empty name and level 0. An index outside
 // 0..ObjectCount() gives empty results. One reader reads one response.
-namespace json_detail {
-// The quotes of the start of an own text (see FindKey in the reader), indexed as far as
-// lookups have needed.
-struct QuoteIndex {
-  std::vector<std::uint32_t> entries;
-  std::size_t covered = 0;  // bytes of the own text indexed
-};
-}  // namespace json_detail
-
 class JSONDeserializer {
  public:
   explicit JSONDeserializer(UiPort* ui = nullptr) : ui_(ui) {}
@@ -109,13 +101,14 @@ class JSONDeserializer {
   mutable std::vector<std::string_view> own_;  // views into text_ or own_store_
   mutable std::vector<bool> own_ready_;
   mutable std::deque<std::string> own_store_;  // stable addresses for the views
-  // Quote offsets of looked-up own texts: a user object is asked for some twenty keys, and
-  // every match ends at a quote.
-  mutable std::vector<json_detail::QuoteIndex> quotes_;
-  // The start of one long object's own text (see OwnTextStart) and its quotes.
+  // Most own texts are cut into large blocks rather than strings of their own: one
+  // allocation per object looked into costs as much as cutting its text.
+  mutable std::vector<std::unique_ptr<char[]>> own_blocks_;
+  mutable std::size_t block_used_ = 0;
+  mutable std::size_t block_size_ = 0;
+  // The start of one long object's own text (see OwnTextStart).
   mutable std::int32_t start_index_ = 0;
   mutable std::string start_text_;
-  mutable json_detail::QuoteIndex start_quotes_;
 };
 
 // Looks members up in an own text held outside a reader (see DetachedOwnText) exactly as
@@ -129,7 +122,6 @@ class OwnTextLookup {
  private:
   std::string_view own_;
   UiPort* ui_;
-  mutable json_detail::QuoteIndex quotes_;
 };
 
 }  // namespace wf

@@ -28,7 +28,7 @@ std::optional<std::string_view> DirectMemberValueByBlocks(std::string_view text,
   json_scan::StringBlocks blocks{text.data(), n};
   int depth = 0;  // objects and arrays alike
   for (std::size_t at = 0; at < n; at += 64) {
-    const auto block = blocks.Next(at, '{', '}', true, key.empty() ? '"' : key.front());
+    const auto block = blocks.Next<true, true>(at, '{', '}', key.empty() ? '"' : key.front());
     if (block.escaped_outside) {
       undecided = true;
       return std::nullopt;

@@ -30,8 +30,7 @@ bool CleanPlainEscapes(std::string_view text, std::string& out) {
   out.clear();
   out.reserve(text.size());
   std::size_t from = 0;
-  for (std::size_t at = text.find('\\'); at != std::string_view::npos;
-       at = text.find('\\', from)) {
+  for (std::size_t at = text.find('\\'); at != std::string_view::npos; at = text.find('\\', from)) {
     if (text.size() - at < 6 || text[at + 1] != 'u') return false;
     int code = 0;
     for (std::size_t i = at + 2; i < at + 6; ++i) {
@@ -178,9 +177,9 @@ void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level
       if (++r > records_.size()) break;
       TweetRecord& t = records_[r - 1];
       t.DateTime = reader.GetElementInObject(k, "created_at");
-      t.Text = reader.GetElementInObject(k, "text");
-      std::string full = reader.GetElementInObject(k, "full_text");
-      if (!full.empty()) t.Text = std::move(full);
+      // A non-empty full_text wins over text (which, matched by its end, is often the same).
+      t.Text = reader.GetElementInObject(k, "full_text");
+      if (t.Text.empty()) t.Text = reader.GetElementInObject(k, "text");
       t.Text = Cleaned(std::move(t.Text), yielder);
       t.TweetID = reader.GetElementInObject(k, "id_str");
       t.GeoCoords = reader.GetElementInObject(k, "coordinates");
@@ -216,8 +215,7 @@ void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level
         t.Description = u.Description;
       }
     } else if (r > old_count && level == 3 && reader.ObjectNameView(k) == "urls") {
-      records_[r - 1].LinkURL =
-          Cleaned(reader.GetElementInObject(k, "expanded_url"), yielder);
+      records_[r - 1].LinkURL = Cleaned(reader.GetElementInObject(k, "expanded_url"), yielder);
     }
   }
 }

@@ -36,8 +36,11 @@ std::string OwnProgramFolder() {
   return ec ? std::string(".") : self.parent_path().string();
 }
 
+// The classifier's input is read back at once and is worth nothing after a crash: whole or
+// absent is enough, without waiting for the disk.
 bool WriteWhole(const std::string& path, std::string_view data) {
-  return WriteFileAtomically(path, data);
+  AtomicFileWriter writer(path);
+  return writer.Open() && writer.Write(data) && writer.Commit(/*sync=*/false);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "json/byte_scan.h"
 #include "util/cp1252.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
@@ -292,7 +293,8 @@ std::string ShortRowQuestion(std::int32_t row, std::string_view line) {
 void AppendCleanCell(std::string& out, std::string_view text) {
   const std::size_t start = out.size();
   out.append(text);
-  for (std::size_t i = start; i < out.size(); ++i) {
+  const std::size_t first = json_scan::FindByteOf(text.data(), 0, text.size(), '\t', '\r', '\n');
+  for (std::size_t i = start + first; i < out.size(); ++i) {
     if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') out[i] = ' ';
   }
 }
@@ -379,26 +381,21 @@ void SkeinData::SetData(const TweetSet& tweets) {
   rows_.reserve(static_cast<std::size_t>(n));
 
   const bool twitter_dates = !tweets.VBDateTimes();
+  std::string date;
   for (std::int32_t i = 1; i <= n; ++i) {
+    const TweetRecord& t = tweets.At(i);
     // The table's Twitter form is the API's date-time less its signs ("+0000" becomes
     // "0000"), the form the date conversions read back. Converted date-times stay as they
     // are: the SPSS form needs its hyphens.
-    const std::string date = twitter_dates ? StripSigns(tweets.DateTime(i)) : tweets.DateTime(i);
-    const std::string screen_name = tweets.ScreenName(i);
-    const std::string text = tweets.Text(i);
-    const std::string tweet_id = tweets.TweetID(i);
-    const std::string real_name = tweets.RealName(i);
-    const std::string followers = std::to_string(tweets.Followers(i));
-    const std::string following = std::to_string(tweets.Following(i));
-    const std::string location = tweets.Location(i);
-    const std::string utc_offset = tweets.UTC_Offset(i);
-    const std::string geo = tweets.GeoCoords(i);
+    date = t.DateTime;
+    if (twitter_dates) date = StripSigns(std::move(date));
+    const std::string followers = std::to_string(t.Followers);
+    const std::string following = std::to_string(t.Following);
+    const std::string utc_offset = std::to_string(t.UTC_Offset);
     const std::string user_tweets = std::to_string(tweets.UserTweets(i));
-    const std::string retweets = std::to_string(tweets.Retweeted(i));
-    const std::string link = tweets.LinkURL(i);
-    const std::string description = tweets.Description(i);
-    AppendRow({date, screen_name, text, tweet_id, real_name, followers, following, location,
-               utc_offset, geo, user_tweets, retweets, link, "0", "0", description});
+    const std::string retweets = std::to_string(t.Retweeted);
+    AppendRow({date, t.ScreenName, t.Text, t.TweetID, t.RealName, followers, following, t.Location,
+               utc_offset, t.GeoCoords, user_tweets, retweets, t.LinkURL, "0", "0", t.Description});
   }
 }
 

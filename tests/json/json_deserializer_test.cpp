@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "support/test_paths.h"
 
 namespace wf {
 namespace {
@@ -182,6 +185,101 @@ TEST(JsonReader, HugeRunsOfChildrenAndRepeatedKeysStayLinear) {
   const auto first = many.GetAllElementsInObject(1, "next_cursor_str", 1);
   ASSERT_EQ(first.size(), 2u);
   EXPECT_EQ(first[1].substr(0, 2), " n");  // the value starts two past the key
+}
+
+}  // namespace
+}  // namespace wf
+
+namespace wf {
+namespace {
+
+// Lookups answered from the start of a long object's own text must give what the whole own
+// text gives. `lookups` are run on a fresh reader first thing, then compared with a reader
+// that worked the whole own text out before any lookup.
+void ExpectStartAgreesWithWhole(const std::string& json, bool top,
+                                const std::vector<std::string>& keys) {
+  JSONDeserializer start;
+  JSONDeserializer whole;
+  ASSERT_TRUE(start.Read(json, top));
+  ASSERT_TRUE(whole.Read(json, top));
+  ASSERT_GT(whole.OwnText(1).size(), 0u);
+  for (const std::string& key : keys) {
+    EXPECT_EQ(start.GetElementInObject(1, key), whole.GetElementInObject(1, key)) << key;
+  }
+}
+
+TEST(JsonReaderLongObjects, LookupsNearTheEndOfTheStartAgreeWithTheWholeOwnText) {
+  // Object 1 is long; its child's text occurs again, once across the point where the start
+  // of the own text ends, so that the start alone cannot tell what is cut there. Keys sit on
+  // both sides of that point, and their values run across it.
+  const std::string child = R"("k":"v1","z":"0123456789abcdef")";
+  for (std::size_t shift = 0; shift < 64; ++shift) {
+    SCOPED_TRACE("shift " + std::to_string(shift));
+    std::string json = R"([{"c":{)" + child + R"(},"pad":")";
+    json += std::string(32768 - 40 - json.size() + shift, 'p');
+    json += "\"," + child + R"(,"near":"x)" + std::string(30, 'n') + R"(","after":"y",)";
+    json += R"("long":")" + std::string(70000, 'l') + R"(","last":7}])";
+    ExpectStartAgreesWithWhole(json, false, {"c", "pad", "k", "z", "near", "after", "last", "ne"});
+  }
+}
+
+TEST(JsonReaderLongObjects, SearchPageObjectOneAgreesWithTheWholeOwnText) {
+  for (const char* file :
+       {"rtweet/search_1.json", "python-twitter/search_1.json", "TwitterSearch/search_1.json"}) {
+    SCOPED_TRACE(file);
+    ExpectStartAgreesWithWhole(test::ReadTestdata(file), true,
+                               {"created_at", "text", "full_text", "id_str", "coordinates",
+                                "expanded_url", "next_results", "max_id", "count", "nothing"});
+  }
+}
+
+TEST(JsonReader, BackslashQuoteOutsideStringsOpensAString) {
+  // Broken text: outside strings a quote after a backslash still opens a string, so the
+  // brace after "x" is text, not an object.
+  JSONDeserializer r;
+  ASSERT_TRUE(r.Read(R"([{"a":\"x{"},{"b":1}])" + std::string(100, ' '), false));
+  ASSERT_EQ(r.ObjectCount(), 2);
+  EXPECT_EQ(r.ObjectText(1), R"("a":\"x{")");
+  EXPECT_EQ(r.GetElementInObject(2, "b"), "1");
+}
+
+// What a reader of the object alone, as {"Users":[{...}]}, finds as its own text.
+std::string OwnTextReadAlone(const JSONDeserializer& r, std::int32_t k) {
+  JSONDeserializer alone;
+  EXPECT_TRUE(alone.Read("{\"Users\":[{" + r.ObjectText(k) + "}]}", true));
+  return std::string(alone.OwnText(1));
+}
+
+TEST(JsonReader, DetachedOwnTextIsWhatAReaderOfTheObjectAloneFinds) {
+  std::vector<std::string> jsons = {
+      // Children whose texts occur again in the object, in a string, and in the tail.
+      R"([{"id":1,"user":{"e":{"a":[]},"x":"e","y":{"a":[]},"z":"a":[]}},"n":2}])",
+      R"([{"user":{"q":{"w":1},"s":"\"w\":1}]"}},"u":1])",
+      R"([{"user":{"c":{]},"d":"]"}}])",
+  };
+  for (const char* file : {"rtweet/timeline_3.json", "python-twitter/search_1.json"}) {
+    jsons.push_back(test::ReadTestdata(file));
+  }
+  for (const std::string& json : jsons) {
+    JSONDeserializer r;
+    ASSERT_TRUE(r.Read(json, json.front() == '{'));
+    int users = 0;
+    for (std::int32_t k = 2; k <= r.ObjectCount(); ++k) {
+      std::string own;
+      if (!r.DetachedOwnText(k, "}]", own)) continue;
+      ++users;
+      EXPECT_EQ(own, OwnTextReadAlone(r, k)) << "object " << k;
+    }
+    EXPECT_GT(users, 0);
+  }
+
+  // Objects the response never closes, and object 1, are not worked out.
+  JSONDeserializer cut;
+  ASSERT_TRUE(cut.Read(R"([{"a":1,"user":{"b":{"c":1},"d":2)", false));
+  std::string own = "kept";
+  EXPECT_FALSE(cut.DetachedOwnText(2, "}]", own));
+  EXPECT_FALSE(cut.DetachedOwnText(1, "}]", own));
+  EXPECT_EQ(own, "kept");
 }
 
 }  // namespace

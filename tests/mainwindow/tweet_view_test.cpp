@@ -68,20 +68,17 @@ TEST(TweetView, SortOrdersByTheWholeTextAndKeepsTies) {
     values[2] = key;  // column 3
     v.AddRow(values, false);
   }
-  auto expect_text_order = [&v] {
-    std::vector<std::pair<std::string, std::string>> expected;  // (key, id) as shown now
-    for (std::int32_t r = 0; r < v.RowCount(); ++r) {
-      expected.emplace_back(std::string(v.Cell(r, 3)), std::string(v.Cell(r, 4)));
-    }
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    return expected;
-  };
   auto shown = [&v] {
-    std::vector<std::pair<std::string, std::string>> rows;
+    std::vector<std::pair<std::string, std::string>> rows;  // (key, id) in display order
     for (std::int32_t r = 0; r < v.RowCount(); ++r) {
       rows.emplace_back(std::string(v.Cell(r, 3)), std::string(v.Cell(r, 4)));
     }
+    return rows;
+  };
+  auto expect_text_order = [&shown] {
+    auto rows = shown();
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     return rows;
   };
 

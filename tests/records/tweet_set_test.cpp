@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "json/json_deserializer.h"
+#include "records/user_set.h"
 #include "support/scripted_ui.h"
 #include "support/test_paths.h"
 #include "util/date_time.h"
+#include "util/escapes.h"
 
 namespace wf {
 namespace {
@@ -176,6 +183,105 @@ TEST(TweetSet, TrimmingPageAfterPageReadsOnlyTheNewRecords) {
   tweets.Clear();
   tweets.SetData(Search(Tweet("9", "Thu Aug 28 10:00:00 +0000 2008")), false, true);
   EXPECT_TRUE(tweets.TrimToDateRange("29/08/2008 05:00:00", ""));
+}
+
+}  // namespace
+}  // namespace wf
+
+namespace wf {
+namespace {
+
+// A tweet's author fields are what a user set reads from its user object on its own.
+void ExpectAuthorsReadAsUserSetsDo(const std::string& json, bool search) {
+  TweetSet tweets;
+  tweets.SetData(json, false, search);
+  JSONDeserializer r;
+  ASSERT_TRUE(r.Read(json, search));
+  std::int32_t row = 0;
+  int authors = 0;
+  for (std::int32_t k = 1; k <= r.ObjectCount(); ++k) {
+    if (r.ObjectLevel(k) == 1 && r.ObjectName(k) != "search_metadata") ++row;
+    if (row == 0 || r.ObjectLevel(k) != 2 || r.ObjectName(k) != "user") continue;
+    UserSet alone;
+    alone.SetData("{\"Users\":[{" + r.ObjectText(k) + "}]}", false, true);
+    ASSERT_EQ(alone.Count(), 1) << "object " << k;
+    const UserRecord& u = alone.At(1);
+    SCOPED_TRACE("row " + std::to_string(row));
+    EXPECT_EQ(tweets.ScreenName(row), u.ScreenName);
+    EXPECT_EQ(tweets.RealName(row), u.RealName);
+    EXPECT_EQ(tweets.Followers(row), u.Followers);
+    EXPECT_EQ(tweets.Following(row), u.Friends);
+    EXPECT_EQ(tweets.Location(row), u.Location);
+    EXPECT_EQ(tweets.UTC_Offset(row), std::to_string(u.UTC_Offset));
+    EXPECT_EQ(tweets.UserTweets(row), u.StatusCount);
+    EXPECT_EQ(tweets.Description(row), u.Description);
+    ++authors;
+  }
+  EXPECT_GT(authors, 0);
+}
+
+TEST(TweetSetAuthors, RecordedPagesReadAuthorsAsUserSetsDo) {
+  for (const auto& [file, search] :
+       std::vector<std::pair<const char*, bool>>{{"rtweet/search_1.json", true},
+                                                 {"rtweet/timeline_3.json", false},
+                                                 {"python-twitter/search_1.json", true},
+                                                 {"python-twitter/timeline_1.json", false},
+                                                 {"TwitterSearch/search_1.json", true}}) {
+    SCOPED_TRACE(file);
+    ExpectAuthorsReadAsUserSetsDo(test::ReadTestdata(file), search);
+  }
+}
+
+TEST(TweetSetAuthors, OddUserObjectsReadAsUserSetsDo) {
+  // The last member's value runs to the end of the own text (where the re-read object's
+  // closing "}]" stands); a child's text repeats in a member; a child "]" takes a byte of
+  // that closing.
+  ExpectAuthorsReadAsUserSetsDo(
+      Search(R"({"id_str":"1","user":{"name":"a","followers_count":3,"screen_name":bare}})"), true);
+  ExpectAuthorsReadAsUserSetsDo(
+      Search(R"({"id_str":"1","user":{"e":{"u":[]},"description":"\"u\":[]","location":x,)"
+             R"("statuses_count":12}})"),
+      true);
+  ExpectAuthorsReadAsUserSetsDo(
+      Search(R"({"id_str":"1","user":{"c":{]},"friends_count":5,"utc_offset":7200}})"), true);
+}
+
+TEST(TweetSet, TextsAreCleanedAsCleanEscapesCleansThem) {
+  // Escapes that stand for a backslash, or leave one next to a "u", form new escapes once
+  // replaced; the rest are replaced where they stand.
+  for (const std::string raw :
+       {R"(caf\u00e9 \u2019x\u2019 &amp; more)", R"(\u005cu0041 b)", R"(\u0000u0041)",
+        R"(a\\u0041)", R"(\ud83d\ude4f \ud83d\ude4f!)", R"(cut \u00)", R"(\u0026amp;)",
+        R"(&amp;amp;)", R"(\uZZZZ tail)", R"(\u00E9\u00e9\n)"}) {
+    SCOPED_TRACE(raw);
+    TweetSet tweets;
+    tweets.SetData(Search(R"({"id_str":"1","text":")" + raw + R"(","user":{"name":")" + raw +
+                          R"("},"retweet_count":1})"),
+                   false, true);
+    ASSERT_EQ(tweets.Count(), 1);
+    const std::string expected = CleanEscapes(raw);
+    EXPECT_EQ(tweets.Text(1), expected);
+    EXPECT_EQ(tweets.RealName(1), expected);
+  }
+}
+
+TEST(TweetSet, FirstTweetsRetweetCountWhereverItsDigitsFall) {
+  // A search page's first object runs to the end of the page and is read from its start
+  // first; the count's digits fall on both sides of where that start ends.
+  std::string rest;
+  for (int i = 0; i < 30; ++i)
+    rest += "," + Tweet(std::to_string(i + 10), "Wed Aug 27 13:08:45 +0000 2008",
+                        R"("pad":")" + std::string(3000, 'p') + R"(",)");
+  for (std::size_t pad = 32700; pad < 32790; pad += 7) {
+    SCOPED_TRACE("pad " + std::to_string(pad));
+    const std::string first = R"({"id_str":"1","long":")" + std::string(pad, 'x') +
+                              R"(","retweet_count":123456789,"user":{"name":"n"}})";
+    TweetSet tweets;
+    tweets.SetData(Search(first + rest), false, true);
+    ASSERT_EQ(tweets.Count(), 31);
+    EXPECT_EQ(tweets.Retweeted(1), 123456789);
+    EXPECT_EQ(tweets.Retweeted(2), 4);
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,50 +22,14 @@ const std::string kData = std::string(WF_SOURCE_DIR) + "/apps/sentiment/data/Sen
 // emoticons alone and on words, stretches, compounds, capitals, Windows-1252 bytes) with a
 // stream of new tokens, more than the memory keeps, and tokens too long to be kept.
 std::vector<std::string> MixedTexts() {
-  const std::vector<std::string> pieces = {"good",
-                                           "GOOD",
-                                           "goooood",
-                                           "sooo",
-                                           "not",
-                                           "don\x92t",
-                                           "very",
-                                           "but",
-                                           "happy",
-                                           "sad",
-                                           "BAD",
-                                           "super-happy",
-                                           "x-men",
-                                           "coool",
-                                           ":)",
-                                           ":-(",
-                                           "XD",
-                                           "<333",
-                                           "today:)",
-                                           "nice:(",
-                                           "[<3]",
-                                           "[:(]",
-                                           "&lt;3",
-                                           "&amp;",
-                                           "[...]",
-                                           "it\x85s",
-                                           "!!",
-                                           "?",
-                                           ",",
-                                           "@user",
-                                           "RT",
-                                           "#happy",
-                                           "http://x.com/great-deals",
-                                           "bit.ly/good",
-                                           "caf\xE9",
-                                           "\xC9NORME",
-                                           "does",
-                                           "work",
-                                           "fed",
-                                           "up",
-                                           "kind",
-                                           "of",
-                                           std::string(40, 'o'),
-                                           "goodgoodgoodgoodgoodgoodgoodgoodgood:)"};
+  std::vector<std::string> pieces;
+  std::istringstream words(
+      "good GOOD goooood sooo not don\x92t very but happy sad BAD super-happy x-men coool :) "
+      ":-( XD <333 today:) nice:( [<3] [:(] &lt;3 &amp; [...] it\x85s !! ? , @user RT #happy "
+      "http://x.com/great-deals bit.ly/good caf\xE9 \xC9NORME does work fed up kind of "
+      "goodgoodgoodgoodgoodgoodgoodgoodgood:)");
+  for (std::string w; words >> w;) pieces.push_back(w);
+  pieces.push_back(std::string(40, 'o'));
   std::mt19937 rng(42);
   std::vector<std::string> texts;
   for (int i = 0; i < 60000; ++i) {

@@ -10,6 +10,7 @@
 #include "records/tweet_set.h"
 #include "support/scripted_ui.h"
 #include "support/test_paths.h"
+#include "util/cp1252.h"
 
 namespace wf {
 namespace {
@@ -175,6 +176,62 @@ TEST_F(SkeinLoadTest, DecodesWindows1252AndUtf8Files) {
   row[0] = "a\xE9z";
   ASSERT_TRUE(LoadBytes(bom + RecordLine(row, "\r\n")));
   EXPECT_EQ(table.Value(1, 1), "a\xEF\xBF\xBDz");
+}
+
+// Windows-1252 bytes to UTF-8, one at a time: what a converted cell must read.
+std::string Cp1252AsUtf8(std::string_view bytes) {
+  std::string out;
+  for (const char c : bytes) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+  return out;
+}
+
+TEST_F(SkeinLoadTest, Windows1252ConvertsWhereverItsHighBytesStand) {
+  // High bytes at the very start and end, on both sides of eight-byte words, in runs, and
+  // in a file so full of them that its UTF-8 form is more than twice its size.
+  const std::vector<std::string> texts = {
+      "\xE9",
+      "\x80"
+      "abcdefg\x80",
+      "abcdefgh\x93ijklmnop\x94",
+      "\x80\x81\x8D\x8F\x90\x9D\xFF\xA0",
+      std::string(40, '\x80') + "x" + std::string(7, '\xE9'),
+      std::string(3000, '\x99'),
+  };
+  for (std::size_t pad = 0; pad < 9; ++pad) {
+    std::string bytes;
+    std::vector<TweetRow> rows;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      TweetRow row = SampleRow(static_cast<int>(i));
+      row[0] = std::string(pad, 'p') + texts[i];
+      row[15] = texts[i] + std::string(pad, 'q');
+      bytes += RecordLine(row, "\r\n");
+      row[0] = Cp1252AsUtf8(row[0]);
+      row[15] = Cp1252AsUtf8(row[15]);
+      rows.push_back(row);
+    }
+    SCOPED_TRACE("pad " + std::to_string(pad));
+    ASSERT_TRUE(LoadBytes(bytes));
+    EXPECT_EQ(table.Data(), rows);
+  }
+}
+
+TEST_F(SkeinLoadTest, SixteenthTabEndsTheRowWhereverItFalls) {
+  // The sixteenth TAB at every offset within a block of sixteen bytes, and lines with one
+  // TAB too few.
+  for (std::size_t pad = 0; pad < 20; ++pad) {
+    SCOPED_TRACE("pad " + std::to_string(pad));
+    TweetRow row = SampleRow(1);
+    row[15] = std::string(pad, 'd');
+    const std::string full = RecordLine(row, "") + "ignored\tcells\r\n";
+    std::vector<std::string> cells(row.begin(), row.end() - 1);
+    const std::string short_line = JoinTabs(cells) + "\r\n";  // 15 cells
+    ASSERT_TRUE(LoadBytes(full + short_line));
+    ASSERT_EQ(table.RecordCount(), 2);
+    EXPECT_EQ(table.Data()[0], row);
+    EXPECT_EQ(table.Value(2, 15), row[14]);
+    EXPECT_EQ(table.Value(2, 16), "");
+    EXPECT_EQ(ui.messages.size(), pad + 1);  // one question per short row
+  }
 }
 
 TEST_F(SkeinLoadTest, MissingFileOrFolderFailsQuietlyAndKeepsTheGrid) {

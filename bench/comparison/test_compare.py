@@ -146,7 +146,7 @@ def have_matplotlib():
     return True
 
 
-@unittest.skipUnless(have_matplotlib(), "python3-matplotlib missing (bench/compare/run installs it)")
+@unittest.skipUnless(have_matplotlib(), "python3-matplotlib missing (bench/compare installs it)")
 class GrowthVerdict(unittest.TestCase):
     def run_plot(self, figures, markdown_text):
         with tempfile.TemporaryDirectory() as d:
@@ -192,7 +192,7 @@ class GrowthVerdict(unittest.TestCase):
     def test_rerun_replaces_only_the_marked_table(self):
         head = "# Performance\n\nProse before.\n\n"
         tail = "\n\nProse after.\n"
-        old = (head + "<!-- scaling table: written by bench/compare/run -->\nold table\n"
+        old = (head + "<!-- scaling table: written by bench/compare -->\nold table\n"
                "<!-- end of scaling table -->" + tail)
         _, text, _ = self.run_plot(self.figures("load", lambda n: n * 1e-7), old)
         self.assertTrue(text.startswith(head))

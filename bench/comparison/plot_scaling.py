@@ -13,7 +13,7 @@ import math
 import sys
 from collections import OrderedDict
 
-BEGIN = "<!-- scaling table: written by bench/compare/run -->"
+BEGIN = "<!-- scaling table: written by bench/compare -->"
 END = "<!-- end of scaling table -->"
 # Timer resolution and noise swamp steps below this; their exponent is not judged.
 MIN_SECONDS = 0.002
