@@ -19,9 +19,11 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   seeds=()
   extra=()
+  # Committed seeds: simulator responses, and inputs earlier runs found new coverage with.
+  [ -d "fuzz/corpus/$t" ] && seeds+=("../../fuzz/corpus/$t")
   case $t in
     fuzz_json_reader)
-      seeds=("$testdata/rtweet" "$testdata/tweepy" "$testdata/python-twitter")
+      seeds+=("$testdata/rtweet" "$testdata/tweepy" "$testdata/python-twitter")
       extra=(-max_len=32768) ;;
   esac
   echo "== $t for ${seconds}s"
