@@ -1,6 +1,7 @@
 #include "tweettable/skein_data.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -200,6 +201,18 @@ std::optional<std::string> ReadTableFile(const std::string& path, std::string& e
   if (st.st_size > 0) {
     const auto size = static_cast<std::size_t>(st.st_size);
     data.reserve(size + size / 8 + 4096);
+#if defined(MADV_HUGEPAGE)
+    // Large pages for a large table: a few hundred page faults instead of one per 4 KB.
+    constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
+    if (size >= 4 * kHuge) {
+      const auto begin = reinterpret_cast<std::uintptr_t>(data.data());
+      const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
+      const std::uintptr_t to = (begin + data.capacity()) & ~(kHuge - 1);
+      if (to > from) {
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+      }
+    }
+#endif
   }
   char buf[1 << 16];
   for (;;) {
