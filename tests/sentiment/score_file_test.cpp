@@ -69,12 +69,12 @@ TEST(ScoreFile, LargeFilesKeepEveryLineWhole) {
   const std::vector<std::string> words = {"good", "awful", "not", "happy", ":)", "the", "LOVE"};
   std::vector<std::string> texts;
   std::string input;
-  std::size_t seed = 1;
+  std::size_t state = 1;
   while (input.size() < (std::size_t{5} << 20)) {
     std::string text;
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    const std::size_t count = (seed >> 33) % 40;
-    for (std::size_t i = 0; i < count; ++i) text += words[(seed >> (i % 50)) % words.size()] + " ";
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const std::size_t count = (state >> 33) % 40;
+    for (std::size_t i = 0; i < count; ++i) text += words[(state >> (i % 50)) % words.size()] + " ";
     if (texts.size() == 3000) text = std::string(3 << 20, 'x') + " good";
     texts.push_back(text);
     input += text + (texts.size() % 3 == 0 ? "\n" : "\r\n");
