@@ -10,6 +10,7 @@
 
 #include "apisim/corpus.h"
 #include "apisim/rate_limiter.h"
+#include "cli_run.h"
 #include "command.h"
 #include "support-apisim/test_server.h"
 #include "support/test_paths.h"
@@ -18,19 +19,6 @@ namespace wf::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args, std::atomic<bool>* interrupted = nullptr) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int code = RunCli(args, out, err, interrupted);
-  return {code, out.str(), err.str()};
-}
 
 apisim::ServerConfig Small() {
   apisim::ServerConfig config;

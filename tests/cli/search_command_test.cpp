@@ -5,25 +5,13 @@
 #include <sstream>
 #include <thread>
 
+#include "cli_run.h"
 #include "command.h"
 #include "support-apisim/test_server.h"
 #include "support/test_paths.h"
 
 namespace wf::cli {
 namespace {
-
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args, std::atomic<bool>* interrupted = nullptr) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int code = RunCli(args, out, err, interrupted);
-  return {code, out.str(), err.str()};
-}
 
 apisim::ServerConfig Small() {
   apisim::ServerConfig config;

@@ -2,24 +2,12 @@
 
 #include <sstream>
 
+#include "cli_run.h"
 #include "command.h"
 #include "support/test_paths.h"
 
 namespace wf::cli {
 namespace {
-
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

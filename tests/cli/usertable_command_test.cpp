@@ -6,25 +6,13 @@
 #include <map>
 #include <sstream>
 
+#include "cli_run.h"
 #include "command.h"
 #include "support-apisim/test_server.h"
 #include "support/test_paths.h"
 
 namespace wf::cli {
 namespace {
-
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 std::vector<std::vector<std::string>> Rows(const std::string& file) {
   std::vector<std::vector<std::string>> rows;
