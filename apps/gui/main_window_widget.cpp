@@ -315,7 +315,8 @@ void MainWindowWidget::BuildMenus() {
   add(users_menu_, QStringLiteral("Delete User"), "mDeleteUser",
       [this] { model_.mDeleteUser_Click(); });
   users_menu_->addSeparator();
-  add(users_menu_, QStringLiteral("Get Users From Tweets"), "mGetUFT", nullptr);
+  add(users_menu_, QStringLiteral("Get Users From Tweets"), "mGetUFT",
+      [this] { model_.mGetUFT_Click(); });
   users_menu_->addSeparator();
   add(users_menu_, QStringLiteral("Get User Followers"), "mGetUserFollowers",
       [this] { model_.mGetUserFollowers_Click(); });
@@ -333,10 +334,14 @@ void MainWindowWidget::BuildMenus() {
   // Context menus that never appear on the bar.
   user_table_menu_ = new QMenu(QStringLiteral("User Table"), this);
   user_table_menu_->setObjectName(QStringLiteral("mUT"));
-  add(user_table_menu_, QStringLiteral("Select All"), "mUTSelAll0", nullptr);
-  add(user_table_menu_, QStringLiteral("Select Cases With No TL Sample"), "mUTSelAll1", nullptr);
-  add(user_table_menu_, QStringLiteral("Select Cases Down To This Row"), "mUTSelAll2", nullptr);
-  add(user_table_menu_, QStringLiteral("Unselect All"), "mUTUnselAll", nullptr);
+  add(user_table_menu_, QStringLiteral("Select All"), "mUTSelAll0",
+      [this] { model_.mUTSelAll_Click(0); });
+  add(user_table_menu_, QStringLiteral("Select Cases With No TL Sample"), "mUTSelAll1",
+      [this] { model_.mUTSelAll_Click(1); });
+  add(user_table_menu_, QStringLiteral("Select Cases Down To This Row"), "mUTSelAll2",
+      [this] { model_.mUTSelAll_Click(2); });
+  add(user_table_menu_, QStringLiteral("Unselect All"), "mUTUnselAll",
+      [this] { model_.mUTUnselAll_Click(); });
 
   tweet_menu_ = new QMenu(QStringLiteral("Tweet"), this);
   tweet_menu_->setObjectName(QStringLiteral("mTweet"));
@@ -737,7 +742,8 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   // The user tables keep no widths of their own in prefs: every column starts at 1000 twips.
   const int width = TwipsToPixels(kDefaultUserColumnTwips, Dpi());
   for (int c = 0; c < kUserTableColumnCount; ++c) user_table_->setColumnWidth(c, width);
-  WireUserTableMenus();
+  // Reopening a user timeline session rebuilds the user list from its tweets.
+  model_.SetGetUsersFromTweets([this] { model_.mGetUFT_Click(); });
 
   auto* side = new QVBoxLayout;
   side->setSpacing(4);
@@ -757,24 +763,6 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   layout->addLayout(side);
   layout->addWidget(user_table_, 1);
   return frame;
-}
-
-void MainWindowWidget::WireUserTableMenus() {
-  // The menus are made with the others; their commands belong to the user tables.
-  const auto wire = [this](QMenu* menu, const char* name, std::function<void()> handler) {
-    auto* action = menu->findChild<QAction*>(QString::fromLatin1(name));
-    if (action == nullptr) return;
-    action->setEnabled(true);
-    connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
-  };
-  for (int i = 0; i < 3; ++i) {
-    const std::string name = "mUTSelAll" + std::to_string(i);
-    wire(user_table_menu_, name.c_str(), [this, i] { model_.mUTSelAll_Click(i); });
-  }
-  wire(user_table_menu_, "mUTUnselAll", [this] { model_.mUTUnselAll_Click(); });
-  wire(users_menu_, "mGetUFT", [this] { model_.mGetUFT_Click(); });
-  // Reopening a user timeline session rebuilds the user list from its tweets.
-  model_.SetGetUsersFromTweets([this] { model_.mGetUFT_Click(); });
 }
 
 void MainWindowWidget::ShowUserTableMenu(const QPoint& pos) {

@@ -90,7 +90,6 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   void CopyTweetRows();
   void CopyUserRows();
   void SyncUserTableSelection();
-  void WireUserTableMenus();
   void ShowUserTableMenu(const QPoint& pos);
   void UserTableSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void CopyLogLines();
