@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "token_memo.h"
 #include "util/cp1252.h"
 #include "util/file_io.h"
 
@@ -74,9 +80,6 @@ bool IsLetter(char c) {
 bool IsWordChar(char c) {
   return IsLetter(c) || (c >= '0' && c <= '9');
 }
-bool IsSpace(char c) {
-  return kChars.space[U(c)];
-}
 // Punctuation that ends a clause, and with it the reach of negations and boosters.
 bool IsClausePunct(char c) {
   return c == '.' || c == ',' || c == ';' || c == ':' || c == '!' || c == '?';
@@ -130,196 +133,38 @@ bool HasStretch(std::string_view lower) {
   return false;
 }
 
-enum class Kind : std::uint8_t { Word, Punct, Break, Emoticon };
-
-struct Token {
-  Kind kind = Kind::Word;
-  bool caps = false;       // written in capitals
-  bool stretched = false;  // a letter repeated three or more times
-  bool hashtag = false;
-  bool exclaim = false;   // Punct holding "!"
-  bool question = false;  // Punct holding "?"
-  int value = 0;          // Emoticon value
-  // The word's entry, copied so that scoring need not reach into the word table; all zero
-  // for an unlisted word.
-  bool known = false;
-  Classifier::WordInfo word{};
-  std::uint32_t offset = 0;  // the lower-case word in Scratch::words
-  std::uint32_t length = 0;
-};
-
-std::uint64_t Load8(const char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, 8);
-  return w;
+// Bit i of the result is set when byte i of the 64 at `p` is a space.
+std::uint64_t SpacesOf64(const unsigned char* p) {
+#if defined(__SSE2__)
+  const __m128i tab = _mm_set1_epi8(9);
+  const __m128i last_control = _mm_set1_epi8(0x0D - 0x09);
+  const __m128i blank = _mm_set1_epi8(0x20);
+  const __m128i nbsp = _mm_set1_epi8(static_cast<char>(0xA0));
+  std::uint64_t bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    // TAB to CR: v - 9 (wrapping) is at most 4.
+    const __m128i from_tab = _mm_sub_epi8(v, tab);
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(from_tab, last_control), from_tab);
+    const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, nbsp));
+    const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_or_si128(control, other)));
+    bits |= std::uint64_t{mask} << (16 * k);
+  }
+  return bits;
+#else
+  std::uint64_t bits = 0;
+  for (int k = 0; k < 64; ++k) bits |= std::uint64_t{kChars.space[p[k]]} << k;
+  return bits;
+#endif
 }
-
-// The bytes of a string of 1 to 8 bytes in one word, in two (or three) overlapping loads
-// rather than a copy into a zeroed word, which stalls the load that follows it. Together the
-// loads cover every byte, so two strings of one length are equal when their words are.
-std::uint64_t LoadShort(const char* p, std::size_t n) {
-  if (n >= 4) {
-    std::uint32_t a;
-    std::uint32_t b;
-    std::memcpy(&a, p, 4);
-    std::memcpy(&b, p + n - 4, 4);
-    return a | (std::uint64_t{b} << 32);
-  }
-  return U(p[0]) | (std::uint64_t{U(p[n / 2])} << 8) | (std::uint64_t{U(p[n - 1])} << 16);
-}
-
-std::uint64_t Mix(std::uint64_t x) {
-  x *= 0xBF58476D1CE4E5B9ULL;
-  return x ^ (x >> 31);
-}
-
-// A hash of a short string, eight bytes at a step (the last step overlapping the one before).
-std::uint64_t HashBytes(std::string_view s) {
-  const char* p = s.data();
-  const std::size_t n = s.size();
-  std::uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
-  if (n > 8) {
-    for (std::size_t i = 0; i + 8 < n; i += 8) h = Mix(h ^ Load8(p + i));
-    h = Mix(h ^ Load8(p + n - 8));
-    return h;
-  }
-  return n > 0 ? Mix(h ^ LoadShort(p, n)) : h;
-}
-
-bool SameBytes(const char* a, const char* b, std::size_t n) {
-  if (n > 8) {
-    for (std::size_t i = 0; i + 8 < n; i += 8) {
-      if (Load8(a + i) != Load8(b + i)) return false;
-    }
-    return Load8(a + n - 8) == Load8(b + n - 8);
-  }
-  return n == 0 || LoadShort(a, n) == LoadShort(b, n);
-}
-
-// What the tokenizer made of each raw token (a run of non-spaces) it met lately. Texts draw
-// their tokens from a small vocabulary, so most have been taken apart before, and replaying
-// the result skips the link test, entity decoding, emoticon search, case folding and word
-// lookups. Making tokens depends on nothing but the raw token and the classifier's tables,
-// so a replay appends exactly what making them again would.
-class TokenMemo {
- public:
-  // Longer raw tokens are mostly links and rarely repeat.
-  static constexpr std::size_t kLongestKey = 32;
-
-  // Forgets everything when the tokens would come from another classifier.
-  void Use(std::uint64_t owner) {
-    if (owner != owner_) {
-      Clear();
-      owner_ = owner;
-    }
-  }
-
-  // Appends what `raw` (hash `h`) was made into; false when it is not kept.
-  bool Replay(std::string_view raw, std::uint64_t h, std::vector<Token>& tokens,
-              std::string& words) const {
-    const std::size_t mask = slots_.size() - 1;
-    const auto tag = static_cast<std::uint32_t>(h >> 32);
-    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-      const Slot slot = slots_[i];
-      if (slot.record == 0) return false;
-      if (slot.tag != tag) continue;
-      const char* at = reinterpret_cast<const char*>(arena_.data() + slot.record - 1);
-      Header head;
-      std::memcpy(&head, at, sizeof head);
-      const char* token_at = at + sizeof head;
-      const char* key_at = token_at + head.token_count * sizeof(Token);
-      if (head.key_length != raw.size() || !SameBytes(key_at, raw.data(), raw.size())) continue;
-      // Word offsets in a record count from the record's own words.
-      const auto shift = static_cast<std::uint32_t>(words.size());
-      for (std::size_t k = 0; k < head.token_count; ++k) {
-        Token& t = tokens.emplace_back();
-        std::memcpy(&t, token_at + k * sizeof(Token), sizeof(Token));
-        if (t.kind == Kind::Word) t.offset += shift;
-      }
-      words.append(key_at + head.key_length, head.words_length);
-      return true;
-    }
-  }
-
-  // Keeps `tokens` (their word offsets counted from the start of `words`) for `raw`.
-  void Add(std::string_view raw, std::uint64_t h, const Token* tokens, std::size_t count,
-           std::string_view words) {
-    if (count > UINT8_MAX || words.size() > UINT16_MAX) return;
-    // Full: start afresh rather than grow further, so that a stream of new tokens costs no
-    // more memory. The slots keep their number, which the next fill reaches again.
-    if (records_ >= kMostRecords) {
-      std::fill(slots_.begin(), slots_.end(), Slot{});
-      arena_.clear();
-      records_ = 0;
-    }
-    if ((records_ + 1) * 2 > slots_.size()) Grow();
-    // One record holds everything a replay reads, so that it touches few cache lines:
-    // header, tokens, key, words.
-    const Header head{static_cast<std::uint8_t>(raw.size()), static_cast<std::uint8_t>(count),
-                      static_cast<std::uint16_t>(words.size()), h};
-    const std::size_t bytes = sizeof head + count * sizeof(Token) + raw.size() + words.size();
-    const std::size_t start = arena_.size();
-    arena_.resize(start + (bytes + 7) / 8);
-    char* at = reinterpret_cast<char*>(arena_.data() + start);
-    std::memcpy(at, &head, sizeof head);
-    at += sizeof head;
-    if (count > 0) std::memcpy(at, tokens, count * sizeof(Token));
-    at += count * sizeof(Token);
-    std::memcpy(at, raw.data(), raw.size());
-    if (!words.empty()) std::memcpy(at + raw.size(), words.data(), words.size());
-    Place({static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(start + 1)}, h);
-    ++records_;
-  }
-
- private:
-  static constexpr std::size_t kMostRecords = std::size_t{1} << 15;
-  static constexpr std::size_t kFewestSlots = 1024;
-
-  struct Header {
-    std::uint8_t key_length;
-    std::uint8_t token_count;
-    std::uint16_t words_length;
-    std::uint64_t hash;  // for growing the slots
-  };
-
-  struct Slot {
-    std::uint32_t tag = 0;     // high half of the hash, so most misses skip the record
-    std::uint32_t record = 0;  // its first word in arena_, + 1; 0 is free
-  };
-
-  void Place(Slot slot, std::uint64_t h) {
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t i = h & mask;
-    while (slots_[i].record != 0) i = (i + 1) & mask;
-    slots_[i] = slot;
-  }
-
-  void Grow() {
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(old.size() * 2, Slot{});
-    for (const Slot& slot : old) {
-      if (slot.record == 0) continue;
-      Header head;
-      std::memcpy(&head, arena_.data() + slot.record - 1, sizeof head);
-      Place(slot, head.hash);
-    }
-  }
-
-  void Clear() {
-    slots_.assign(kFewestSlots, Slot{});
-    arena_.clear();
-    records_ = 0;
-  }
-
-  std::uint64_t owner_ = 0;
-  std::vector<Slot> slots_ = std::vector<Slot>(kFewestSlots);
-  std::vector<std::uint64_t> arena_;  // records, each starting on a word
-  std::size_t records_ = 0;
-};
 
 struct Scratch {
-  std::vector<Token> tokens;
-  std::string words;
+  std::vector<Token> tokens;  // the first `count` are the text's
+  std::size_t count = 0;
+  std::vector<Token> made;          // one raw token's, when made afresh
+  std::vector<unsigned char> line;  // the text, then spaces to a whole number of 64 bytes
+  std::vector<std::uint64_t> spaces;
+  std::vector<std::uint32_t> candidates;  // tokens that scoring looks at
   std::string token;
   std::string key;
   TokenMemo memo;
@@ -328,48 +173,85 @@ struct Scratch {
 class Tokenizer {
  public:
   Tokenizer(const WordTable<Classifier::WordInfo>& words, const WordTable<int>& emoticons,
-            std::size_t longest_emoticon, Scratch& s)
-      : words_(words), emoticons_(emoticons), longest_emoticon_(longest_emoticon), s_(s) {}
+            const WordTable<std::uint32_t>& phrase_words, std::size_t longest_emoticon, Scratch& s)
+      : words_(words),
+        emoticons_(emoticons),
+        phrase_words_(phrase_words),
+        longest_emoticon_(longest_emoticon),
+        s_(s) {}
 
+  // Replaces the first s_.count of s_.tokens with the tokens of `text`.
   void Run(std::string_view text) {
-    std::size_t i = 0;
     const std::size_t n = text.size();
-    while (i < n) {
-      while (i < n && IsSpace(text[i])) ++i;
-      const std::size_t start = i;
-      while (i < n && !IsSpace(text[i])) ++i;
-      if (i > start) AddRawTokenMemo(text.substr(start, i - start));
+    // The text is copied before a run of spaces, so that marking spaces needs no tail
+    // handling and every token can be read sixteen bytes at a time.
+    const std::size_t blocks = n / 64 + 1;
+    s_.line.resize(blocks * 64 + 16);
+    if (n > 0) std::memcpy(s_.line.data(), text.data(), n);
+    std::memset(s_.line.data() + n, ' ', s_.line.size() - n);
+    s_.spaces.resize(blocks);
+    for (std::size_t b = 0; b < blocks; ++b) s_.spaces[b] = SpacesOf64(s_.line.data() + 64 * b);
+    if (s_.tokens.size() < n + kRoom) s_.tokens.resize(n + kRoom);
+    out_ = s_.tokens.data();
+    limit_ = out_ + s_.tokens.size();
+
+    const unsigned char* line = s_.line.data();
+    const std::uint64_t* spaces = s_.spaces.data();
+    for (std::size_t i = 0;;) {
+      // The next non-space at or after i.
+      std::size_t b = i / 64;
+      std::uint64_t marks = ~spaces[b] & (~std::uint64_t{0} << (i % 64));
+      while (marks == 0 && ++b < blocks) marks = ~spaces[b];
+      if (marks == 0) break;
+      const std::size_t start = b * 64 + static_cast<std::size_t>(std::countr_zero(marks));
+      // The space that ends it; the padding guarantees one.
+      marks = spaces[b] & (~std::uint64_t{0} << (start % 64));
+      while (marks == 0) marks = spaces[++b];
+      i = b * 64 + static_cast<std::size_t>(std::countr_zero(marks));
+      AddRawTokenMemo(line + start, i - start);
     }
+    s_.count = static_cast<std::size_t>(out_ - s_.tokens.data());
   }
 
  private:
-  void AddRawTokenMemo(std::string_view raw) {
-    if (raw.size() > TokenMemo::kLongestKey) {
-      AddRawToken(raw);
-      return;
-    }
-    const std::uint64_t h = HashBytes(raw);
-    if (s_.memo.Replay(raw, h, s_.tokens, s_.words)) return;
-    const std::size_t first_token = s_.tokens.size();
-    const std::size_t first_word = s_.words.size();
-    AddRawToken(raw);
-    const std::size_t count = s_.tokens.size() - first_token;
-    const auto shift = static_cast<std::uint32_t>(first_word);
-    for (std::size_t k = first_token; k < s_.tokens.size(); ++k) {
-      if (s_.tokens[k].kind == Kind::Word) s_.tokens[k].offset -= shift;
-    }
-    s_.memo.Add(raw, h, s_.tokens.data() + first_token, count,
-                std::string_view(s_.words).substr(first_word));
-    for (std::size_t k = first_token; k < s_.tokens.size(); ++k) {
-      if (s_.tokens[k].kind == Kind::Word) s_.tokens[k].offset += shift;
-    }
+  // Room kept free for one raw token's replay.
+  static constexpr std::size_t kRoom = TokenMemo::kMostTokens + 1;
+
+  void MakeRoom(std::size_t count) {
+    if (static_cast<std::size_t>(limit_ - out_) >= count) return;
+    const std::size_t used = static_cast<std::size_t>(out_ - s_.tokens.data());
+    s_.tokens.resize(2 * (used + count));
+    out_ = s_.tokens.data() + used;
+    limit_ = s_.tokens.data() + s_.tokens.size();
   }
 
+  void AddRawTokenMemo(const unsigned char* raw, std::size_t length) {
+    MakeRoom(kRoom);
+    const std::string_view text(reinterpret_cast<const char*>(raw), length);
+    if (length <= ShortKey::kLongest) [[likely]] {
+      const ShortKey key = ShortKey::Of(raw, length);
+      const std::uint64_t h = key.Hash();
+      if (Token* end = s_.memo.Replay(key, h, out_)) [[likely]] {
+        out_ = end;
+        return;
+      }
+      s_.made.clear();
+      AddRawToken(text);
+      s_.memo.Add(key, h, s_.made.data(), s_.made.size());
+    } else {
+      s_.made.clear();
+      AddRawToken(text);
+    }
+    MakeRoom(s_.made.size());
+    out_ = std::copy(s_.made.begin(), s_.made.end(), out_);
+  }
+
+  // Appends the tokens of `raw` to s_.made.
   void AddRawToken(std::string_view raw) {
     // "RT @name:" marks a retweet; the feeling is in the text quoted after it.
     if (raw == "RT") return;
     if (raw.size() > 1 && raw[0] == '@') {
-      s_.tokens.push_back({.kind = Kind::Break});
+      s_.made.push_back({.flags = kBreak});
       return;
     }
     if (IsLink(raw)) return;
@@ -470,13 +352,13 @@ class Tokenizer {
         }
       }
       if (IsClausePunct(c)) {
-        Token t{.kind = Kind::Punct};
+        Token t{.flags = kPunct};
         while (j < tok.size() && IsClausePunct(tok[j])) {
-          t.exclaim |= tok[j] == '!';
-          t.question |= tok[j] == '?';
+          if (tok[j] == '!') t.flags |= kExclaim;
+          if (tok[j] == '?') t.flags |= kQuestion;
           ++j;
         }
-        s_.tokens.push_back(t);
+        s_.made.push_back(t);
         continue;
       }
       ++j;
@@ -484,21 +366,22 @@ class Tokenizer {
   }
 
   void AddWord(std::string_view raw, bool hashtag) {
-    Token t{.kind = Kind::Word, .hashtag = hashtag};
+    Token t{.flags = static_cast<std::uint16_t>(hashtag ? kWord | kHashtag : kWord)};
     bool has_lower = false;
     bool has_upper = false;
     for (char c : raw) {
       has_upper |= kChars.upper[U(c)];
       has_lower |= IsLetter(c) && !kChars.upper[U(c)];
     }
-    t.caps = has_upper && !has_lower && raw.size() >= kShortestShout;
+    if (has_upper && !has_lower && raw.size() >= kShortestShout) t.flags |= kCaps;
 
     std::string& key = s_.key;
     key.assign(raw);
     for (char& c : key) c = static_cast<char>(kChars.lower[U(c)]);
-    t.stretched = HasStretch(key);
+    const bool stretched = HasStretch(key);
+    if (stretched) t.flags |= kStretched;
     const Classifier::WordInfo* info = words_.Get(key);
-    if (info == nullptr && t.stretched) {
+    if (info == nullptr && stretched) {
       // "goood" is "good" and "sooo" is "so"; try the double letter first ("cool").
       for (std::size_t keep : {2, 1}) {
         std::string shorter = Unstretch(key, keep);
@@ -520,21 +403,29 @@ class Tokenizer {
       return;
     }
     if (info != nullptr) {
-      t.known = true;
-      t.word = *info;
+      t.value = info->valence;
+      t.booster = info->booster;
+      if (info->has_valence) t.flags |= kHasValence;
+      if (info->negation) t.flags |= kNegation;
+      if (info->contrast) t.flags |= kContrast;
+      if (info->phrase_start) t.flags |= kPhraseStart;
     }
-    t.offset = static_cast<std::uint32_t>(s_.words.size());
-    t.length = static_cast<std::uint32_t>(key.size());
-    s_.words.append(key);
-    s_.tokens.push_back(t);
+    if (key.size() >= kShortestShout) t.flags |= kLong;
+    if (const std::uint32_t* number = phrase_words_.Get(key)) t.phrase_word = *number;
+    s_.made.push_back(t);
   }
 
-  void AddEmoticon(int value) { s_.tokens.push_back({.kind = Kind::Emoticon, .value = value}); }
+  void AddEmoticon(int value) {
+    s_.made.push_back({.flags = kEmoticon, .value = static_cast<std::int8_t>(value)});
+  }
 
   const WordTable<Classifier::WordInfo>& words_;
   const WordTable<int>& emoticons_;
+  const WordTable<std::uint32_t>& phrase_words_;
   std::size_t longest_emoticon_;
   Scratch& s_;
+  Token* out_ = nullptr;
+  Token* limit_ = nullptr;
 };
 
 // Strongest and second-strongest strengths of one sign.
@@ -555,6 +446,11 @@ struct Strongest {
 int ToScale(double strength) {
   const int whole = static_cast<int>(std::floor(strength + 0.5));
   return 1 + std::clamp(whole, 0, 4);
+}
+
+// The key of a phrase in the phrase table: its words' numbers, as bytes.
+std::string_view PhraseKey(const std::uint32_t* numbers, std::size_t count) {
+  return {reinterpret_cast<const char*>(numbers), count * sizeof(std::uint32_t)};
 }
 
 // ---- Loading ----
@@ -656,24 +552,26 @@ std::optional<Classifier> Classifier::Load(const std::string& folder, std::strin
       info.has_valence = true;
       return true;
     }
-    // A phrase: its words joined by single spaces, as the scorer joins them.
-    std::string key;
-    int count = 0;
-    for (std::size_t pos = 0; pos < lower.size();) {
-      const std::size_t space = std::min(lower.find(' ', pos), lower.size());
-      if (space > pos) {
-        if (!key.empty()) key.push_back(' ');
-        key.append(lower, pos, space - pos);
-        ++count;
-      }
+    // A phrase: looked up by its words' numbers (words of phrases are numbered from 1).
+    std::vector<std::string_view> words;
+    const std::string_view all = lower;
+    for (std::size_t pos = 0; pos < all.size();) {
+      const std::size_t space = std::min(all.find(' ', pos), all.size());
+      if (space > pos) words.push_back(all.substr(pos, space - pos));
       pos = space + 1;
     }
-    if (count > kLongestPhrase) {
+    if (words.size() > static_cast<std::size_t>(kLongestPhrase)) {
       *why = "phrases may have at most " + std::to_string(kLongestPhrase) + " words";
       return false;
     }
-    c.phrases_.Entry(key) = value;
-    c.words_.Entry(key.substr(0, key.find(' '))).phrase_start = true;
+    std::array<std::uint32_t, kLongestPhrase> numbers{};
+    for (std::size_t k = 0; k < words.size(); ++k) {
+      std::uint32_t& number = c.phrase_words_.Entry(words[k]);
+      if (number == 0) number = static_cast<std::uint32_t>(c.phrase_words_.size());
+      numbers[k] = number;
+    }
+    c.phrases_.Entry(PhraseKey(numbers.data(), words.size())) = value;
+    c.words_.Entry(words.front()).phrase_start = true;
     return true;
   };
   auto add_emoticon = [&c](std::string_view line, std::string* why) {
@@ -721,45 +619,43 @@ Scores Classifier::Score(std::string_view text) const {
   thread_local Scratch scratch;
   Scratch& s = scratch;
   s.memo.Use(identity_.value);
-  s.tokens.clear();
-  s.words.clear();
-  Tokenizer(words_, emoticons_, longest_emoticon_, s).Run(text);
-  const std::vector<Token>& tokens = s.tokens;
-  const std::size_t n = tokens.size();
-  auto word_text = [&s](const Token& t) {
-    return std::string_view(s.words).substr(t.offset, t.length);
-  };
+  Tokenizer(words_, emoticons_, phrase_words_, longest_emoticon_, s).Run(text);
+  const Token* tokens = s.tokens.data();
+  const std::size_t n = s.count;
 
+  // One pass for what the whole text says, written without branches on the tokens (whose
+  // kinds follow no pattern a processor could learn), which also lists the tokens that may
+  // carry feeling: emoticons and listed words.
   // Capitals are emphasis only against a text that is not written in capitals throughout.
+  s.candidates.resize(n + 1);
+  std::uint32_t* candidates = s.candidates.data();
+  std::size_t candidate_count = 0;
   bool any_long_word = false;
   bool all_caps = true;
   std::size_t contrast_at = n;
   bool exclaim = false;
   bool question_end = false;
   for (std::size_t i = 0; i < n; ++i) {
-    const Token& t = tokens[i];
-    if (t.kind == Kind::Word) {
-      if (t.length >= kShortestShout) {
-        any_long_word = true;
-        all_caps = all_caps && t.caps;
-      }
-      if (t.word.contrast) contrast_at = i;
-      // A question followed by more words is not how the text ends; tags after it are.
-      if (!t.hashtag) question_end = false;
-    } else if (t.kind == Kind::Punct) {
-      exclaim = exclaim || t.exclaim;
-      question_end = t.question;
-    }
+    const unsigned f = tokens[i].flags;
+    any_long_word |= (f & kLong) != 0;
+    all_caps &= (f & (kLong | kCaps)) != kLong;
+    contrast_at = (f & kContrast) != 0 ? i : contrast_at;
+    exclaim |= (f & kExclaim) != 0;
+    // A question followed by more words is not how the text ends; tags after it are.
+    const bool plain_word = (f & (kWord | kHashtag)) == kWord;
+    question_end = (f & kPunct) != 0 ? (f & kQuestion) != 0 : question_end && !plain_word;
+    candidates[candidate_count] = static_cast<std::uint32_t>(i);
+    candidate_count += (f & (kEmoticon | kHasValence | kPhraseStart)) != 0;
   }
   const bool caps_are_emphasis = !(any_long_word && all_caps);
 
   // The words before `i` that a negation or booster may stand in, nearest first.
-  auto words_before = [&tokens](std::size_t i, int reach, auto&& visit) {
+  auto words_before = [tokens](std::size_t i, int reach, auto&& visit) {
     int seen = 0;
     while (i > 0 && seen < reach) {
       const Token& p = tokens[--i];
-      if (p.kind == Kind::Emoticon) continue;
-      if (p.kind != Kind::Word) return;
+      if (p.Is(kEmoticon)) continue;
+      if (!p.Is(kWord)) return;
       ++seen;
       if (visit(p)) return;
     }
@@ -767,33 +663,32 @@ Scores Classifier::Score(std::string_view text) const {
 
   Strongest positive;
   Strongest negative;
-  for (std::size_t i = 0; i < n;) {
+  std::size_t next = 0;  // tokens before this one belong to a phrase already scored
+  for (std::size_t c = 0; c < candidate_count; ++c) {
+    const std::size_t i = candidates[c];
+    if (i < next) continue;
     const Token& t = tokens[i];
-    if (t.kind == Kind::Emoticon) {
+    if (t.Is(kEmoticon)) {
       (t.value > 0 ? positive : negative).Add(std::abs(t.value));
-      ++i;
-      continue;
-    }
-    if (t.kind != Kind::Word || !t.known) {
-      ++i;
       continue;
     }
 
     int valence = 0;
     std::size_t used = 1;
     bool phrase = false;
-    if (t.word.phrase_start) {
-      // Listed phrases come first: some already hold their negation ("not good").
+    if (t.Is(kPhraseStart)) {
+      // Listed phrases come first: some already hold their negation ("not good"). They are
+      // looked up by their words' numbers; a word with none is in no phrase.
       for (std::size_t len = std::min<std::size_t>(kLongestPhrase, n - i); len >= 2; --len) {
-        bool words_only = true;
-        s.key.assign(word_text(t));
-        for (std::size_t k = 1; k < len && words_only; ++k) {
-          words_only = tokens[i + k].kind == Kind::Word;
-          s.key.push_back(' ');
-          s.key.append(word_text(tokens[i + k]));
+        std::array<std::uint32_t, kLongestPhrase> numbers{};
+        bool listed_words = true;
+        for (std::size_t k = 0; k < len && listed_words; ++k) {
+          const Token& w = tokens[i + k];
+          numbers[k] = w.phrase_word;
+          listed_words = w.Is(kWord) && w.phrase_word != 0;
         }
-        if (!words_only) continue;
-        if (const int* v = phrases_.Get(s.key)) {
+        if (!listed_words) continue;
+        if (const int* v = phrases_.Get(PhraseKey(numbers.data(), len))) {
           valence = *v;
           used = len;
           phrase = true;
@@ -802,30 +697,25 @@ Scores Classifier::Score(std::string_view text) const {
       }
     }
     if (!phrase) {
-      if (!t.word.has_valence) {
-        ++i;
-        continue;
-      }
-      valence = t.word.valence;
+      if (!t.Is(kHasValence)) continue;
+      valence = t.value;
     }
-    if (valence == 0) {
-      i += used;
-      continue;
-    }
+    next = i + used;
+    if (valence == 0) continue;
 
     double strength = std::abs(valence);
-    bool emphasis = t.stretched || (caps_are_emphasis && t.caps);
+    bool emphasis = t.Is(kStretched) || (caps_are_emphasis && t.Is(kCaps));
     words_before(i, kBoosterReach, [&](const Token& p) {
-      if (p.word.booster == 0) return false;
-      strength += p.word.booster;
+      if (p.booster == 0) return false;
+      strength += p.booster;
       // "sooo good": the stretch of the booster stresses the word it boosts.
-      emphasis = emphasis || p.stretched;
+      emphasis = emphasis || p.Is(kStretched);
       return true;
     });
     if (emphasis) strength += 1;
     bool negated = false;
     words_before(i, kNegationReach, [&](const Token& p) {
-      negated = p.word.negation;
+      negated = p.Is(kNegation);
       return negated;
     });
 
@@ -836,7 +726,6 @@ Scores Classifier::Score(std::string_view text) const {
     }
     if (i < contrast_at && contrast_at < n) strength *= kBeforeContrastShare;
     if (strength > 0) (is_positive ? positive : negative).Add(strength);
-    i += used;
   }
 
   double pos = positive.Total();

@@ -63,8 +63,9 @@ class Classifier {
 
   Identity identity_;
   WordTable<WordInfo> words_;
-  WordTable<int> phrases_;    // words joined by single spaces -> valence
-  WordTable<int> emoticons_;  // exact, case-sensitive; includes the cleaner's tags
+  WordTable<int> phrases_;                 // the numbers of a phrase's words, as bytes -> valence
+  WordTable<std::uint32_t> phrase_words_;  // each word of a listed phrase -> its number
+  WordTable<int> emoticons_;               // exact, case-sensitive; includes the cleaner's tags
   std::size_t longest_emoticon_ = 0;
 };
 
