@@ -161,8 +161,8 @@ std::uint64_t SpacesOf64(const unsigned char* p) {
 struct Scratch {
   std::vector<Token> tokens;  // the first `count` are the text's
   std::size_t count = 0;
-  std::vector<Token> made;          // one raw token's, when made afresh
-  std::vector<unsigned char> line;  // the text, then spaces to a whole number of 64 bytes
+  std::vector<Token> made;   // one raw token's, when made afresh
+  std::vector<char> padded;  // a text copied before room for reading past its end
   std::vector<std::uint64_t> spaces;
   std::vector<std::uint32_t> candidates;  // tokens that scoring looks at
   std::string token;
@@ -180,23 +180,23 @@ class Tokenizer {
         longest_emoticon_(longest_emoticon),
         s_(s) {}
 
-  // Replaces the first s_.count of s_.tokens with the tokens of `text`.
+  // Replaces the first s_.count of s_.tokens with the tokens of `text`, after which
+  // Classifier::kSlack bytes are readable.
   void Run(std::string_view text) {
     const std::size_t n = text.size();
-    // The text is copied before a run of spaces, so that marking spaces needs no tail
-    // handling and every token can be read sixteen bytes at a time.
+    const auto* line = reinterpret_cast<const unsigned char*>(text.data());
+    // Marks of the spaces in 64-byte blocks; whatever follows the text counts as spaces, so
+    // every token ends at a marked space.
     const std::size_t blocks = n / 64 + 1;
-    s_.line.resize(blocks * 64 + 16);
-    if (n > 0) std::memcpy(s_.line.data(), text.data(), n);
-    std::memset(s_.line.data() + n, ' ', s_.line.size() - n);
-    s_.spaces.resize(blocks);
-    for (std::size_t b = 0; b < blocks; ++b) s_.spaces[b] = SpacesOf64(s_.line.data() + 64 * b);
+    if (s_.spaces.size() < blocks) s_.spaces.resize(blocks);
+    std::uint64_t* spaces = s_.spaces.data();
+    for (std::size_t b = 0; b + 1 < blocks; ++b) spaces[b] = SpacesOf64(line + 64 * b);
+    spaces[blocks - 1] = ~std::uint64_t{0} << (n % 64);
+    if (n % 64 != 0) spaces[blocks - 1] |= SpacesOf64(line + 64 * (blocks - 1));
     if (s_.tokens.size() < n + kRoom) s_.tokens.resize(n + kRoom);
     out_ = s_.tokens.data();
     limit_ = out_ + s_.tokens.size();
 
-    const unsigned char* line = s_.line.data();
-    const std::uint64_t* spaces = s_.spaces.data();
     for (std::size_t i = 0;;) {
       // The next non-space at or after i.
       std::size_t b = i / 64;
@@ -615,8 +615,18 @@ std::optional<Classifier> Classifier::Load(const std::string& folder, std::strin
              : std::nullopt;
 }
 
+namespace {
+thread_local Scratch scratch;
+}  // namespace
+
 Scores Classifier::Score(std::string_view text) const {
-  thread_local Scratch scratch;
+  Scratch& s = scratch;
+  if (s.padded.size() < text.size() + kSlack) s.padded.resize(text.size() + kSlack);
+  if (!text.empty()) std::memcpy(s.padded.data(), text.data(), text.size());
+  return ScoreWithSlack({s.padded.data(), text.size()});
+}
+
+Scores Classifier::ScoreWithSlack(std::string_view text) const {
   Scratch& s = scratch;
   s.memo.Use(identity_.value);
   Tokenizer(words_, emoticons_, phrase_words_, longest_emoticon_, s).Run(text);
@@ -627,7 +637,7 @@ Scores Classifier::Score(std::string_view text) const {
   // kinds follow no pattern a processor could learn), which also lists the tokens that may
   // carry feeling: emoticons and listed words.
   // Capitals are emphasis only against a text that is not written in capitals throughout.
-  s.candidates.resize(n + 1);
+  if (s.candidates.size() < n + 1) s.candidates.resize(n + 1);
   std::uint32_t* candidates = s.candidates.data();
   std::size_t candidate_count = 0;
   bool any_long_word = false;
@@ -642,8 +652,9 @@ Scores Classifier::Score(std::string_view text) const {
     contrast_at = (f & kContrast) != 0 ? i : contrast_at;
     exclaim |= (f & kExclaim) != 0;
     // A question followed by more words is not how the text ends; tags after it are.
+    const bool punct = (f & kPunct) != 0;
     const bool plain_word = (f & (kWord | kHashtag)) == kWord;
-    question_end = (f & kPunct) != 0 ? (f & kQuestion) != 0 : question_end && !plain_word;
+    question_end = (punct & ((f & kQuestion) != 0)) | (!punct & question_end & !plain_word);
     candidates[candidate_count] = static_cast<std::uint32_t>(i);
     candidate_count += (f & (kEmoticon | kHasValence | kPhraseStart)) != 0;
   }

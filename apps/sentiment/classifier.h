@@ -37,6 +37,13 @@ class Classifier {
 
   Scores Score(std::string_view text) const;
 
+  // Bytes after a text that ScoreWithSlack may read (and ignores).
+  static constexpr std::size_t kSlack = 80;
+
+  // Score for a caller that scores texts lying in a buffer of its own: the kSlack bytes after
+  // `text` must be readable. Saves copying each text before reading it in wide pieces.
+  Scores ScoreWithSlack(std::string_view text) const;
+
   // A word's entry: its value and the roles it plays for the words after it.
   struct WordInfo {
     std::int8_t valence = 0;  // -5..+5 on the word-list scale

@@ -78,7 +78,8 @@ class TokenMemo {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = h & mask;; i = (i + 1) & mask) {
       const Slot& slot = slots_[i];
-      if (slot.length != key.length || slot.lo != key.lo || slot.hi != key.hi) {
+      // One test of all three, as a chain of tests is a chain of branches.
+      if (((slot.length ^ key.length) | (slot.lo ^ key.lo) | (slot.hi ^ key.hi)) != 0) {
         if (slot.length == 0) return nullptr;
         continue;
       }
