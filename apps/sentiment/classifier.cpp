@@ -633,32 +633,43 @@ Scores Classifier::ScoreWithSlack(std::string_view text) const {
   const Token* tokens = s.tokens.data();
   const std::size_t n = s.count;
 
-  // One pass for what the whole text says, written without branches on the tokens (whose
-  // kinds follow no pattern a processor could learn), which also lists the tokens that may
-  // carry feeling: emoticons and listed words.
-  // Capitals are emphasis only against a text that is not written in capitals throughout.
+  // One pass over the tokens, without branches on them (their kinds follow no pattern a
+  // processor could learn): the flags they carry, whether a long word is not in capitals,
+  // and the tokens that may carry feeling (emoticons and listed words).
   if (s.candidates.size() < n + 1) s.candidates.resize(n + 1);
   std::uint32_t* candidates = s.candidates.data();
   std::size_t candidate_count = 0;
-  bool any_long_word = false;
-  bool all_caps = true;
-  std::size_t contrast_at = n;
-  bool exclaim = false;
-  bool question_end = false;
+  unsigned any = 0;
+  unsigned lower = 0;  // kLong where a long word is not in capitals
+  static_assert(kLong == kCaps << 3);
   for (std::size_t i = 0; i < n; ++i) {
     const unsigned f = tokens[i].flags;
-    any_long_word |= (f & kLong) != 0;
-    all_caps &= (f & (kLong | kCaps)) != kLong;
-    contrast_at = (f & kContrast) != 0 ? i : contrast_at;
-    exclaim |= (f & kExclaim) != 0;
-    // A question followed by more words is not how the text ends; tags after it are.
-    const bool punct = (f & kPunct) != 0;
-    const bool plain_word = (f & (kWord | kHashtag)) == kWord;
-    question_end = (punct & ((f & kQuestion) != 0)) | (!punct & question_end & !plain_word);
+    any |= f;
+    lower |= f & ~(f << 3);
     candidates[candidate_count] = static_cast<std::uint32_t>(i);
     candidate_count += (f & (kEmoticon | kHasValence | kPhraseStart)) != 0;
   }
+  // Capitals are emphasis only against a text that is not written in capitals throughout.
+  const bool any_long_word = (any & kLong) != 0;
+  const bool all_caps = (lower & kLong) == 0;
   const bool caps_are_emphasis = !(any_long_word && all_caps);
+  const bool exclaim = (any & kExclaim) != 0;
+  std::size_t contrast_at = n;  // the last contrast word
+  if (any & kContrast) {
+    while (!tokens[--contrast_at].Is(kContrast)) {
+    }
+  }
+  // A text ends on a question when its last punctuation holds "?" and no word but tags
+  // follows it.
+  bool question_end = false;
+  for (std::size_t i = n; i > 0; --i) {
+    const Token& t = tokens[i - 1];
+    if (t.Is(kPunct)) {
+      question_end = t.Is(kQuestion);
+      break;
+    }
+    if ((t.flags & (kWord | kHashtag)) == kWord) break;
+  }
 
   // The words before `i` that a negation or booster may stand in, nearest first.
   auto words_before = [tokens](std::size_t i, int reach, auto&& visit) {
