@@ -197,18 +197,34 @@ class Tokenizer {
     out_ = s_.tokens.data();
     limit_ = out_ + s_.tokens.size();
 
-    for (std::size_t i = 0;;) {
-      // The next non-space at or after i.
-      std::size_t b = i / 64;
-      std::uint64_t marks = ~spaces[b] & (~std::uint64_t{0} << (i % 64));
-      while (marks == 0 && ++b < blocks) marks = ~spaces[b];
-      if (marks == 0) break;
-      const std::size_t start = b * 64 + static_cast<std::size_t>(std::countr_zero(marks));
-      // The space that ends it; the padding guarantees one.
-      marks = spaces[b] & (~std::uint64_t{0} << (start % 64));
-      while (marks == 0) marks = spaces[++b];
-      i = b * 64 + static_cast<std::size_t>(std::countr_zero(marks));
-      AddRawTokenMemo(line + start, i - start);
+    // Raw tokens (runs of non-spaces) start where a non-space follows a space and end at the
+    // space after them; both kinds of place are read off the marks a block at a time, so that
+    // finding a token does not wait for finding the one before it.
+    std::uint64_t carry = 0;  // 1 when the block before ends inside a token
+    std::size_t pending = 0;  // start of the token that block ends inside
+    for (std::size_t b = 0; b < blocks; ++b) {
+      const std::uint64_t word = ~spaces[b];
+      const std::uint64_t after_word = (word << 1) | carry;  // bit i: byte i - 1 is a non-space
+      std::uint64_t starts = word & ~after_word;
+      std::uint64_t ends = spaces[b] & after_word;
+      const std::size_t base = 64 * b;
+      if (carry != 0 && ends != 0) {
+        const std::size_t end = base + static_cast<std::size_t>(std::countr_zero(ends));
+        ends &= ends - 1;
+        AddRawTokenMemo(line + pending, end - pending);
+        carry |= word >> 63;
+      }
+      for (; starts != 0; starts &= starts - 1) {
+        const std::size_t start = base + static_cast<std::size_t>(std::countr_zero(starts));
+        if (ends == 0) {  // it goes on into the next block
+          pending = start;
+          break;
+        }
+        const std::size_t end = base + static_cast<std::size_t>(std::countr_zero(ends));
+        ends &= ends - 1;
+        AddRawTokenMemo(line + start, end - start);
+      }
+      carry |= word >> 63;
     }
     s_.count = static_cast<std::size_t>(out_ - s_.tokens.data());
   }

@@ -103,5 +103,40 @@ TEST(TokenMemory, EachClassifierScoresWithItsOwnLists) {
   EXPECT_EQ(copy.Score("good"), neg);
 }
 
+// Texts are read in 64-byte blocks; where a token falls relative to them must not matter.
+// The same words at every shift across three blocks, with runs of every kind of space
+// between them, and tokens longer than a block, score alike.
+TEST(TokenMemory, WhereTokensFallInTheTextDoesNotMatter) {
+  std::string error;
+  const std::optional<Classifier> c = Classifier::Load(kData, &error);
+  ASSERT_TRUE(c) << error;
+  const std::string long_word = std::string(70, 'x');
+  const std::string long_happy =
+      "haaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaappy";
+  const std::vector<std::string> bodies = {
+      "not good at all",
+      "I am so happy :)",
+      "very\t\tbad\x0B\x0C"
+      "day!\xA0\xA0"
+      "right?",
+      long_word + " good " + long_word + " sad",
+      long_happy + "!! " + long_happy,
+      "it was ok, but terrible",
+      "#love " + std::string(130, '!') + " #hate",
+  };
+  for (const std::string& body : bodies) {
+    const Scores alone = c->Score(body);
+    for (std::size_t shift = 0; shift <= 192; ++shift) {
+      const std::string lead(shift, shift % 3 == 0 ? ' ' : '\t');
+      const std::string trail(shift % 70, ' ');
+      EXPECT_EQ(c->Score(lead + body + trail), alone) << "shift " << shift << ": " << body;
+      // Scoring in place reads past the text: what lies there must not count.
+      const std::string in_buffer = lead + body + std::string(Classifier::kSlack, 'x');
+      EXPECT_EQ(c->ScoreWithSlack({in_buffer.data(), lead.size() + body.size()}), alone)
+          << "shift " << shift << ": " << body;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace wf::senti
