@@ -212,7 +212,7 @@ class Tokenizer {
         const std::size_t end = base + static_cast<std::size_t>(std::countr_zero(ends));
         ends &= ends - 1;
         AddRawTokenMemo(line + pending, end - pending);
-        carry |= word >> 63;
+        carry = 0;
       }
       for (; starts != 0; starts &= starts - 1) {
         const std::size_t start = base + static_cast<std::size_t>(std::countr_zero(starts));
