@@ -88,6 +88,19 @@ class LineMarks {
       feeds_[words - 1] &= inside;
       returns_[words - 1] &= inside;
     }
+    // CRs other than those just before an LF: almost never any, and then no line needs
+    // looking at for them.
+    std::uint64_t stray = 0;
+    for (std::size_t w = 0; w < words; ++w) {
+      const std::uint64_t next_feed = w + 1 < words ? feeds_[w + 1] << 63 : 0;
+      stray |= returns_[w] & ~((feeds_[w] >> 1) | next_feed);
+    }
+    stray_returns_ = stray != 0;
+  }
+
+  // Whether some CR does not stand just before an LF.
+  bool StrayReturns() const {
+    return stray_returns_;
   }
 
   // Calls visit(position) for each LF, in order.
@@ -119,6 +132,7 @@ class LineMarks {
   std::vector<std::uint64_t> feeds_;
   std::vector<std::uint64_t> returns_;
   std::size_t words_ = 0;
+  bool stray_returns_ = false;
 };
 
 }  // namespace
@@ -193,7 +207,8 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
     marks.ForEachLine([&](std::size_t end) {
       const bool cr_end = end > start && buffer[end - 1] == '\r';
       const std::size_t text_end = cr_end ? end - 1 : end;
-      score_line({buffer.data() + start, text_end - start}, marks.AnyReturn(start, text_end));
+      score_line({buffer.data() + start, text_end - start},
+                 marks.StrayReturns() && marks.AnyReturn(start, text_end));
       start = end + 1;
     });
     held = size - start;
