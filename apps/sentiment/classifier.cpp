@@ -194,8 +194,30 @@ class Tokenizer {
     spaces[blocks - 1] = ~std::uint64_t{0} << (n % 64);
     if (n % 64 != 0) spaces[blocks - 1] |= SpacesOf64(line + 64 * (blocks - 1));
     if (s_.tokens.size() < n + kRoom) s_.tokens.resize(n + kRoom);
-    out_ = s_.tokens.data();
-    limit_ = out_ + s_.tokens.size();
+    Token* out = s_.tokens.data();
+    Token* limit = out + s_.tokens.size();
+    TokenMemo::Reader memo = s_.memo.Read();
+
+    // The road every raw token takes, kept inline and in registers: most are replayed.
+    auto take = [&](const unsigned char* raw, std::size_t length) __attribute__((always_inline)) {
+      if (static_cast<std::size_t>(limit - out) < kRoom) [[unlikely]] {
+        out = MakeRoom(out, kRoom);
+        limit = s_.tokens.data() + s_.tokens.size();
+      }
+      ShortKey key;
+      std::uint64_t h = 0;
+      if (length <= ShortKey::kLongest) [[likely]] {
+        key = ShortKey::Of(raw, length);
+        h = key.Hash();
+        if (Token* end = memo.Replay(key, h, out)) [[likely]] {
+          out = end;
+          return;
+        }
+      }
+      out = MakeAfresh(raw, length, key, h, out);
+      limit = s_.tokens.data() + s_.tokens.size();
+      memo = s_.memo.Read();
+    };
 
     // Raw tokens (runs of non-spaces) start where a non-space follows a space and end at the
     // space after them; both kinds of place are read off the marks a block at a time, so that
@@ -211,7 +233,7 @@ class Tokenizer {
       if (carry != 0 && ends != 0) {
         const std::size_t end = base + static_cast<std::size_t>(std::countr_zero(ends));
         ends &= ends - 1;
-        AddRawTokenMemo(line + pending, end - pending);
+        take(line + pending, end - pending);
         carry = 0;
       }
       for (; starts != 0; starts &= starts - 1) {
@@ -222,44 +244,33 @@ class Tokenizer {
         }
         const std::size_t end = base + static_cast<std::size_t>(std::countr_zero(ends));
         ends &= ends - 1;
-        AddRawTokenMemo(line + start, end - start);
+        take(line + start, end - start);
       }
       carry |= word >> 63;
     }
-    s_.count = static_cast<std::size_t>(out_ - s_.tokens.data());
+    s_.count = static_cast<std::size_t>(out - s_.tokens.data());
   }
 
  private:
   // Room kept free for one raw token's replay.
   static constexpr std::size_t kRoom = TokenMemo::kMostTokens + 1;
 
-  void MakeRoom(std::size_t count) {
-    if (static_cast<std::size_t>(limit_ - out_) >= count) return;
-    const std::size_t used = static_cast<std::size_t>(out_ - s_.tokens.data());
-    s_.tokens.resize(2 * (used + count));
-    out_ = s_.tokens.data() + used;
-    limit_ = s_.tokens.data() + s_.tokens.size();
+  // Grows s_.tokens, holding tokens up to `out`, to room for `count` more; the new `out`.
+  [[gnu::noinline]] Token* MakeRoom(Token* out, std::size_t count) {
+    const auto used = static_cast<std::size_t>(out - s_.tokens.data());
+    if (s_.tokens.size() - used < count) s_.tokens.resize(2 * (used + count));
+    return s_.tokens.data() + used;
   }
 
-  void AddRawTokenMemo(const unsigned char* raw, std::size_t length) {
-    MakeRoom(kRoom);
-    const std::string_view text(reinterpret_cast<const char*>(raw), length);
-    if (length <= ShortKey::kLongest) [[likely]] {
-      const ShortKey key = ShortKey::Of(raw, length);
-      const std::uint64_t h = key.Hash();
-      if (Token* end = s_.memo.Replay(key, h, out_)) [[likely]] {
-        out_ = end;
-        return;
-      }
-      s_.made.clear();
-      AddRawToken(text);
-      s_.memo.Add(key, h, s_.made.data(), s_.made.size());
-    } else {
-      s_.made.clear();
-      AddRawToken(text);
-    }
-    MakeRoom(s_.made.size());
-    out_ = std::copy(s_.made.begin(), s_.made.end(), out_);
+  // Makes the tokens of a raw token not replayed, writes them at `out`, and remembers them
+  // when the raw token is short (`key`, hash `h`); the new end.
+  [[gnu::noinline]] Token* MakeAfresh(const unsigned char* raw, std::size_t length,
+                                      const ShortKey& key, std::uint64_t h, Token* out) {
+    s_.made.clear();
+    AddRawToken(std::string_view(reinterpret_cast<const char*>(raw), length));
+    if (length <= ShortKey::kLongest) s_.memo.Add(key, h, s_.made.data(), s_.made.size());
+    out = MakeRoom(out, s_.made.size() + kRoom);
+    return std::copy(s_.made.begin(), s_.made.end(), out);
   }
 
   // Appends the tokens of `raw` to s_.made.
@@ -440,8 +451,6 @@ class Tokenizer {
   const WordTable<std::uint32_t>& phrase_words_;
   std::size_t longest_emoticon_;
   Scratch& s_;
-  Token* out_ = nullptr;
-  Token* limit_ = nullptr;
 };
 
 // Strongest and second-strongest strengths of one sign.

@@ -60,6 +60,18 @@ struct ShortKey {
 // Making tokens depends on nothing but the raw token and the classifier's tables, so a
 // replay appends exactly what making them again would.
 class TokenMemo {
+ private:
+  // Half a cache line: a replay of a one-token key reads nothing else.
+  struct Slot {
+    std::uint64_t lo = 0;
+    std::uint64_t hi = 0;
+    std::uint8_t length = 0;  // 0: free (raw tokens are never empty)
+    std::uint8_t count = 0;   // tokens made
+    std::uint32_t rest = 0;   // where the tokens after the first start in rest_ (0: none)
+    Token token{};            // the first token
+  };
+  static_assert(sizeof(Slot) == 32);
+
  public:
   // Most tokens a kept raw token may make; a replay needs this much room.
   static constexpr std::size_t kMostTokens = 255;
@@ -72,26 +84,44 @@ class TokenMemo {
     }
   }
 
-  // Writes what `key` was made into at `out` (which has room for kMostTokens); the end of
-  // what was written, or null when `key` is not kept.
-  Token* Replay(const ShortKey& key, std::uint64_t h, Token* out) const {
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-      const Slot& slot = slots_[i];
-      // One test of all three, as a chain of tests is a chain of branches.
-      if (((slot.length ^ key.length) | (slot.lo ^ key.lo) | (slot.hi ^ key.hi)) != 0) {
-        if (slot.length == 0) return nullptr;
-        continue;
+  // Looks up raw tokens until the memory is next changed (by Add or Use). Holds what a
+  // lookup needs in a few words that stay in registers through a text's tokens.
+  class Reader {
+   public:
+    // Writes what `key` was made into at `out` (which has room for kMostTokens); the end of
+    // what was written, or null when `key` is not kept.
+    Token* Replay(const ShortKey& key, std::uint64_t h, Token* out) const {
+      for (std::size_t i = h & mask_;; i = (i + 1) & mask_) {
+        const Slot& slot = slots_[i];
+        // One test of all three, as a chain of tests is a chain of branches.
+        if (((slot.length ^ key.length) | (slot.lo ^ key.lo) | (slot.hi ^ key.hi)) != 0) {
+          if (slot.length == 0) return nullptr;
+          continue;
+        }
+        // Raw tokens make mostly one or two tokens: both are copied whatever the count (the
+        // second from a spare token when there is none), so the count is not branched on.
+        out[0] = slot.token;
+        out[1] = rest_[slot.rest];
+        if (slot.count > 2) [[unlikely]] {
+          std::copy_n(rest_ + slot.rest + 1, slot.count - 2, out + 2);
+        }
+        return out + slot.count;
       }
-      // Raw tokens make mostly one or two tokens: both are copied whatever the count (the
-      // second from a spare token when there is none), so the count is not branched on.
-      out[0] = slot.token;
-      out[1] = rest_[slot.rest];
-      if (slot.count > 2) [[unlikely]] {
-        std::copy_n(rest_.data() + slot.rest + 1, slot.count - 2, out + 2);
-      }
-      return out + slot.count;
     }
+
+   private:
+    friend class TokenMemo;
+    const Slot* slots_ = nullptr;
+    std::size_t mask_ = 0;
+    const Token* rest_ = nullptr;
+  };
+
+  Reader Read() const {
+    Reader r;
+    r.slots_ = slots_.data();
+    r.mask_ = slots_.size() - 1;
+    r.rest_ = rest_.data();
+    return r;
   }
 
   // Keeps `tokens` for `key`.
@@ -121,17 +151,6 @@ class TokenMemo {
  private:
   static constexpr std::size_t kMostRecords = std::size_t{1} << 15;
   static constexpr std::size_t kFewestSlots = 1024;
-
-  // Half a cache line: a replay of a one-token key reads nothing else.
-  struct Slot {
-    std::uint64_t lo = 0;
-    std::uint64_t hi = 0;
-    std::uint8_t length = 0;  // 0: free (raw tokens are never empty)
-    std::uint8_t count = 0;   // tokens made
-    std::uint32_t rest = 0;   // where the tokens after the first start in rest_ (0: none)
-    Token token{};            // the first token
-  };
-  static_assert(sizeof(Slot) == 32);
 
   void Place(const Slot& slot, std::uint64_t h) {
     const std::size_t mask = slots_.size() - 1;
