@@ -21,14 +21,17 @@
 namespace wf::senti {
 namespace {
 
-// A second word of the same sign adds this share of its strength to the strongest: two
+// Strengths are counted in whole numbers of sixteenths: every share below is a half or a
+// quarter, so the arithmetic is exact in integers, with nothing to round until the end.
+constexpr int kWhole = 16;
+// A second word of the same sign adds a quarter of its strength to the strongest: two
 // strong words read stronger than one, but five weak ones must not outweigh one strong one.
-constexpr double kSecondWordShare = 0.25;
-// A negated positive word reads as a mild negative ("not happy" is not "sad"); a negated
-// negative word reads as nothing ("not bad" is faint praise at most).
-constexpr double kNegatedShare = 0.5;
+constexpr int kSecondWordDivisor = 4;
+// A negated positive word reads as a mild negative, half as strong ("not happy" is not
+// "sad"); a negated negative word reads as nothing ("not bad" is faint praise at most).
+constexpr int kNegatedDivisor = 2;
 // Feeling before the last contrast word ("nice try, but ...") counts half.
-constexpr double kBeforeContrastShare = 0.5;
+constexpr int kBeforeContrastDivisor = 2;
 // How many words back a negation or a booster still reaches. Punctuation and mentions end
 // the reach; emoticons and links do not count as words.
 constexpr int kNegationReach = 3;
@@ -455,21 +458,19 @@ class Tokenizer {
 
 // Strongest and second-strongest strengths of one sign.
 struct Strongest {
-  double first = 0;
-  double second = 0;
-  void Add(double m) {
-    if (m > first) {
-      second = first;
-      first = m;
-    } else if (m > second) {
-      second = m;
-    }
+  int first = 0;  // in sixteenths, as all strengths
+  int second = 0;
+  void Add(int m) {
+    second = std::max(second, std::min(first, m));
+    first = std::max(first, m);
   }
-  double Total() const { return first + kSecondWordShare * second; }
+  int Total() const { return first + second / kSecondWordDivisor; }
 };
 
-int ToScale(double strength) {
-  const int whole = static_cast<int>(std::floor(strength + 0.5));
+// A strength (sixteenths, never negative) rounded to the nearest whole, halves up, on the
+// 1-to-5 scale.
+int ToScale(int strength) {
+  const int whole = (strength + kWhole / 2) / kWhole;
   return 1 + std::clamp(whole, 0, 4);
 }
 
@@ -716,7 +717,7 @@ Scores Classifier::ScoreWithSlack(std::string_view text) const {
     if (i < next) continue;
     const Token& t = tokens[i];
     if (t.Is(kEmoticon)) {
-      (t.value > 0 ? positive : negative).Add(std::abs(t.value));
+      (t.value > 0 ? positive : negative).Add(std::abs(t.value) * kWhole);
       continue;
     }
 
@@ -750,16 +751,16 @@ Scores Classifier::ScoreWithSlack(std::string_view text) const {
     next = i + used;
     if (valence == 0) continue;
 
-    double strength = std::abs(valence);
+    int strength = std::abs(valence) * kWhole;
     bool emphasis = t.Is(kStretched) || (caps_are_emphasis && t.Is(kCaps));
     words_before(i, kBoosterReach, [&](const Token& p) {
       if (p.booster == 0) return false;
-      strength += p.booster;
+      strength += p.booster * kWhole;
       // "sooo good": the stretch of the booster stresses the word it boosts.
       emphasis = emphasis || p.Is(kStretched);
       return true;
     });
-    if (emphasis) strength += 1;
+    if (emphasis) strength += kWhole;
     bool negated = false;
     words_before(i, kNegationReach, [&](const Token& p) {
       negated = p.Is(kNegation);
@@ -768,17 +769,17 @@ Scores Classifier::ScoreWithSlack(std::string_view text) const {
 
     bool is_positive = valence > 0;
     if (negated) {
-      strength = is_positive ? strength * kNegatedShare : 0;
+      strength = is_positive ? strength / kNegatedDivisor : 0;
       is_positive = false;
     }
-    if (i < contrast_at && contrast_at < n) strength *= kBeforeContrastShare;
+    if (i < contrast_at && contrast_at < n) strength /= kBeforeContrastDivisor;
     if (strength > 0) (is_positive ? positive : negative).Add(strength);
   }
 
-  double pos = positive.Total();
+  int pos = positive.Total();
   if (pos > 0) {
-    if (exclaim) pos += 1;
-    if (question_end) pos = std::max(0.0, pos - 1);
+    if (exclaim) pos += kWhole;
+    if (question_end) pos = std::max(0, pos - kWhole);
   }
   return {ToScale(pos), -ToScale(negative.Total())};
 }
