@@ -25,6 +25,13 @@ class TweetView {
   std::int32_t RowCount() const { return static_cast<std::int32_t>(rows_.size()); }
   // Cell of a 0-based row in display order, column 1..16.
   std::string_view Cell(std::int32_t row, int column) const;
+  // Starts bringing a row's first cells into the cache (nothing for a row out of range).
+  void PrefetchRow(std::int32_t row) const {
+    if (row < 0 || row >= RowCount()) return;
+    const char* cells = rows_[static_cast<std::size_t>(row)].cells.data();
+    __builtin_prefetch(cells);
+    __builtin_prefetch(cells + 64);
+  }
   bool Ghosted(std::int32_t row) const { return rows_.at(static_cast<std::size_t>(row)).ghosted; }
 
   // Adds a row from stored values: column 1 unchanged, columns 2..16 through PadNumeric(v, 7).
