@@ -5,7 +5,7 @@
 #include <atomic>
 #include <bit>
 #include <charconv>
-#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <vector>
