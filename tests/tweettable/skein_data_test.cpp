@@ -140,6 +140,27 @@ TEST_F(SkeinLoadTest, ShortRowAnsweredOkKeepsItsFieldsAndContinues) {
   EXPECT_EQ(table.Data()[2], SampleRow(3));
 }
 
+// Setting a value rewrites the row from its cells: every other cell must read as before,
+// a short row's missing cells included, whichever cell is set.
+TEST_F(SkeinLoadTest, SetValueChangesOneCellOfFullAndShortRows) {
+  ui.answers = {MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Ok};
+  ASSERT_TRUE(LoadBytes(RecordLine(SampleRow(1), "\r\n") + "one\ttwo\tthree\r\n" + "\t\t\r\n" +
+                        "solo\r\n"));
+  ASSERT_EQ(table.RecordCount(), 4);
+  for (std::int32_t r = 1; r <= table.RecordCount(); ++r) {
+    for (int field = 1; field <= kTweetColumnCount; ++field) {
+      std::vector<std::string> before;
+      for (int f = 1; f <= kTweetColumnCount; ++f) before.push_back(table.Value(r, f));
+      const std::string value = "v" + std::to_string(r) + "_" + std::to_string(field);
+      table.SetValue(r, field, value);
+      for (int f = 1; f <= kTweetColumnCount; ++f) {
+        EXPECT_EQ(table.Value(r, f), f == field ? value : before[static_cast<std::size_t>(f - 1)])
+            << "row " << r << ", set " << field << ", read " << f;
+      }
+    }
+  }
+}
+
 TEST_F(SkeinLoadTest, ShortRowCancelledStopsWithRowsSoFar) {
   ui.answers = {MsgAnswer::Cancel};
   EXPECT_FALSE(LoadBytes(RecordLine(SampleRow(1), "\r\n") + "only\tfour\tfields\there\r\n" +
