@@ -194,11 +194,7 @@ void MainWindow::ShowTweets(bool append) {
 }
 
 void MainWindow::ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted) {
-  std::array<std::string_view, TweetView::kColumns> cells;
-  for (int f = 1; f <= TweetView::kColumns; ++f) {
-    cells[static_cast<std::size_t>(f - 1)] = data.Cell(r, f);
-  }
-  out_table_.AddRow(cells, ghosted);
+  out_table_.AddRow(data.Cells(r), ghosted);
 }
 
 void MainWindow::mSortDT_Click() {

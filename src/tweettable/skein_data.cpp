@@ -343,6 +343,22 @@ std::string_view SkeinData::Cell(std::int32_t record, int field) const {
   return {p, static_cast<std::size_t>(cell_end - p)};
 }
 
+std::array<std::string_view, kTweetColumnCount> SkeinData::Cells(std::int32_t record) const {
+  const std::string_view row = RowText(record);
+  std::array<std::string_view, kTweetColumnCount> cells{};
+  const char* p = row.data();
+  const char* const end = p + row.size();
+  // A short row's missing cells stay empty.
+  for (std::string_view& cell : cells) {
+    const void* tab = p < end ? std::memchr(p, '\t', static_cast<std::size_t>(end - p)) : nullptr;
+    const char* cell_end = tab != nullptr ? static_cast<const char*>(tab) : end;
+    cell = {p, static_cast<std::size_t>(cell_end - p)};
+    if (tab == nullptr) break;
+    p = cell_end + 1;
+  }
+  return cells;
+}
+
 std::string SkeinData::Value(std::int32_t record, int field) const {
   return std::string(Cell(record, field));
 }
@@ -406,23 +422,10 @@ void SkeinData::SetValue(std::int32_t record, int field, std::string_view text) 
   const std::string_view old_row = RowText(record);
   std::string row;
   row.reserve(old_row.size() + text.size() + kTweetColumnCount);
-  // One pass over the old cells, read as Cell reads them (a short row's missing cells are
-  // empty): asking Cell for each would scan the row from its start sixteen times, and
-  // scoring a table sets two values in every row.
-  const char* p = old_row.data();
-  const char* const end = p + old_row.size();
-  bool cells_left = true;
+  const std::array<std::string_view, kTweetColumnCount> cells = Cells(record);
   for (int f = 1; f <= kTweetColumnCount; ++f) {
-    std::string_view cell;
-    if (cells_left) {
-      const void* tab = p < end ? std::memchr(p, '\t', static_cast<std::size_t>(end - p)) : nullptr;
-      const char* cell_end = tab != nullptr ? static_cast<const char*>(tab) : end;
-      cell = {p, static_cast<std::size_t>(cell_end - p)};
-      cells_left = tab != nullptr;
-      p = cells_left ? cell_end + 1 : end;
-    }
     if (f > 1) row.push_back('\t');
-    AppendCleanCell(row, f == field ? text : cell);
+    AppendCleanCell(row, f == field ? text : cells[static_cast<std::size_t>(f - 1)]);
   }
   RowRef& ref = rows_[static_cast<std::size_t>(record - 1)];
   // Scores replace "0" with a digit or two: rewriting in place keeps a scored million-row

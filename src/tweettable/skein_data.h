@@ -16,10 +16,10 @@ inline constexpr int kTweetColumnCount = 16;
 
 // Column names in table, file and view order; the header line of a saved file.
 inline constexpr std::array<std::string_view, kTweetColumnCount> kTweetColumnNames = {
-    "DateTime",      "UserScreenName", "Tweet",     "TweetID",        "UserRealName",
-    "UserFollowers", "UserFriends",    "UserLocation", "UserUTC_Offset", "GeoCoords",
-    "UserTweets",    "Retweets",       "LinkURL",   "Sent+",          "Sent-",
-    "UserDescription"};
+    "DateTime",       "UserScreenName", "Tweet",       "TweetID",
+    "UserRealName",   "UserFollowers",  "UserFriends", "UserLocation",
+    "UserUTC_Offset", "GeoCoords",      "UserTweets",  "Retweets",
+    "LinkURL",        "Sent+",          "Sent-",       "UserDescription"};
 
 using TweetRow = std::array<std::string, kTweetColumnCount>;
 
@@ -36,6 +36,8 @@ class SkeinData {
   std::string Value(std::int32_t record, int field) const;
   // Same without the copy; valid until the grid changes.
   std::string_view Cell(std::int32_t record, int field) const;
+  // All sixteen cells of a record, each as Cell reads it, in one pass over the row.
+  std::array<std::string_view, kTweetColumnCount> Cells(std::int32_t record) const;
   std::int32_t RecordCount() const;
 
   // Refills the grid from a record set (sentiment cells "0").
@@ -52,8 +54,7 @@ class SkeinData {
   // Scores every row with the sentiment classifier and writes the scores into the Sent+ and
   // Sent- cells. Texts come from the linked record set, or with `recalc` from the Tweet
   // column. False when the classifier could not be run or its output not read.
-  bool RunSentiStrength(const std::string& ss_jar_dir, const std::string& ss_data_dir,
-                        bool recalc);
+  bool RunSentiStrength(const std::string& ss_jar_dir, const std::string& ss_data_dir, bool recalc);
   // Runs this classifier program from then on instead of choosing one (a build tree, or a
   // user's own tool with the same command line). Empty: choose again.
   void SetSentimentProgram(std::string path) { sentiment_program_ = std::move(path); }

@@ -140,8 +140,9 @@ TEST_F(SkeinLoadTest, ShortRowAnsweredOkKeepsItsFieldsAndContinues) {
   EXPECT_EQ(table.Data()[2], SampleRow(3));
 }
 
-// Setting a value rewrites the row from its cells: every other cell must read as before,
-// a short row's missing cells included, whichever cell is set.
+// Setting a value rewrites the row from its cells (read in one pass, as Cells reads them):
+// every other cell must read as before, a short row's missing cells included, whichever cell
+// is set.
 TEST_F(SkeinLoadTest, SetValueChangesOneCellOfFullAndShortRows) {
   ui.answers = {MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Ok};
   ASSERT_TRUE(LoadBytes(RecordLine(SampleRow(1), "\r\n") + "one\ttwo\tthree\r\n" + "\t\t\r\n" +
@@ -150,7 +151,11 @@ TEST_F(SkeinLoadTest, SetValueChangesOneCellOfFullAndShortRows) {
   for (std::int32_t r = 1; r <= table.RecordCount(); ++r) {
     for (int field = 1; field <= kTweetColumnCount; ++field) {
       std::vector<std::string> before;
-      for (int f = 1; f <= kTweetColumnCount; ++f) before.push_back(table.Value(r, f));
+      const auto cells = table.Cells(r);  // all at once, as each alone
+      for (int f = 1; f <= kTweetColumnCount; ++f) {
+        before.push_back(table.Value(r, f));
+        EXPECT_EQ(cells[static_cast<std::size_t>(f - 1)], before.back()) << r << "," << f;
+      }
       const std::string value = "v" + std::to_string(r) + "_" + std::to_string(field);
       table.SetValue(r, field, value);
       for (int f = 1; f <= kTweetColumnCount; ++f) {
