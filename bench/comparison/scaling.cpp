@@ -111,17 +111,19 @@ int main(int argc, char** argv) {
   wf::CurlHttpClient http;
   for (int a = 3; a < argc; ++a) {
     const std::int32_t n = std::atoi(argv[a]);
-    // Small sizes are quick enough to be swamped by noise: best of a few runs.
-    const int repeats = n <= 10000 ? 5 : (n <= 100000 ? 2 : 1);
+    // Small sizes are quick enough to be swamped by noise: best of a few runs. Large ones are
+    // the best of two: a single run of a million rows moved by a fifth between runs with the
+    // state of the machine's memory (page faults, the kernel clearing pages).
+    const int repeats = n <= 10000 ? 5 : 2;
 
     const std::string file = (dir / ("table-" + std::to_string(n) + ".txt")).string();
     wf::bench::WriteSampleTweetTable(file, static_cast<std::size_t>(n));
     std::unique_ptr<wf::SkeinData> table;
-    // Loads are the best of at least two: a process's first large load can wait for the
-    // kernel to compact memory into huge pages, a cost of the machine's memory state rather
-    // than of the table, which the first figure shows on its own.
+    // A process's first large load can wait for the kernel to compact memory into huge
+    // pages, a cost of the machine's memory state rather than of the table: the first load's
+    // figure is shown on its own.
     double first_load = -1;
-    const double load = wf::bench::BestSeconds(std::max(repeats, 2), [&] {
+    const double load = wf::bench::BestSeconds(repeats, [&] {
       const double start = wf::bench::CpuSeconds();
       table = std::make_unique<wf::SkeinData>(&ui);
       table->Load(file);
