@@ -36,6 +36,6 @@ if(WF_BUILD_TESTS)
              COMMAND ${WF_DEBIAN_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/comparison/test_compare.py
                      ${_compare_programs})
     set_tests_properties(compare_harness PROPERTIES
-                         ENVIRONMENT "WF_SHARED_DIR=${WF_SHARED_DIR};MPLBACKEND=Agg")
+                         ENVIRONMENT "WF_TESTDATA_DIR=${WF_TESTDATA_DIR};MPLBACKEND=Agg")
   endif()
 endif()

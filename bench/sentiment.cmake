@@ -7,5 +7,5 @@ endif()
 add_executable(sentiment_bench ${CMAKE_CURRENT_LIST_DIR}/sentiment_bench.cpp)
 target_link_libraries(sentiment_bench PRIVATE wf_senti benchmark::benchmark)
 target_compile_definitions(sentiment_bench PRIVATE
-  WF_SHARED_DIR="${WF_SHARED_DIR}"
+  WF_TESTDATA_DIR="${WF_TESTDATA_DIR}"
   WF_SENTI_DATA_DIR="${CMAKE_SOURCE_DIR}/apps/sentiment/data/SentiStrengthData")

@@ -22,7 +22,7 @@ constexpr std::size_t kTexts = 1'000'000;
 // Real tweets: the development set's texts, repeated to a million.
 const std::vector<std::string>& Texts() {
   static const std::vector<std::string> texts = [] {
-    std::ifstream in(std::string(WF_SHARED_DIR) + "/sentiment/dev.tsv", std::ios::binary);
+    std::ifstream in(std::string(WF_TESTDATA_DIR) + "/sentiment/dev.tsv", std::ios::binary);
     std::vector<std::string> base;
     std::string line;
     std::getline(in, line);  // header

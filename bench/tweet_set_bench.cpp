@@ -12,7 +12,7 @@
 namespace {
 
 std::string ReadFixture(const char* relative) {
-  std::ifstream in(std::string(WF_SHARED_DIR) + "/testdata/v1.1/" + relative, std::ios::binary);
+  std::ifstream in(std::string(WF_TESTDATA_DIR) + "/v1.1/" + relative, std::ios::binary);
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();

@@ -10,7 +10,7 @@ cmake --preset asan > /dev/null
 targets=(fuzz_json_reader fuzz_skein_load fuzz_dates fuzz_base64 fuzz_appcred fuzz_text fuzz_prefs fuzz_user_file fuzz_attributes fuzz_paste)
 cmake --build --preset asan -j "$(nproc)" --target "${targets[@]}"
 
-testdata=$(realpath -m ../shared/testdata/v1.1)
+testdata=$(realpath tests/data/v1.1)
 status=0
 passed=0
 failed=0

@@ -18,8 +18,8 @@ sys.path.insert(0, HERE)
 import collect_tweepy  # noqa: E402
 import table_json  # noqa: E402
 
-SHARED = os.environ.get("WF_SHARED_DIR", os.path.join(HERE, "..", "..", "..", "shared"))
-REAL = os.path.join(SHARED, "testdata", "v1.1")
+DATA = os.environ.get("WF_TESTDATA_DIR", os.path.join(HERE, "..", "..", "tests", "data"))
+REAL = os.path.join(DATA, "v1.1")
 PROGRAMS = sys.argv[1:]
 del sys.argv[1:]
 

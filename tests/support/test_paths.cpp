@@ -9,7 +9,7 @@
 namespace wf::test {
 
 std::string TestdataPath(const std::string& relative) {
-  return std::string(WF_SHARED_DIR) + "/testdata/v1.1/" + relative;
+  return std::string(WF_TESTDATA_DIR) + "/v1.1/" + relative;
 }
 
 std::string ReadBytes(const std::string& path) {

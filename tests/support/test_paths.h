@@ -5,7 +5,7 @@
 
 namespace wf::test {
 
-// A file under ../shared/testdata/v1.1 (e.g. "rtweet/search_1.json").
+// A file under tests/data/v1.1 (e.g. "rtweet/search_1.json").
 std::string TestdataPath(const std::string& relative);
 // Its bytes; fails the current test when it cannot be read.
 std::string ReadTestdata(const std::string& relative);
