@@ -50,7 +50,7 @@ std::string AsRetrieved(std::string_view utf8) {
 }
 
 std::vector<Rated> ReadDevSet() {
-  const std::string raw = test::ReadBytes(std::string(WF_TESTDATA_DIR) + "/sentiment/dev.tsv");
+  const std::string raw = test::ReadFixture(std::string(WF_TESTDATA_DIR) + "/sentiment/dev.tsv");
   std::vector<Rated> rows;
   std::size_t pos = raw.find('\n');  // header
   while (pos != std::string::npos && pos + 1 < raw.size()) {

@@ -7,8 +7,10 @@ namespace wf::test {
 
 // A file under tests/data/v1.1 (e.g. "rtweet/search_1.json").
 std::string TestdataPath(const std::string& relative);
-// Its bytes; fails the current test when it cannot be read.
+// Its bytes; throws (failing the current test with the path) when it cannot be read.
 std::string ReadTestdata(const std::string& relative);
+// The bytes of a fixture anywhere under tests/data, by full path; throws as above.
+std::string ReadFixture(const std::string& path);
 
 // A fresh empty folder for one test, removed when the object goes.
 class TempDir {
