@@ -419,6 +419,7 @@ void Server::Impl::Dispatch(const httplib::Request& req, const Params& params,
     answer = {200,
               "<!DOCTYPE html><html><head><title>Service notice</title></head><body>"
               "<p>Please sign in to continue.</p></body></html>\n"};
+  if (fault.empty) answer = {200, ""};
   Json(res, answer.status, std::move(answer.body));
   if (!fault.noquota) QuotaHeaders(res, quota);
   if (fault.cut) {
