@@ -53,6 +53,7 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
   if (name == "noquota") share = &config.noquota;
   if (name == "stall") share = &config.stall;
   if (name == "malformed") share = &config.malformed;
+  if (name == "empty") share = &config.empty;
   if (share != nullptr) {
     if (!ParseShare(value, *share)) return fail("bad share in " + shown + " (0..1 or N%)");
     return true;
@@ -105,6 +106,7 @@ FaultDecision FaultPlan::Next(Family family) {
   d.noquota = Fires(5, config_.noquota);
   d.stall = Fires(6, config_.stall);
   d.malformed = Fires(7, config_.malformed);
+  d.empty = Fires(8, config_.empty);
   return d;
 }
 

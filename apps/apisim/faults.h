@@ -26,6 +26,7 @@ struct FaultConfig {
   double stall = 0;                   // the answer is held back for stall_ms
   int stall_ms = 60000;               // how long a stalled answer is held
   double malformed = 0;               // 200 whose body is an HTML page instead of JSON
+  double empty = 0;                   // 200 with quota headers and an empty body
   uint32_t oversize = 0;              // items per page regardless of count (0: off)
   std::string token_type = "bearer";  // token_type the token endpoint reports
   std::optional<Family> scope;        // share faults only for this family
@@ -36,7 +37,7 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
 
 struct FaultDecision {
   bool drop = false, cut = false, truncate = false, status500 = false, status503 = false,
-       noquota = false, stall = false, malformed = false;
+       noquota = false, stall = false, malformed = false, empty = false;
 };
 
 class FaultPlan {
@@ -55,7 +56,7 @@ class FaultPlan {
 
   FaultConfig config_;
   std::mutex mutex_;
-  std::array<uint64_t, 8> counters_{};
+  std::array<uint64_t, 9> counters_{};
   std::condition_variable released_cv_;
   bool released_ = false;
 };

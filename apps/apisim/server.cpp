@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -118,6 +119,39 @@ std::string PercentDecode(std::string_view text) {
   return out;
 }
 
+// The query's parameters and, for a form body, its fields, which the HTTP layer may or may not
+// have parsed already (a field it did is not added twice).
+Params FormParams(const httplib::Request& req) {
+  Params params = req.params;
+  const std::string type = req.get_header_value("Content-Type");
+  constexpr std::string_view kForm = "application/x-www-form-urlencoded";
+  if (req.method != "POST" || type.size() < kForm.size() ||
+      !EqualsNoCase(std::string_view(type).substr(0, kForm.size()), kForm)) {
+    return params;
+  }
+  const auto decode = [](std::string_view text) {
+    std::string plus(text);
+    std::replace(plus.begin(), plus.end(), '+', ' ');
+    return PercentDecode(plus);
+  };
+  const std::string_view body = req.body;
+  size_t from = 0;
+  while (from < body.size()) {
+    size_t end = body.find('&', from);
+    if (end == std::string_view::npos) end = body.size();
+    const std::string_view field = body.substr(from, end - from);
+    from = end + 1;
+    if (field.empty()) continue;
+    const size_t eq = field.find('=');
+    std::string key = decode(field.substr(0, eq));
+    std::string value = eq == std::string_view::npos ? "" : decode(field.substr(eq + 1));
+    const auto [first, last] = params.equal_range(key);
+    if (std::none_of(first, last, [&](const auto& kv) { return kv.second == value; }))
+      params.emplace(std::move(key), std::move(value));
+  }
+  return params;
+}
+
 // The socket a request arrived on. cpp-httplib gives handlers no handle on it, so look it up
 // by the connection's two ports; -1 when not found.
 int ConnectionFd(int local_port, int remote_port) {
@@ -194,8 +228,8 @@ struct Server::Impl {
         plan(std::make_shared<FaultPlan>(config.faults)) {}
 
   void Handle(const httplib::Request& req, httplib::Response& res);
-  void Dispatch(const httplib::Request& req, httplib::Response& res, const std::string& path,
-                const std::shared_ptr<FaultPlan>& faults);
+  void Dispatch(const httplib::Request& req, const Params& params, httplib::Response& res,
+                const std::string& path, const std::shared_ptr<FaultPlan>& faults);
   void Token(const httplib::Request& req, httplib::Response& res);
   void Json(httplib::Response& res, int status, std::string body);
   void QuotaHeaders(httplib::Response& res, const RateLimiter::Quota& q);
@@ -305,14 +339,17 @@ void Server::Impl::Token(const httplib::Request& req, httplib::Response& res) {
   Json(res, 200, std::move(out));
 }
 
-void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
-                            const std::string& path, const std::shared_ptr<FaultPlan>& faults) {
+void Server::Impl::Dispatch(const httplib::Request& req, const Params& params,
+                            httplib::Response& res, const std::string& path,
+                            const std::shared_ptr<FaultPlan>& faults) {
   if (req.method == "POST" && path == "/oauth2/token") {
     Token(req, res);
     return;
   }
   const auto family = FamilyByPath(path);
-  if (!family || req.method != "GET") {
+  // A lookup may also come as a form (as tweepy's lookup_users sends it), as the service allows.
+  const bool form_lookup = req.method == "POST" && family == Family::kUsersLookup;
+  if (!family || (req.method != "GET" && !form_lookup)) {
     Json(res, 404, ErrorBody(34, "Sorry, that page does not exist."));
     return;
   }
@@ -358,22 +395,22 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
   Answer answer;
   switch (*family) {
     case Family::kSearch:
-      answer = SearchTweets(corpus, req.params, page);
+      answer = SearchTweets(corpus, params, page);
       break;
     case Family::kUserTimeline:
-      answer = UserTimeline(corpus, req.params, page);
+      answer = UserTimeline(corpus, params, page);
       break;
     case Family::kFollowersList:
-      answer = FollowList(corpus, req.params, false, page);
+      answer = FollowList(corpus, params, false, page);
       break;
     case Family::kFriendsList:
-      answer = FollowList(corpus, req.params, true, page);
+      answer = FollowList(corpus, params, true, page);
       break;
     case Family::kUsersLookup:
-      answer = UsersLookup(corpus, req.params, page);
+      answer = UsersLookup(corpus, params, page);
       break;
     case Family::kFollowersIds:
-      answer = FollowerIds(corpus, req.params, page);
+      answer = FollowerIds(corpus, params, page);
       break;
   }
   if (fault.truncate) answer.body.resize(answer.body.size() / 2);
@@ -382,6 +419,7 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
     answer = {200,
               "<!DOCTYPE html><html><head><title>Service notice</title></head><body>"
               "<p>Please sign in to continue.</p></body></html>\n"};
+  if (fault.empty) answer = {200, ""};
   Json(res, answer.status, std::move(answer.body));
   if (!fault.noquota) QuotaHeaders(res, quota);
   if (fault.cut) {
@@ -405,7 +443,7 @@ void Server::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
   ReceivedRequest rec;
   rec.method = req.method;
   rec.target = req.target;
-  rec.params = req.params;
+  rec.params = FormParams(req);
   rec.body = req.body;
   for (const auto& [k, v] : req.headers) rec.headers.emplace_back(k, v);
   std::string path = req.path;
@@ -420,7 +458,7 @@ void Server::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
   }
   rec.path = path;
 
-  Dispatch(req, res, path, faults);
+  Dispatch(req, rec.params, res, path, faults);
 
   const auto elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                               std::chrono::steady_clock::now() - started)

@@ -25,12 +25,35 @@ std::string OutputOf(const ParsedCommand& parsed) {
   return parsed.Value("-o").value_or(parsed.Value("--output").value_or(""));
 }
 
+// Takes the screen-name column of the rows of a saved user table (id, screen name, ...; a
+// lookup's output has a header line naming that column), leaving lines without a TAB as they
+// are: the window's paste would take the first column, the ids.
+std::string ScreenNameColumn(std::string_view text) {
+  std::string out;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t end = text.find('\n', from);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(from, end - from);
+    from = end + 1;
+    if (const auto tab = line.find('\t'); tab != std::string_view::npos) {
+      line.remove_prefix(tab + 1);
+      line = line.substr(0, line.find('\t'));
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (line == "ScreenName") continue;
+    }
+    out.append(line);
+    out.push_back('\n');
+  }
+  return out;
+}
+
 // The accounts a command works on, as the text the user list is pasted from: the names given
-// on the command line, or a file with one name or id a line (a saved user table too: its
-// header is skipped and its first column holds the ids).
+// on the command line, or a file with one name a line (ids with `ids`) or a saved user table.
+// Entries are screen names unless `ids` says they are user ids, whatever they look like.
 // Empty optional and `exit_code` set when there is none.
 std::optional<std::string> AccountListText(const ParsedCommand& parsed, std::string_view command,
-                                           Streams& io, int* exit_code) {
+                                           bool ids, Streams& io, int* exit_code) {
   const auto file = parsed.Value("--users");
   if (file.has_value() == !parsed.positional.empty()) {
     io.err << "wrenfold-cli " << command << ": give either account names or --users FILE\n";
@@ -47,6 +70,7 @@ std::optional<std::string> AccountListText(const ParsedCommand& parsed, std::str
       return std::nullopt;
     }
     text = IsValidUtf8(*bytes) ? std::move(*bytes) : Cp1252ToUtf8(*bytes);
+    if (!ids) text = ScreenNameColumn(text);
   } else {
     for (const auto& name : parsed.positional) text += name + "\n";
   }
@@ -74,14 +98,15 @@ bool WriteText(const std::string& path, std::string_view text, std::string_view 
 
 std::string TimelineCommand::Usage() const {
   return "Usage: wrenfold-cli timeline NAME... -o FILE [--since DATE] [--headers]\n"
-         "       wrenfold-cli timeline --users FILE -o FILE [--since DATE] [--headers]\n"
+         "       wrenfold-cli timeline --users FILE [--ids] -o FILE [--since DATE] [--headers]\n"
          "                             [--api URL] [--cacert FILE] [--data-dir DIR]\n\n"
          "Looks the accounts up, then collects each one's timeline, newest first, back to the\n"
          "threshold date, and saves all the tweets as one tweet table, as the window's\n"
          "\"Get All User Timelines\" does.\n\n"
          "  -o FILE              the tweet table to write\n"
-         "  --users FILE         one screen name or user id a line, or a saved user table;\n"
-         "                       numeric entries are taken as user ids\n"
+         "  --users FILE         one screen name a line, or a saved user table (its\n"
+         "                       ScreenName column)\n"
+         "  --ids                the entries are user ids (of a user table: its id column)\n"
          "  --since DATE         threshold date, ISO 8601 date or date-time (default: 7 days\n"
          "                       ago)\n"
          "  --headers            write the column names as the first line\n" +
@@ -91,7 +116,7 @@ std::string TimelineCommand::Usage() const {
 int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
   const auto parsed =
-      ParseCommand(args, {"-o", "--output", "--users", "--since"}, {"--headers"}, &error);
+      ParseCommand(args, {"-o", "--output", "--users", "--since"}, {"--headers", "--ids"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli timeline: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -115,7 +140,8 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
     }
   }
   int list_exit = kExitOk;
-  const auto list = AccountListText(*parsed, "timeline", io, &list_exit);
+  const bool ids = parsed->Flag("--ids");
+  const auto list = AccountListText(*parsed, "timeline", ids, io, &list_exit);
   if (!list) return list_exit;
 
   ApiSession session("timeline", io, interrupted_, output);
@@ -124,7 +150,7 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   if (since) window.SetEarlyDate(*since);
   if (parsed->Flag("--headers")) window.mHeaders_Click();
 
-  PasteAccounts(session, *list, parsed->Value("--users").has_value());
+  PasteAccounts(session, *list, ids);
   const std::size_t log_start = window.Progress().Lines().size();
   // The walk's journal stays until the table is saved, so a crash before then loses nothing.
   window.SetKeepRecoveryUntilSaved(true);
@@ -173,15 +199,16 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
 std::string LookupCommand::Usage() const {
   return "Usage: wrenfold-cli lookup NAME... -o FILE\n"
          "       wrenfold-cli lookup --ids ID... -o FILE\n"
-         "       wrenfold-cli lookup --users FILE -o FILE\n"
+         "       wrenfold-cli lookup --users FILE [--ids] -o FILE\n"
          "                           [--api URL] [--cacert FILE] [--data-dir DIR]\n\n"
          "Looks the accounts' profiles up, 100 a request, and writes them as the tab-separated\n"
          "user table the window copies to the clipboard (header line first; Windows-1252,\n"
          "CR LF). Accounts that were not found are named on stderr.\n\n"
          "  -o FILE              the user table to write\n"
-         "  --ids                the arguments are user ids, not screen names\n"
-         "  --users FILE         one screen name or user id a line, or a saved user table;\n"
-         "                       numeric entries are taken as user ids\n" +
+         "  --ids                the arguments, or the entries of --users, are user ids, not\n"
+         "                       screen names (of a user table: its id column)\n"
+         "  --users FILE         one screen name a line, or a saved user table (its\n"
+         "                       ScreenName column)\n" +
          std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
 }
 
@@ -202,13 +229,14 @@ int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitUsage;
   }
   int list_exit = kExitOk;
-  const auto list = AccountListText(*parsed, "lookup", io, &list_exit);
+  const bool ids = parsed->Flag("--ids");
+  const auto list = AccountListText(*parsed, "lookup", ids, io, &list_exit);
   if (!list) return list_exit;
 
   ApiSession session("lookup", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
-  PasteAccounts(session, *list, parsed->Flag("--ids") || parsed->Value("--users").has_value());
+  PasteAccounts(session, *list, ids);
   session.Finish();
 
   const TwitterAPI& api = window.Twitter();

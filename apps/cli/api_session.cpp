@@ -46,8 +46,8 @@ bool ApiSession::Open(const ServiceOptions& service) {
 
   const auto& c = *credentials;
   if (window_->Twitter().AuthAppAccess(c[0], c[1], c[2]).empty()) {
-    io_.err << command_ << ": authentication failed at " << window_->Twitter().ApiBase()
-            << " (stored credentials refused, or the server cannot be reached)\n";
+    io_.err << command_ << ": authentication failed at " << window_->Twitter().ApiBase() << ": "
+            << DescribeAuthFailure(window_->Twitter().LastAuthResult()) << "\n";
     return false;
   }
   window_->ActivateAfterAuthentication();

@@ -51,8 +51,8 @@ int AuthCommand::Run(const std::vector<std::string>& args, Streams& io) {
   TwitterAPI api(http, &ui,
                  parsed->service.api.empty() ? std::string(kDefaultApiBase) : parsed->service.api);
   if (api.AuthAppAccess(*name, *key, *secret).empty()) {
-    io.err << "wrenfold-cli auth: authentication failed at " << api.ApiBase()
-           << " (wrong key or secret, or the server cannot be reached); nothing was stored\n";
+    io.err << "wrenfold-cli auth: authentication failed at " << api.ApiBase() << ": "
+           << DescribeAuthFailure(api.LastAuthResult()) << "; nothing was stored\n";
     return kExitBadInput;
   }
   const std::string path = (std::filesystem::path(folder) / "appcred").string();

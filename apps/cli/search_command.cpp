@@ -181,8 +181,8 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   const auto& c = *credentials;
   if (window.Twitter().AuthAppAccess(c[0], c[1], c[2]).empty()) {
-    io.err << "wrenfold-cli search: authentication failed at " << window.Twitter().ApiBase()
-           << " (stored credentials refused, or the server cannot be reached)\n";
+    io.err << "wrenfold-cli search: authentication failed at " << window.Twitter().ApiBase() << ": "
+           << DescribeAuthFailure(window.Twitter().LastAuthResult()) << "\n";
     return kExitBadInput;
   }
   window.ActivateAfterAuthentication();

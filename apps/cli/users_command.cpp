@@ -12,7 +12,8 @@ std::string UsersCommand::Usage() const {
   return "Usage: wrenfold-cli users [--list] RESPONSE... -o OUT\n\n"
          "Reads saved users/lookup responses (or, with --list, followers/list or friends/list\n"
          "pages) in the order given and writes the users as the tab-separated table that the\n"
-         "window copies to the clipboard (header line first; Windows-1252, CR LF).\n\n"
+         "window copies to the clipboard (header line first; CR LF; Windows-1252, or UTF-8\n"
+         "with a byte-order mark when a profile holds what Windows-1252 cannot).\n\n"
          "  --list       the responses are followers or friends pages\n"
          "  -o OUT       the file to write (replaced only when the run succeeds)\n";
 }
@@ -54,7 +55,7 @@ int UsersCommand::Run(const std::vector<std::string>& args, Streams& io) {
   for (std::size_t i = 0; i < pages.size(); ++i) {
     users.SetData(pages[i].text, i > 0, pages[i].ignore_top_level);
   }
-  if (!WriteFileAtomically(parsed->output, Utf8ToCp1252(users.ToTabText()), &error)) {
+  if (!WriteFileAtomically(parsed->output, EncodeFileText(users.ToTabText()), &error)) {
     io.err << "wrenfold-cli users: " << error << "\n";
     return kExitBadInput;
   }

@@ -113,6 +113,8 @@ class CurlHttpRequest : public HttpRequest {
         return false;
       }
       error_ = error_buffer[0] != '\0' ? error_buffer : curl_easy_strerror(rc);
+      certificate_rejected_ = rc == CURLE_PEER_FAILED_VERIFICATION ||
+                              rc == CURLE_SSL_CACERT_BADFILE || rc == CURLE_SSL_ISSUER_ERROR;
       status_ = 0;
       return false;
     }
@@ -146,6 +148,7 @@ class CurlHttpRequest : public HttpRequest {
   }
 
   std::string ErrorText() const override { return error_; }
+  bool CertificateRejected() const override { return certificate_rejected_; }
 
  private:
   void Reset() {
@@ -157,6 +160,7 @@ class CurlHttpRequest : public HttpRequest {
     status_ = 0;
     completed_ = false;
     too_large_ = false;
+    certificate_rejected_ = false;
     error_.clear();
   }
 
@@ -202,6 +206,7 @@ class CurlHttpRequest : public HttpRequest {
   int status_ = 0;
   bool completed_ = false;
   bool too_large_ = false;
+  bool certificate_rejected_ = false;
   std::string error_;
 };
 

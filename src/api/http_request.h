@@ -32,6 +32,10 @@ class HttpRequest {
   virtual void Abort() = 0;
   // Why the last WaitForResponse failed, for logs and messages.
   virtual std::string ErrorText() const = 0;
+  // True when that failure was the server's TLS certificate failing verification (or the
+  // certificates to verify it with could not be read), rather than the server being out of
+  // reach.
+  virtual bool CertificateRejected() const { return false; }
 };
 
 class HttpClient {

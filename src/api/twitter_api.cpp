@@ -11,6 +11,7 @@ namespace wf {
 namespace {
 
 constexpr std::string_view kCouldNotAccess = "Couldn't access the API server";
+constexpr std::string_view kNoQuotaHeaders = "the answer carried no rate-limit headers";
 
 std::optional<std::int32_t> HeaderNumber(const HttpRequest& request, std::string_view name) {
   const auto value = request.GetResponseHeader(name);
@@ -24,6 +25,24 @@ std::optional<std::int16_t> Narrow16(std::optional<std::int32_t> v) {
 }
 
 }  // namespace
+
+std::string DescribeAuthFailure(const AuthResult& result) {
+  switch (result.failure) {
+    case AuthFailure::kNone:
+      return {};
+    case AuthFailure::kRefused:
+      return "the server refused the consumer key and secret (" + result.detail + ")";
+    case AuthFailure::kNoToken:
+      return "the server's answer held no bearer token (" + result.detail + ")";
+    case AuthFailure::kUnreachable:
+      return "the server could not be reached (" + result.detail + ")";
+    case AuthFailure::kCertificate:
+      return "the server's TLS certificate could not be verified (" + result.detail +
+             "); the system's CA store, or a certificate given with --cacert, decides which "
+             "servers are trusted";
+  }
+  return {};
+}
 
 TwitterAPI::TwitterAPI(HttpClient& http, UiPort* ui, std::string api_base)
     : http_(http),
@@ -55,6 +74,7 @@ std::string TwitterAPI::AuthAppAccess(std::string_view app_name, std::string_vie
   std::erase(credential, '\r');
   std::erase(credential, '\n');
   auto request = http_.CreateRequest();
+  if (!proxy_server_.empty()) request->SetProxy(2, proxy_server_, "");
   request->Open("POST", api_base_ + "/oauth2/token?grant_type=client_credentials", true);
   request->SetRequestHeader("User-Agent", app_name);
   request->SetRequestHeader("Authorization", "Basic " + credential);
@@ -62,23 +82,35 @@ std::string TwitterAPI::AuthAppAccess(std::string_view app_name, std::string_vie
   request->SetRequestHeader("Content-Length", "29");
   // The declared length is that of the grant, so the grant goes in the body as well.
   request->Send("grant_type=client_credentials");
-  if (!request->WaitForResponse(5)) return {};
-  if (request->Status() != 200) {
-    request->Abort();
+  if (!request->WaitForResponse(5)) {
+    last_auth_ = {
+        request->CertificateRejected() ? AuthFailure::kCertificate : AuthFailure::kUnreachable,
+        request->ErrorText()};
     return {};
   }
+  const std::string code = std::to_string(request->Status()) + ":" + request->StatusText();
+  if (request->Status() != 200) {
+    request->Abort();
+    last_auth_ = {AuthFailure::kRefused, code};
+    return {};
+  }
+  last_auth_ = {AuthFailure::kNoToken, code};
   JSONDeserializer reader;
   if (!reader.Read(request->ResponseText(), false)) return {};
   if (reader.GetElementInObject(1, "token_type") != "bearer") return {};
   bearer_token_ = reader.GetElementInObject(1, "access_token");
   app_name_ = std::string(app_name);
+  last_auth_ = {};
   return bearer_token_;
 }
 
 TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* body) {
+  last_transport_error_.clear();
   auto request = http_.CreateRequest();
-  if (resource.via_proxy && !proxy_server_.empty()) {
-    if (ui_ != nullptr)
+  // Behind a proxy that refuses direct traffic a request that went around it would fail, so
+  // every request takes it.
+  if (!proxy_server_.empty()) {
+    if (resource.proxy_notice && ui_ != nullptr)
       ui_->MessageBox("Testing connection via proxy", MsgButtons::Ok, MsgIcon::None, "Test");
     request->SetProxy(2, proxy_server_, "");
   }
@@ -87,7 +119,11 @@ TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* 
   request->SetRequestHeader("User-Agent", app_name_);
   request->SetRequestHeader("Authorization", "Bearer " + bearer_token_);
   request->Send();
-  if (!request->WaitForResponse(resource.wait_seconds)) return Outcome::Transport;
+  if (!request->WaitForResponse(resource.wait_seconds)) {
+    last_transport_error_ = request->ErrorText();
+    if (last_transport_error_.empty()) last_transport_error_ = "no answer";
+    return Outcome::Transport;
+  }
   const int status = request->Status();
   const std::string code = std::to_string(status) + ":" + request->StatusText();
   if (status != 200) {
@@ -105,7 +141,10 @@ TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* 
       if (limit) resource.quota->limit = *limit;
       if (reset) resource.quota->reset = *reset;
     } else {
-      if (!remaining || !limit || !reset) return Outcome::Transport;
+      if (!remaining || !limit || !reset) {
+        last_transport_error_ = std::string(kNoQuotaHeaders);
+        return Outcome::Transport;
+      }
       *resource.quota = RateQuota{*remaining, *limit, *reset};
     }
   }
@@ -136,20 +175,24 @@ std::string TwitterAPI::Request(const Resource& resource,
     last_failed_ = true;
     return std::string(kFailed);
   };
+  // The code names this request's failure, not the status of an earlier one.
+  auto finish_unanswered = [&] {
+    last_response_code_ = resource.operation == "GetSearch"
+                              ? std::string(kCouldNotAccess)
+                              : std::string(kCouldNotAccess) + " (" + last_transport_error_ + ")";
+    return finish_failed();
+  };
   for (;;) {
     std::string body;
     const Outcome outcome = Exchange(resource, &body);
     if (outcome == Outcome::Ok) return finish_ok(body);
-    if (outcome == Outcome::Status || resource.retry == Retry::Never) return finish_failed();
-    if (!AskRetry(resource)) {
-      if (resource.operation == "GetSearch") last_response_code_ = std::string(kCouldNotAccess);
-      return finish_failed();
-    }
+    if (outcome == Outcome::Status) return finish_failed();
+    if (resource.retry == Retry::Never || !AskRetry(resource)) return finish_unanswered();
     if (resource.retry == Retry::AskResendOnce) {
       // One more attempt only; failing again counts as the user giving up.
       const Outcome again = Exchange(resource, &body);
       if (again == Outcome::Ok) return finish_ok(body);
-      return finish_failed();
+      return again == Outcome::Status ? finish_failed() : finish_unanswered();
     }
   }
 }

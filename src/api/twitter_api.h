@@ -25,6 +25,24 @@ struct RateQuota {
   std::int32_t reset = 0;
 };
 
+// How the last token request ended.
+enum class AuthFailure {
+  kNone,         // a token came back
+  kRefused,      // the server answered with another status than 200: key and secret refused
+  kNoToken,      // a 200 answer that held no bearer token
+  kUnreachable,  // no answer: no connection, a name that does not resolve, a time-out
+  kCertificate,  // the server's TLS certificate could not be verified
+};
+
+struct AuthResult {
+  AuthFailure failure = AuthFailure::kNone;
+  std::string detail;  // the answer's status ("403:Forbidden") or the transport's reason
+};
+
+// What went wrong, for the user ("the server refused the consumer key and secret
+// (403:Forbidden)"); empty when nothing did.
+std::string DescribeAuthFailure(const AuthResult& result);
+
 // The client of the Twitter REST API v1.1 with application-only authentication. It keeps the
 // outcome of the last request, the quota of each resource family, and the two record sets
 // that successful responses are loaded into. Network trouble is offered to the user as a
@@ -38,6 +56,7 @@ class TwitterAPI {
   const TweetSet& Tweets() const { return *tweets_; }
   const UserSet& Users() const { return *users_; }
 
+  // Every request, the token request included, goes through this proxy when it is set.
   void SetProxyServer(std::string server) { proxy_server_ = std::move(server); }
   const std::string& ProxyServer() const { return proxy_server_; }
   const std::string& LastResponseCode() const { return last_response_code_; }
@@ -47,6 +66,10 @@ class TwitterAPI {
   const std::string& ApplicationName() const { return app_name_; }
   const std::string& ResponseText() const { return response_text_; }
   bool LastRequestFailed() const { return last_failed_; }
+  // Why the last request got no answer that could be used (the transport's reason); empty when
+  // it was answered.
+  const std::string& LastTransportError() const { return last_transport_error_; }
+  const AuthResult& LastAuthResult() const { return last_auth_; }
   const std::string& ApiBase() const { return api_base_; }
   void SetApiBase(std::string base);
   // Called with the address and body of every successful resource response (for archives).
@@ -103,7 +126,7 @@ class TwitterAPI {
     double wait_seconds;
     RateQuota* quota;     // null: none tracked
     bool quota_optional;  // missing quota headers are skipped rather than a failure
-    bool via_proxy;
+    bool proxy_notice;    // says so before going through the proxy
     Retry retry;
   };
   enum class Outcome { Ok, Status, Transport };
@@ -124,6 +147,8 @@ class TwitterAPI {
   std::string response_text_;
   bool last_failed_ = false;
   std::string last_response_code_;
+  std::string last_transport_error_;
+  AuthResult last_auth_;
   std::string proxy_server_;
   RateQuota utl_{300, 0, 0};
   RateQuota fl_;

@@ -31,6 +31,20 @@ constexpr std::string_view kAuthSucceeded =
 constexpr std::string_view kSysInfoUnavailable = "System Information Is Unavailable At This Time";
 constexpr std::string_view kFirstQuery = "skein AND twitter";
 
+// Tells the user which of the three went wrong: the key and secret refused, the server out of
+// reach, or its certificate not trusted; each wants a different remedy.
+std::string FailureStatus(const AuthResult& result) {
+  const std::string reason = DescribeAuthFailure(result);
+  if (reason.empty()) return std::string(kAuthFailed);
+  std::string text = "Authentication failed: " + reason + ".";
+  if (result.failure == AuthFailure::kRefused || result.failure == AuthFailure::kNoToken) {
+    text += " Check credentials and try again.";
+  } else if (result.failure == AuthFailure::kUnreachable) {
+    text += " Check the connection, then try again.";
+  }
+  return text;
+}
+
 // Long enough to read the success message before the window goes.
 constexpr auto kSuccessPause = std::chrono::seconds(1);
 
@@ -102,7 +116,7 @@ void CredentialsWindow::cmdOK_Click() {
   const std::string token = twitter.AuthAppAccess(fields_[0], fields_[1], fields_[2]);
   if (token.empty()) {
     status_colour_ = StatusColour::Red;
-    status_ = std::string(kAuthFailed);
+    status_ = FailureStatus(twitter.LastAuthResult());
     authenticating_ = false;
     return;
   }

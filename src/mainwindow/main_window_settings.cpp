@@ -46,7 +46,9 @@ void MainWindow::UseLoc_Click(bool ticked) {
 void MainWindow::mSetProxy_Click() {
   if (env_.ui == nullptr) return;
   const auto answer = env_.ui->InputBox("Enter proxy address", "Set Proxy", "127.0.0.1:8080");
+  // Both clients: the second serves the followers frame, the Other tables and key files.
   twitter_->SetProxyServer(answer.value_or(std::string()));
+  utwitter_->SetProxyServer(twitter_->ProxyServer());
 }
 
 void MainWindow::mSetApiHost_Click() {

@@ -8,6 +8,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/window_text.h"
 #include "util/yielder.h"
+#include "workflows/profile_lookup.h"
 
 namespace wf {
 namespace {
@@ -17,6 +18,7 @@ constexpr std::string_view kRetainPrompt =
 constexpr std::string_view kSamplePrompt =
     "How many original tweets to save for each user? For Profilo, use default value of 50";
 constexpr std::string_view kSamplesDone = "Retrieval of User timeline samples completed";
+constexpr std::string_view kTimelineMethod = "USER_TIMELINE";
 constexpr std::string_view kFromTweetsTip =
     "List contains users extracted from a Tweets table. To make sure this list relates to the "
     "Tweets currently displayed, select 'Get Users from Tweets' again.";
@@ -354,7 +356,13 @@ void MainWindow::GetUTTL_Click() {
   ctx.AddLogLine("User timeline samples started @" + LogDateTime(NowLocal()));
   ctx.SetProgress(0, "0 of " + std::to_string(ticked) + " users");
   int done = 0;
+  int failed = 0;
   bool cancelled = false;
+  const auto progress_line = [&](const std::string& last) {
+    return "Timeline samples: " + std::to_string(done) + " of " + std::to_string(ticked) +
+           " users" + (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") + ", last [" +
+           last + "]";
+  };
   for (int r = 0; table() != nullptr && r < table()->RowCount(); ++r) {
     if (!table()->Rows()[static_cast<std::size_t>(r)].ticked) continue;
     if (stop_requested_) {
@@ -370,17 +378,33 @@ void MainWindow::GetUTTL_Click() {
     Notify(kUserTablesChanged);
     ctx.YieldToEvents();
 
+    // Why this account could not be sampled; empty when it was.
+    std::string failure;
     std::string max_id;
-    bool trimmed = false;
-    do {
-      const std::string previous = max_id;
+    for (;;) {
       ctx.SetLastResponse(api.GetUserTimeLine(name, true, "", max_id, "200", true));
+      if (RefusedForQuota(api)) {
+        // The same page again once the next window opens; Cancel ends the wait.
+        if (!wf::PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(api.UTLNextLimitReset()),
+                                      kTimelineMethod)) {
+          stop_requested_ = true;
+          break;
+        }
+        continue;
+      }
+      if (api.LastRequestFailed()) {
+        failure = api.LastResponseCode();
+        break;
+      }
+      const std::string previous = max_id;
       max_id = api.LastResponseCount() > 0 ? api.Tweets().OldestTweetId(true) : "";
-      trimmed = api.Tweets().TrimToDateRange(earliest, "");
+      const bool trimmed = api.Tweets().TrimToDateRange(earliest, "");
       // A page that brings nothing older would be asked for again and again.
-      if (max_id == previous) break;
-    } while (!max_id.empty() && api.Tweets().Count() < kSampleTweets && !trimmed &&
-             !stop_requested_);
+      if (max_id == previous || max_id.empty() || api.Tweets().Count() >= kSampleTweets ||
+          trimmed || stop_requested_) {
+        break;
+      }
+    }
     if (stop_requested_) {
       // A user cut short keeps what the row held; the rows done keep their samples.
       cancelled = true;
@@ -391,16 +415,24 @@ void MainWindow::GetUTTL_Click() {
     }
     if (table() == nullptr || r >= table()->RowCount()) break;
     auto& row = table()->MutableRows()[static_cast<std::size_t>(r)];
-    SetTimelineCells(SampleTimeline(api.Tweets().Records(), samples), row.cells);
+    if (failure.empty()) {
+      SetTimelineCells(SampleTimeline(api.Tweets().Records(), samples), row.cells);
+      ++done;
+      ctx.ReplaceLastLogLine(progress_line(name));
+    } else {
+      // What failed to arrive says nothing about the account: the samples it had stay.
+      ++failed;
+      ctx.AddLogLine("Timeline sample of [" + name + "] failed: " + failure +
+                     "; the row keeps its earlier values");
+      ctx.AddLogLine(progress_line(name));
+    }
     row.selected = false;
-    ++done;
     ctx.SetStatusPanel(
         3, std::to_string(api.UTLRateLimitRemaining()) + " USER_TIMELINE requests remaining");
     ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(api.UTLNextLimitReset()));
-    ctx.ReplaceLastLogLine("Timeline samples: " + std::to_string(done) + " of " +
-                           std::to_string(ticked) + " users, last [" + name + "]");
-    ctx.SetProgress(std::min(1.0, static_cast<double>(done) / ticked),
-                    std::to_string(done) + " of " + std::to_string(ticked) + " users");
+    const int processed = done + failed;
+    ctx.SetProgress(std::min(1.0, static_cast<double>(processed) / ticked),
+                    std::to_string(processed) + " of " + std::to_string(ticked) + " users");
     Notify(kUserTablesChanged);
     ctx.YieldToEvents();
   }
@@ -409,6 +441,7 @@ void MainWindow::GetUTTL_Click() {
   ctx.SetProgress(-1, "");
   ctx.AddLogLine("User timeline samples ended @" + LogDateTime(NowLocal()) + ", " +
                  std::to_string(done) + " of " + std::to_string(ticked) + " users done" +
+                 (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") +
                  (cancelled ? ", user cancelled the procedure" : ""));
   ctx.SelectLastLogLine();
   retrieval_busy_ = false;
@@ -416,8 +449,15 @@ void MainWindow::GetUTTL_Click() {
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
   Notify(kUserTablesChanged | kControlsChanged);
   // Cancel has told the user already.
-  if (!cancelled && ui != nullptr) {
+  if (cancelled || ui == nullptr) return;
+  if (failed == 0) {
     ui->MessageBox(kSamplesDone, MsgButtons::Ok, MsgIcon::None, kAppTitle);
+  } else {
+    ui->MessageBox("User timeline samples: " + std::to_string(done) + " of " +
+                       std::to_string(ticked) + " rows sampled, " + std::to_string(failed) +
+                       " failed (the request log names them); the failed rows keep their "
+                       "earlier values",
+                   MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
   }
 }
 

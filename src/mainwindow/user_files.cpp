@@ -119,13 +119,7 @@ std::string FormatUserFile(const std::vector<UserTableView::Row>& rows, UserFile
 }
 
 std::string EncodeUserFileText(std::string_view utf8) {
-  std::string bytes = Utf8ToCp1252(utf8);
-  // Text starting with the three letters whose Windows-1252 bytes spell the mark would be
-  // taken for marked UTF-8 when read back: such text is written as marked UTF-8 too.
-  if (Cp1252ToUtf8(bytes) != utf8 || std::string_view(bytes).starts_with(kUtf8Bom)) {
-    bytes = std::string(kUtf8Bom) + std::string(utf8);
-  }
-  return bytes;
+  return EncodeFileText(utf8);
 }
 
 std::string DecodeUserFileBytes(std::string_view bytes) {

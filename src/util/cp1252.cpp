@@ -158,4 +158,15 @@ std::string_view Utf8Prefix(std::string_view utf8, std::size_t count) {
   return utf8.substr(0, pos);
 }
 
+std::string EncodeFileText(std::string_view utf8) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  std::string bytes = Utf8ToCp1252(utf8);
+  // Text starting with the three letters whose Windows-1252 bytes spell the mark would be
+  // taken for marked UTF-8 when read back: such text is written as marked UTF-8 too.
+  if (Cp1252ToUtf8(bytes) != utf8 || std::string_view(bytes).starts_with(kUtf8Bom)) {
+    bytes = std::string(kUtf8Bom) + std::string(utf8);
+  }
+  return bytes;
+}
+
 }  // namespace wf

@@ -25,6 +25,11 @@ void AppendUtf8(std::string& out, char32_t code_point);
 // advances by one byte.
 char32_t NextCodePoint(std::string_view utf8, std::size_t& pos);
 
+// Bytes of a text file the user keeps (tweet and user tables, prefs): Windows-1252 when that
+// code page holds the whole text, as such files have always been, otherwise UTF-8 behind a
+// byte-order mark, so that no character is lost. The readers tell the two apart by the mark.
+std::string EncodeFileText(std::string_view utf8);
+
 bool IsValidUtf8(std::string_view bytes);
 bool IsAscii(std::string_view bytes);
 

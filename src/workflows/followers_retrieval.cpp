@@ -47,6 +47,14 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
     const std::string r = followers ? api.GetFollowersList(user_id, screen_name, kPageSize, true)
                                     : api.GetFriendsList(user_id, screen_name, kPageSize, true);
     bool last_page = false;
+    const bool asked = !user_id.empty() || !screen_name.empty();
+    // A 200 answer without a body says nothing about the list: it is no last page.
+    const bool empty_answer = asked && !api.LastRequestFailed() && r.empty();
+    if (empty_answer) {
+      ctx.ReplaceLastLogLine(head + ": an empty answer (" + api.LastResponseCode() +
+                             ") counts as a failed request");
+      ctx.AddLogLine(progress_line());
+    }
     // A 200 answer that did not move the cursor was cut short or was not the API's JSON:
     // asking again for the same page is right, but its accounts would then come twice.
     const bool unreadable = !api.LastRequestFailed() && !r.empty() && users.NextCursor() != "0" &&
@@ -57,20 +65,25 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       ++result.pages;
       last_page = users.NextCursor() == "0";
       if (last_page) ctx.SetStopRequested(true);
+    } else if (!asked) {
+      last_page = true;  // nothing to ask for: no account given
     } else if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
         result.end = FollowListEnd::kCancelled;
         break;
       }
       continue;  // the same page again: the cursor has not moved
-    } else if (r.empty() && !api.LastRequestFailed()) {
-      last_page = true;  // nothing to ask for: no account given
     } else if (++failures >= kMaxConsecutiveFailures) {
-      const std::string& code = api.LastResponseCode();
-      const bool answered = !code.empty() && code.rfind("200", 0) != 0;
-      ctx.AddLogLine(head + " ended after " + std::to_string(failures) + " failed requests: " +
-                     (unreadable ? std::string("unreadable answers from the server")
-                                 : (answered ? code : std::string("no answer from the server"))));
+      std::string reason = api.LastResponseCode();
+      if (unreadable) {
+        reason = "unreadable answers from the server";
+      } else if (empty_answer) {
+        reason = "empty answers from the server";
+      } else if (!api.LastTransportError().empty()) {
+        reason = "no answer from the server (" + api.LastTransportError() + ")";
+      }
+      ctx.AddLogLine(head + " ended after " + std::to_string(failures) +
+                     " failed requests: " + reason);
       result.end = FollowListEnd::kFailed;
       break;
     }

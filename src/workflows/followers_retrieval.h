@@ -27,7 +27,8 @@ struct FollowListResult {
 // that line names the account. A page refused for quota waits for the next window and is
 // asked for again; any other failure ends the run after 3 consecutive failed pages, with a
 // log line naming the response code. A page that does not move the cursor (cut short, or not
-// the API's JSON) counts as failed, and its accounts are dropped so that none comes twice.
+// the API's JSON) counts as failed, and its accounts are dropped so that none comes twice; so
+// does a 200 answer with an empty body, which gets a log line of its own.
 // `known_total`, when above 0, is the account's count from its profile and drives the progress bar.
 FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, FollowList which,
                                     std::string_view user_id, std::string_view screen_name,

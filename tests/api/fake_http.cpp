@@ -45,7 +45,8 @@ class FakeRequest : public HttpRequest {
     return std::nullopt;
   }
   void Abort() override { owner_.sent[index_].aborted = true; }
-  std::string ErrorText() const override { return "scripted failure"; }
+  std::string ErrorText() const override { return answer_.error; }
+  bool CertificateRejected() const override { return answer_.certificate_rejected; }
 
  private:
   FakeHttp& owner_;

@@ -14,7 +14,9 @@ namespace wf::test {
 class FakeHttp : public HttpClient {
  public:
   struct Answer {
-    bool reached = true;  // false: transport failure
+    bool reached = true;                     // false: transport failure
+    bool certificate_rejected = false;       // that failure was the server's certificate
+    std::string error = "scripted failure";  // the transport's reason
     int status = 200;
     std::string status_text = "OK";
     std::string body;
@@ -51,6 +53,13 @@ class FakeHttp : public HttpClient {
   static Answer Unreachable() {
     Answer a;
     a.reached = false;
+    return a;
+  }
+  static Answer UntrustedCertificate() {
+    Answer a;
+    a.reached = false;
+    a.certificate_rejected = true;
+    a.error = "SSL certificate problem: self-signed certificate";
     return a;
   }
 

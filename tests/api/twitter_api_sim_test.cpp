@@ -546,10 +546,11 @@ TEST(TwitterApiSim, SearchGoesThroughTheProxyOverHttpAndHttps) {
     EXPECT_EQ(c.Last().path, "/1.1/search/tweets.json");
     EXPECT_EQ(c.Last().status, 200);
 
-    // Only searches take the proxy.
+    // The other requests take the proxy too, without the notice.
     c.api.GetUserTimeLine("skein_small", true, "", "", "20", false);
     EXPECT_EQ(c.Last().status, 200);
-    EXPECT_EQ(proxy.RequestLines().size(), 1u);
+    EXPECT_EQ(proxy.RequestLines().size(), 2u);
+    EXPECT_EQ(c.ui.messages.size(), 1u);
   }
 }
 

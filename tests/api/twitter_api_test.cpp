@@ -154,6 +154,44 @@ TEST(TwitterApiFailures, StatusOtherThan200) {
   EXPECT_EQ(c.api.BearerToken(), "AAAA%2Fxyz");
 }
 
+// After an exchange that brought no answer, the code names that failure, never the status of
+// the earlier request that did answer.
+TEST(TwitterApiFailures, AFailureWithoutAnswerNamesItselfInTheCode) {
+  Client c;
+  c.Authenticate();
+  c.http.answers = {test::FakeHttp::Ok(test::ReadTestdata("rtweet/timeline_3.json"))};
+  c.api.GetUserTimeLine("1", false, "", "", "200", false);
+  ASSERT_EQ(c.api.LastResponseCode(), "200:OK");
+  EXPECT_EQ(c.api.LastTransportError(), "");
+
+  c.http.answers = {test::FakeHttp::Unreachable()};
+  c.ui.answers = {MsgAnswer::No};
+  EXPECT_EQ(c.api.GetUserTimeLine("1", false, "", "", "200", true), "Failed");
+  EXPECT_EQ(c.api.LastResponseCode(), "Couldn't access the API server (scripted failure)");
+  EXPECT_EQ(c.api.LastTransportError(), "scripted failure");
+  EXPECT_EQ(c.api.LastResponseCount(), -1);
+
+  auto bare = test::FakeHttp::Ok("[]");
+  bare.headers.clear();
+  c.http.answers = {bare};
+  c.ui.answers = {MsgAnswer::No};
+  c.api.GetUsersLookUp("", "a", false);
+  EXPECT_EQ(c.api.LastResponseCode(),
+            "Couldn't access the API server (the answer carried no rate-limit headers)");
+
+  // The one extra attempt of a list: its own failure decides.
+  c.http.answers = {test::FakeHttp::Unreachable(), test::FakeHttp::Status(503, "Unavailable")};
+  c.ui.answers = {MsgAnswer::Yes};
+  c.api.GetFollowersList("", "a", "200", false);
+  EXPECT_EQ(c.api.LastResponseCode(), "503:Unavailable");
+  EXPECT_EQ(c.api.LastTransportError(), "");
+  c.http.answers = {test::FakeHttp::UntrustedCertificate()};
+  c.ui.answers = {MsgAnswer::No};
+  c.api.GetFollowersList("", "a", "200", false);
+  EXPECT_EQ(c.api.LastResponseCode(),
+            "Couldn't access the API server (SSL certificate problem: self-signed certificate)");
+}
+
 TEST(TwitterApiFailures, RetryQuestions) {
   Client c;
   c.Authenticate();
@@ -241,7 +279,13 @@ TEST(TwitterApiProxy, SearchGoesThroughTheProxyAfterSaying) {
   EXPECT_EQ(c.ui.messages[0].caption, "Test");
   c.http.answers.push_back(test::FakeHttp::Ok(test::ReadTestdata("rtweet/timeline_3.json")));
   c.api.GetUserTimeLine("1", false, "", "", "200", false);
-  EXPECT_EQ(c.http.sent.back().proxy, "");  // only searches use it
+  // Every request takes it; only a search says so first.
+  EXPECT_EQ(c.http.sent.back().proxy, "127.0.0.1:3128");
+  EXPECT_EQ(c.ui.messages.size(), 1u);
+  c.http.answers.push_back(test::FakeHttp::Ok(R"({"token_type":"bearer","access_token":"B"})"));
+  EXPECT_EQ(c.api.AuthAppAccess("app", "key", "secret"), "B");
+  EXPECT_EQ(c.http.sent.back().proxy, "127.0.0.1:3128");
+  EXPECT_EQ(c.ui.messages.size(), 1u);
 }
 
 }  // namespace

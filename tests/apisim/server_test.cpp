@@ -163,6 +163,51 @@ TEST(ServerResourceTest, RequiresTheBearerTokenAndKnownPaths) {
   EXPECT_TRUE(test::ParseJson(ok->body));
 }
 
+// users/lookup also takes its lists as a form body (tweepy's lookup_users posts them), with the
+// same answers as the GET form; other resources still refuse a POST.
+TEST(ServerResourceTest, LookupAcceptsAFormPost) {
+  TestServer s;
+  const auto get = Get(s, "/1.1/users/lookup.json?screen_name=skein_team,skein_small", s.Token());
+  ASSERT_TRUE(get);
+  ASSERT_EQ(get->status, 200);
+  httplib::Client client("127.0.0.1", s.port());
+  client.set_read_timeout(10, 0);
+  const httplib::Headers auth = {{"Authorization", "Bearer " + s.Token()}};
+  const auto post = client.Post("/1.1/users/lookup.json", auth,
+                                "screen_name=skein_team%2Cskein_small&include_entities=true",
+                                "application/x-www-form-urlencoded");
+  ASSERT_TRUE(post);
+  EXPECT_EQ(post->status, 200);
+  EXPECT_EQ(post->body, get->body);
+  EXPECT_TRUE(HasQuotaHeaders(*post));
+
+  const auto first = test::ParseJson(get->body);
+  ASSERT_TRUE(first);
+  ASSERT_EQ(first->items.size(), 2u);
+  const std::string id = first->items[0]["id_str"].text;
+  const auto by_id = client.Post("/1.1/users/lookup.json", auth, "user_id=" + id,
+                                 "application/x-www-form-urlencoded; charset=utf-8");
+  ASSERT_TRUE(by_id);
+  EXPECT_EQ(by_id->status, 200);
+  const auto one = test::ParseJson(by_id->body);
+  ASSERT_TRUE(one);
+  ASSERT_EQ(one->items.size(), 1u);
+  EXPECT_EQ(one->items[0]["screen_name"].text, "skein_team");
+  const auto received = s.server().Received();
+  ASSERT_EQ(received.size(), 3u);
+  EXPECT_EQ(received[2].method, "POST");
+  EXPECT_EQ(received[2].params.count("user_id"), 1u);
+
+  const auto unknown = client.Post("/1.1/users/lookup.json", auth, "screen_name=nobody_at_all_x",
+                                   "application/x-www-form-urlencoded");
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(unknown->status, 404);
+  const auto timeline = client.Post("/1.1/statuses/user_timeline.json", auth,
+                                    "screen_name=skein_team", "application/x-www-form-urlencoded");
+  ASSERT_TRUE(timeline);
+  EXPECT_EQ(timeline->status, 404);
+}
+
 TEST(ServerResourceTest, RecordsRequestsExactlyAsSent) {
   TestServer s;
   const std::string target =

@@ -100,11 +100,57 @@ TEST(TimelineCommand, TakesTheAccountsFromASavedUserTable) {
   Service s(Small());
   CliRun r = Cli(s.With({"lookup", "skein_small", "-o", s.File("users.tsv")}));
   ASSERT_EQ(r.code, 0) << r.err;
-  // The table's first column holds ids: the timeline is asked for by id.
-  r = Cli(s.With({"timeline", "--users", s.File("users.tsv"), "--since", "2000-01-01", "-o",
-                  s.File("t.txt")}));
+  // The table's ScreenName column names the accounts; with --ids its first column does.
+  for (const bool ids : {false, true}) {
+    s.server().ClearReceived();
+    std::vector<std::string> args = {"timeline",   "--users", s.File("users.tsv"), "--since",
+                                     "2000-01-01", "-o",      s.File("t.txt")};
+    if (ids) args.push_back("--ids");
+    r = Cli(s.With(args));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Lines(s.File("t.txt")).size(), 57u);
+    ASSERT_EQ(s.Requests("/1.1/users/lookup.json"), 1);
+    for (const auto& q : s.server().Received()) {
+      if (q.path != "/1.1/users/lookup.json") continue;
+      EXPECT_EQ(q.params.count("user_id"), ids ? 1u : 0u) << q.target;
+      EXPECT_EQ(q.params.count("screen_name"), ids ? 0u : 1u) << q.target;
+    }
+  }
+}
+
+// A numeric-looking entry is a screen name like the others, and does not make the whole file
+// a list of ids; --ids does.
+TEST(AccountCommands, ListEntriesAreScreenNamesUnlessIdsIsGiven) {
+  Service s(Small());
+  test::WriteBytes(s.File("names.txt"), "skein_small\r\n2000\r\n");
+  CliRun r = Cli(s.With({"lookup", "--users", s.File("names.txt"), "-o", s.File("l.tsv")}));
   ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(Lines(s.File("t.txt")).size(), 57u);
+  const auto rows = Lines(s.File("l.tsv"));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(Cell(rows[1], 1), "skein_small");
+  for (const auto& q : s.server().Received()) {
+    if (q.path != "/1.1/users/lookup.json") continue;
+    EXPECT_EQ(q.params.count("user_id"), 0u) << q.target;
+    EXPECT_EQ(q.params.find("screen_name")->second, "skein_small,2000,");
+  }
+
+  s.server().ClearReceived();
+  r = Cli(s.With({"timeline", "--users", s.File("names.txt"), "--since", "2000-01-01", "-o",
+                  s.File("t.txt")}));
+  EXPECT_EQ(Lines(s.File("t.txt")).size(), 57u) << r.err;
+  int small = 0;
+  for (const auto& q : s.server().Received()) {
+    if (q.path != "/1.1/statuses/user_timeline.json") continue;
+    EXPECT_EQ(q.params.count("user_id"), 0u) << q.target;
+    small +=
+        q.params.count("screen_name") != 0 && q.params.find("screen_name")->second == "skein_small";
+  }
+  EXPECT_GT(small, 0);
+
+  test::WriteBytes(s.File("ids.txt"), Cell(rows[1], 0) + "\r\n");
+  r = Cli(s.With({"lookup", "--users", s.File("ids.txt"), "--ids", "-o", s.File("i.tsv")}));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(Lines(s.File("i.tsv")), rows);
 }
 
 TEST(LookupCommand, LooksUpByNameAndByIdInBatchesOfAHundred) {
@@ -120,7 +166,7 @@ TEST(LookupCommand, LooksUpByNameAndByIdInBatchesOfAHundred) {
     for (std::size_t i = 1; i <= n; ++i) ids += Cell(followers[i], 0) + "\n";
     test::WriteBytes(s.File("ids.txt"), ids);
     s.server().ClearReceived();
-    r = Cli(s.With({"lookup", "--users", s.File("ids.txt"), "-o", s.File("l.tsv")}));
+    r = Cli(s.With({"lookup", "--users", s.File("ids.txt"), "--ids", "-o", s.File("l.tsv")}));
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(s.Requests("/1.1/users/lookup.json"), n == 100 ? 1 : 2);
     const auto rows = Lines(s.File("l.tsv"));

@@ -5,6 +5,7 @@
 #include "cli_run.h"
 #include "command.h"
 #include "support/test_paths.h"
+#include "tweettable/skein_data.h"
 
 namespace wf::cli {
 namespace {
@@ -75,6 +76,45 @@ TEST(TableCommand, TimelinesAndEmptyResults) {
   EXPECT_NE(empty.err.find("JSON response contained no records"), std::string::npos);
   EXPECT_NE(empty.err.find("only the header line"), std::string::npos);
   EXPECT_EQ(Lines(test::ReadBytes(dir.File("e.txt"))).size(), 1u);
+}
+
+// A tweet whose text Windows-1252 cannot hold (raw UTF-8 in the answer) is kept whole: the
+// table is written as UTF-8 behind a byte-order mark and loads back unchanged. Every other
+// table stays Windows-1252.
+TEST(TableCommand, TextWindows1252CannotHoldIsSavedAsMarkedUtf8) {
+  test::TempDir dir;
+  const std::string plain = dir.File("plain.txt");
+  ASSERT_EQ(
+      Cli({"table", "--timeline", test::TestdataPath("rtweet/timeline_3.json"), "-o", plain}).code,
+      0);
+  const std::string plain_bytes = test::ReadBytes(plain);
+  EXPECT_NE(plain_bytes.rfind("\xEF\xBB\xBF", 0), 0u);
+  EXPECT_NE(plain_bytes.find("\xA1Hoy es el \xFAltimo"), std::string::npos);  // "¡", "ú"
+
+  std::string response = test::ReadBytes(test::TestdataPath("rtweet/timeline_3.json"));
+  const std::string key = "\"full_text\":\"";
+  const std::size_t at = response.find(key);
+  ASSERT_NE(at, std::string::npos);
+  const std::string foreign =
+      "\xE6\x97\xA5\xE6\x9C\xAC \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1 ";
+  response.insert(at + key.size(), foreign);
+  test::WriteBytes(dir.File("wide.json"), response);
+  const std::string wide = dir.File("wide.txt");
+  const CliRun r = Cli({"table", "--timeline", dir.File("wide.json"), "-o", wide});
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string bytes = test::ReadBytes(wide);
+  EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u);
+  EXPECT_NE(bytes.find("\xC2\xA1Hoy es el \xC3\xBAltimo"), std::string::npos);
+
+  SkeinData back;
+  ASSERT_TRUE(back.Load(wide));
+  SkeinData before;
+  ASSERT_TRUE(before.Load(plain));
+  ASSERT_EQ(back.RecordCount(), before.RecordCount());
+  EXPECT_EQ(back.Value(1, 3), foreign + before.Value(1, 3));
+  for (std::int32_t row = 2; row <= back.RecordCount(); ++row) {
+    for (int c = 1; c <= 16; ++c) EXPECT_EQ(back.Value(row, c), before.Value(row, c)) << row;
+  }
 }
 
 TEST(TableCommand, BadInputNamesTheFileAndKeepsTheOldOutput) {

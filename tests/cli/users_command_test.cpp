@@ -50,5 +50,29 @@ TEST(UsersCommand, LookupAndListPages) {
   EXPECT_NE(err.find("use --list"), std::string::npos);
 }
 
+// Profiles that Windows-1252 cannot hold make a UTF-8 file with a byte-order mark; the others
+// stay Windows-1252.
+TEST(UsersCommand, TextWindows1252CannotHoldIsSavedAsMarkedUtf8) {
+  test::TempDir dir;
+  std::string err;
+  ASSERT_EQ(
+      Cli({"users", test::TestdataPath("rtweet/users_lookup_1.json"), "-o", dir.File("plain.txt")},
+          &err),
+      0)
+      << err;
+  EXPECT_NE(test::ReadBytes(dir.File("plain.txt")).rfind("\xEF\xBB\xBF", 0), 0u);
+
+  std::string response = test::ReadBytes(test::TestdataPath("rtweet/users_lookup_1.json"));
+  const std::string key = "\"description\":\"";
+  const std::size_t at = response.find(key);
+  ASSERT_NE(at, std::string::npos);
+  response.insert(at + key.size(), "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 ");
+  test::WriteBytes(dir.File("wide.json"), response);
+  ASSERT_EQ(Cli({"users", dir.File("wide.json"), "-o", dir.File("wide.txt")}, &err), 0) << err;
+  const std::string bytes = test::ReadBytes(dir.File("wide.txt"));
+  EXPECT_EQ(bytes.rfind("\xEF\xBB\xBFUserId\tScreenName\t", 0), 0u);
+  EXPECT_NE(bytes.find("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace wf::cli

@@ -89,8 +89,17 @@ TEST_F(UserTableCommandTest, BuildsOneRowPerAuthorWithTheirTweetCountsAndSamples
   ASSERT_EQ(users.size(), order.size());
   int with_sample = 0;
   int without_sample = 0;
+  int protected_rows = 0;
   for (const auto& row : users) {
     ASSERT_EQ(row.size(), 37u);
+    // A protected account's timeline is refused: its row keeps what it had (nothing) and the
+    // run names it.
+    if (row[16] == "True") {
+      EXPECT_EQ(row[27], "") << row[1];
+      EXPECT_NE(r.err.find("Timeline sample of [" + row[1] + "] failed: 401:"), std::string::npos);
+      ++protected_rows;
+      continue;
+    }
     // Every sampled row has its timeline figures, padded to their widths.
     EXPECT_EQ(row[27].size(), 4u) << row[1];
     EXPECT_EQ(row[28].size(), 3u) << row[1];
@@ -104,6 +113,11 @@ TEST_F(UserTableCommandTest, BuildsOneRowPerAuthorWithTheirTweetCountsAndSamples
     EXPECT_LE(std::count(sample.begin(), sample.end(), '|'), 3) << row[1];
   }
   EXPECT_GT(with_sample, 0);
+  EXPECT_GT(protected_rows, 0);  // the generated pool has protected accounts among the authors
+  EXPECT_NE(r.err.find(std::to_string(users.size() - static_cast<std::size_t>(protected_rows)) +
+                       " of " + std::to_string(users.size()) + " rows sampled, " +
+                       std::to_string(protected_rows) + " failed"),
+            std::string::npos);
 
   // The Profilo input is refused while a row lacks its sample, and nothing is written.
   r = Cli(With({"usertable", File("t.txt"), "--timelines", "3", "--layout", "profilo", "-o",

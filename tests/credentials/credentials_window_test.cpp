@@ -220,7 +220,9 @@ TEST(CredentialsWindow, FailedAuthenticationIsRedAndTheUserMayTryAgain) {
   run.Type({"app", "wrong", "secret"});
   run.http.answers.push_back(test::FakeHttp::Status(403, "Forbidden"));
   run.win.cmdOK_Click();
-  EXPECT_EQ(run.win.StatusText(), "Authentication failed. Check credentials and try again.");
+  EXPECT_EQ(run.win.StatusText(),
+            "Authentication failed: the server refused the consumer key and secret "
+            "(403:Forbidden). Check credentials and try again.");
   EXPECT_EQ(run.win.StatusTextColour(), Colour::Red);
   EXPECT_TRUE(run.win.FieldsEnabled());
   EXPECT_FALSE(run.main.Enabled());
@@ -232,6 +234,34 @@ TEST(CredentialsWindow, FailedAuthenticationIsRedAndTheUserMayTryAgain) {
   EXPECT_EQ(run.win.StatusTextColour(), Colour::Blue);
   EXPECT_EQ(run.http.sent.size(), 2u);
   EXPECT_TRUE(run.main.Enabled());
+}
+
+// The three reasons a token request fails want different remedies, so the status names which.
+TEST(CredentialsWindow, FailedAuthenticationSaysWhetherRefusedUnreachableOrUntrusted) {
+  test::TempDir dir;
+  Session run(dir.path().string());
+  run.Type({"app", "key", "secret"});
+  run.http.answers.push_back(test::FakeHttp::Unreachable());
+  run.win.cmdOK_Click();
+  EXPECT_EQ(run.win.StatusText(),
+            "Authentication failed: the server could not be reached (scripted failure). Check "
+            "the connection, then try again.");
+  EXPECT_EQ(run.win.StatusTextColour(), Colour::Red);
+
+  run.http.answers.push_back(test::FakeHttp::UntrustedCertificate());
+  run.win.cmdOK_Click();
+  EXPECT_EQ(run.win.StatusText(),
+            "Authentication failed: the server's TLS certificate could not be verified (SSL "
+            "certificate problem: self-signed certificate); the system's CA store, or a "
+            "certificate given with --cacert, decides which servers are trusted.");
+
+  run.http.answers.push_back(test::FakeHttp::Ok(R"({"token_type":"mac","access_token":"x"})"));
+  run.win.cmdOK_Click();
+  EXPECT_EQ(run.win.StatusText(),
+            "Authentication failed: the server's answer held no bearer token (200:OK). Check "
+            "credentials and try again.");
+  EXPECT_TRUE(run.win.FieldsEnabled());
+  EXPECT_FALSE(FileExists(dir.File("appcred")));
 }
 
 TEST(CredentialsWindow, UnwritableFileIsReportedAndTheTokenStillServes) {

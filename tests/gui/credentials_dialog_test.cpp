@@ -148,7 +148,9 @@ TEST(CredentialsDialog, FailureTurnsTheStatusRedAndKeepsTheFieldsOpen) {
   s.Type("app", "key", "wrong");
   s.http.answers.push_back(test::FakeHttp::Status(403, "Forbidden"));
   QTest::mouseClick(s.Button("cmdOK"), Qt::LeftButton);
-  EXPECT_EQ(s.Status()->text(), "Authentication failed. Check credentials and try again.");
+  EXPECT_EQ(s.Status()->text(),
+            "Authentication failed: the server refused the consumer key and secret "
+            "(403:Forbidden). Check credentials and try again.");
   EXPECT_EQ(StatusColour(s.Status()), QColor(255, 0, 0));
   EXPECT_TRUE(s.dialog.isVisible());
   EXPECT_TRUE(s.Field(0)->isEnabled());

@@ -59,7 +59,7 @@ bool SplitHostPort(const std::string& text, std::string& host, int& port) {
 
 }  // namespace
 
-TinyProxy::TinyProxy() {
+TinyProxy::TinyProxy(int route_to_port) : route_to_port_(route_to_port) {
   listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
@@ -135,7 +135,7 @@ void TinyProxy::Serve(int client) {
     std::string host;
     int port = 0;
     if (method == "CONNECT" && SplitHostPort(target, host, port)) {
-      upstream = ConnectLoopback(host, port);
+      upstream = ConnectLoopback(host, route_to_port_ > 0 ? route_to_port_ : port);
       if (upstream >= 0) {
         constexpr char kEstablished[] = "HTTP/1.1 200 Connection established\r\n\r\n";
         SendAll(client, kEstablished, sizeof kEstablished - 1);
@@ -146,7 +146,9 @@ void TinyProxy::Serve(int client) {
       const size_t slash = target.find('/', 7);
       const std::string authority =
           target.substr(7, slash == std::string::npos ? slash : slash - 7);
-      if (SplitHostPort(authority, host, port)) upstream = ConnectLoopback(host, port);
+      if (SplitHostPort(authority, host, port)) {
+        upstream = ConnectLoopback(host, route_to_port_ > 0 ? route_to_port_ : port);
+      }
       if (upstream >= 0) {
         // The origin server gets the usual origin-form request line.
         const std::string path = slash == std::string::npos ? "/" : target.substr(slash);

@@ -14,7 +14,10 @@ namespace wf::apisim {
 // handled, so a test can tell the traffic really went through it.
 class TinyProxy {
  public:
-  TinyProxy();  // listens on a free 127.0.0.1 port
+  // Listens on a free 127.0.0.1 port. With `route_to_port`, every request goes to that loopback
+  // port whatever port it names, so a server can be reached only through the proxy (the
+  // client is pointed at a port where nothing answers).
+  explicit TinyProxy(int route_to_port = 0);
   ~TinyProxy();
   TinyProxy(const TinyProxy&) = delete;
   TinyProxy& operator=(const TinyProxy&) = delete;
@@ -31,6 +34,7 @@ class TinyProxy {
 
   int listen_fd_ = -1;
   int port_ = 0;
+  int route_to_port_ = 0;
   std::atomic<bool> stopping_{false};
   std::thread acceptor_;
   mutable std::mutex mutex_;

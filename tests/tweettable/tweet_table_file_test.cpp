@@ -72,8 +72,13 @@ TEST(TweetTableFileTest, SavedTableLoadsBackAsTheSameRows) {
   const std::string path = dir.File("tweets.stwt");
   ASSERT_TRUE(WriteTweetTableFile(path, grid.size(), CellsOf(grid), true));
 
+  // "日" is beyond Windows-1252: the file is UTF-8 behind a byte-order mark, nothing lost.
   const std::string bytes = ReadBytes(path);
-  EXPECT_NE(bytes.find("d\xE9j\xE0 vu \x97 ?"), std::string::npos) << "not Windows-1252";
+  EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF"
+                        "DateTime\t",
+                        0),
+            0u);
+  EXPECT_NE(bytes.find("d\xC3\xA9j\xC3\xA0 vu \xE2\x80\x94 \xE6\x97\xA5\t"), std::string::npos);
 
   SkeinData table;
   ASSERT_TRUE(table.Load(path));
@@ -85,8 +90,17 @@ TEST(TweetTableFileTest, SavedTableLoadsBackAsTheSameRows) {
   EXPECT_EQ(table.Value(2, 1), " Wed Aug 27 13:08:45 0000 2008 ");
   EXPECT_EQ(table.Value(2, 6), "42");
   EXPECT_EQ(table.Value(2, 16), "bio");
-  EXPECT_EQ(table.Value(3, 3), "d\xC3\xA9j\xC3\xA0 vu \xE2\x80\x94 ?");
+  EXPECT_EQ(table.Value(3, 3), "d\xC3\xA9j\xC3\xA0 vu \xE2\x80\x94 \xE6\x97\xA5");
   EXPECT_EQ(table.Value(3, 16), "two  lines and a tab");
+
+  // Text that Windows-1252 holds is written in it, as tables always were.
+  grid[1][2] = "d\xC3\xA9j\xC3\xA0 vu \xE2\x80\x94";
+  ASSERT_TRUE(WriteTweetTableFile(path, grid.size(), CellsOf(grid), true));
+  const std::string ansi = ReadBytes(path);
+  EXPECT_EQ(ansi.rfind("DateTime\t", 0), 0u);
+  EXPECT_NE(ansi.find("d\xE9j\xE0 vu \x97\t"), std::string::npos) << "not Windows-1252";
+  ASSERT_TRUE(table.Load(path));
+  EXPECT_EQ(table.Value(3, 3), "d\xC3\xA9j\xC3\xA0 vu \xE2\x80\x94");
 }
 
 // Lets a test make every write beyond `bytes` fail, as a full disk would.
