@@ -336,6 +336,31 @@ TEST(V2UsersTest, LookupsListWhatTheyCannotFindAndPartialTakesAShare) {
   }
 }
 
+TEST(V2LookupTest, FindsEveryStreamAndTimelineTweetById) {
+  const Corpus& corpus = Shared();
+  for (uint32_t i = 0; i < corpus.StreamSize(); i += 331) {
+    const auto ref = corpus.FindTweet(corpus.StreamId(i));
+    ASSERT_TRUE(ref) << i;
+    EXPECT_FALSE(ref->timeline);
+    EXPECT_EQ(ref->position, i);
+  }
+  int checked = 0;
+  for (uint32_t u = 0; u < corpus.UserCount(); u += 97) {
+    const uint32_t size = corpus.TimelineSize(u);
+    for (uint32_t p = 0; p < size; p += 1 + size / 5) {
+      const uint64_t id = corpus.TimelineId(u, p);
+      const auto ref = corpus.FindTweet(id);
+      ASSERT_TRUE(ref) << u << " " << p;
+      EXPECT_TRUE(ref->timeline);
+      EXPECT_EQ(corpus.TweetAt(*ref).id, id);
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 1000);
+  EXPECT_FALSE(corpus.FindTweet(corpus.StreamId(3) + 1));
+  EXPECT_FALSE(corpus.FindTweet(17));
+}
+
 TEST(V2LookupTest, TweetsByIdInBothVersions) {
   const Corpus& corpus = Shared();
   const uint64_t s0 = corpus.StreamId(5), s1 = corpus.StreamId(900);
