@@ -200,6 +200,39 @@ TEST(V2ServerTest, ShareFaultsAndOversizeApplyToV2) {
   EXPECT_EQ(Body(seven)["meta"]["result_count"].text, "7");
 }
 
+TEST(V2ServerTest, PartialAndDeletedReachTheLookups) {
+  ServerConfig config;
+  config.faults.partial = 1;
+  config.faults.deleted = 1;
+  TestServer s(config);
+  const std::string tweet = std::to_string(s.server().corpus().StreamId(0));
+  const auto users = Get(s, "/2/users/by?usernames=skein_team,skein_small", s.Token());
+  ASSERT_TRUE(users);
+  EXPECT_EQ(users->status, 200);
+  EXPECT_EQ(Body(users).Keys(), std::vector<std::string>{"errors"});
+  EXPECT_EQ(Body(users)["errors"].items.size(), 2u);
+  const auto one = Get(s, "/2/users/by/username/skein_team", s.Token());
+  ASSERT_TRUE(one);
+  EXPECT_EQ(Body(one)["errors"].items[0]["parameter"].text, "username");
+  const auto v2 = Get(s, "/2/tweets?ids=" + tweet, s.Token());
+  ASSERT_TRUE(v2);
+  EXPECT_NE(Body(v2)["errors"].items[0]["detail"].text.find("deleted"), std::string::npos);
+  const auto v1 = Get(s, "/1.1/statuses/lookup.json?id=" + tweet, s.Token());
+  ASSERT_TRUE(v1);
+  EXPECT_EQ(v1->body, "[]");
+  // Neither touches the lists or the v1.1 user lookup.
+  const auto v1users = Get(s, "/1.1/users/lookup.json?screen_name=skein_team", s.Token());
+  ASSERT_TRUE(v1users);
+  EXPECT_EQ(v1users->status, 200);
+
+  FaultConfig scoped;
+  scoped.usagecap = true;
+  scoped.scope = Family::kSearchAll;
+  s.server().SetFaults(scoped);
+  EXPECT_EQ(Get(s, "/2/tweets/search/all?query=skein", s.Token())->status, 429);
+  EXPECT_EQ(Get(s, "/2/tweets/search/recent?query=skein", s.Token())->status, 200);
+}
+
 TEST(V2ServerTest, CommandLineNamesTheNewFamiliesAndFaults) {
   std::string error;
   const auto cl =
