@@ -388,6 +388,11 @@ class MainWindow {
 
   void Notify(unsigned changes);
   void SetCaptionForFile(bool modified);
+  // The Save Tweets Table command; true when the table was written.
+  bool SaveTweetsTable();
+  // The closing question about user tables and the user list that no file holds; true when
+  // there are none or the user closes anyway.
+  bool CloseWithUnsavedUsers();
   void RecordSavedSession(const std::string& path);
   void ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted);
   bool RunSentiment(SkeinData& data, bool recalc);

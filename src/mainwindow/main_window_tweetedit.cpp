@@ -174,6 +174,7 @@ void MainWindow::mAddU2UL_Click() {
     user_list_.SetCurrent(at);
   } else {
     user_list_.Add(name);
+    user_list_.SetUnsaved(true);
   }
   ShowULCount();
   Notify(kUserListChanged);
@@ -211,6 +212,7 @@ void MainWindow::mDelUFUL_Click() {
   for (int i = 0; i < user_list_.Count(); ++i) {
     if (user_list_.Entries()[static_cast<std::size_t>(i)].text != name) continue;
     user_list_.RemoveAt(i);
+    user_list_.SetUnsaved(true);
     ShowULCount();
     Notify(kUserListChanged | kControlsChanged);
     return;
