@@ -17,6 +17,14 @@ void MainWindow::RetrieveUserTimeline(const std::string& user, const std::string
 void MainWindow::GetAllUTL_Click() {
   if (retrieval_busy_) return;
   UiPort* ui = env_.ui;
+  // Nobody to fetch: the tweet table is not given up for nothing.
+  if (user_list_.TickedCount() == 0) {
+    if (ui != nullptr) {
+      ui->MessageBox("Tick the users whose timelines to get", MsgButtons::Ok, MsgIcon::Exclamation,
+                     kAppTitle);
+    }
+    return;
+  }
   if (tweets_modified_ && ui != nullptr &&
       ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
                      kAppTitle) == MsgAnswer::Yes) {

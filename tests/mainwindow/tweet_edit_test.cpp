@@ -102,17 +102,23 @@ TEST(FilterTweets, CaseFoldingReachesAccentedLetters) {
   EXPECT_EQ(f.Column(2), (Strings{"a", "b"}));
 }
 
-TEST(FilterTweets, EmptyOrCancelledAnswerRemovesEveryTweetWithText) {
+TEST(FilterTweets, EmptyOrCancelledAnswerChangesNothing) {
   EditFixture f;
   f.Add("d1", "a", "one");
   f.Add("d2", "b", "");
   f.Add("d3", "c", "three");
-  f.ui.inputs = {std::nullopt};
-  f.ui.answers = {MsgAnswer::Ok};
-  f.window->mFilterTweets_Click();
-  EXPECT_EQ(f.ui.messages.back().text,
-            "There are 2 tweets that contain [] and will be removed. Proceed?");
-  EXPECT_EQ(f.Column(2), (Strings{"b"}));
+  // Cancel, an empty answer, or a sign with no word after it: no question, no row removed,
+  // even with OK ready for a question.
+  for (const std::optional<std::string>& answer :
+       {std::optional<std::string>(), std::optional<std::string>(""),
+        std::optional<std::string>("-"), std::optional<std::string>("+")}) {
+    f.ui.inputs = {answer};
+    f.ui.answers = {MsgAnswer::Ok};
+    f.window->mFilterTweets_Click();
+    EXPECT_TRUE(f.ui.messages.empty()) << answer.value_or("(cancelled)");
+    EXPECT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
+    EXPECT_FALSE(f.window->TweetsModified());
+  }
 }
 
 TEST(FilterTweets, RetweetRemovalKeepsOrderAndSortSetting) {
