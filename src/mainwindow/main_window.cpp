@@ -219,7 +219,7 @@ void MainWindow::mSortDT_Click() {
 }
 
 void MainWindow::OutTable_ColumnClick(int column_index_1based) {
-  out_table_.SetSortKey(column_index_1based - 1);
+  out_table_.ColumnClick(column_index_1based - 1);
   Notify(kTweetsChanged);
 }
 

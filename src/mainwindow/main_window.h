@@ -91,7 +91,10 @@ class MainWindow {
   int CurTweetSrc() const { return cur_tweet_src_; }
   bool Starting() const { return starting_; }
   const std::string& NVPATH() const { return nv_path_; }
+  // Empty: all languages.
   const std::string& SearchLang() const { return search_lang_; }
+  // The search language as the window shows it: "Language: en", or "Language: all".
+  std::string SearchLanguageText() const;
   const std::string& SearchLocation() const { return search_location_; }
   bool UseLoc() const { return use_loc_; }
   bool RetrievalBusy() const { return retrieval_busy_; }

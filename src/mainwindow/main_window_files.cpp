@@ -52,8 +52,10 @@ void MainWindow::mOpenTweets_Click() {
   }
   if (!starting_) {
     if (ui == nullptr) return;
+    // The dialog starts on the filter of the default extension: the first, Text, so that the
+    // tables this program saves (.txt) are the ones listed.
     const auto picked = ui->OpenFileDialog(
-        {"Open Tweets Table", std::string(kTweetFilter), "stwt", dialog_file_name_});
+        {"Open Tweets Table", std::string(kTweetFilter), "txt", dialog_file_name_});
     if (!picked) return;
     dialog_file_name_ = *picked;
   }

@@ -6,12 +6,18 @@ namespace wf {
 
 void MainWindow::mSetLang_Click() {
   if (env_.ui == nullptr) return;
-  const auto answer = env_.ui->InputBox("Enter the ISO-639-1 code (e.g. English = en, French = fr)",
-                                        "Set Search Language", search_lang_);
-  if (answer && Utf8Length(*answer) == 2) {
+  const auto answer = env_.ui->InputBox(
+      "Enter the ISO-639-1 code (e.g. English = en, French = fr), or nothing for all languages",
+      "Set Search Language", search_lang_);
+  // Nothing means all languages: the searches then send an empty lang.
+  if (answer && (answer->empty() || Utf8Length(*answer) == 2)) {
     search_lang_ = *answer;
     Notify(kControlsChanged);
   }
+}
+
+std::string MainWindow::SearchLanguageText() const {
+  return "Language: " + (search_lang_.empty() ? std::string("all") : search_lang_);
 }
 
 void MainWindow::mSetLoc_Click() {

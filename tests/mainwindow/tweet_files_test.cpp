@@ -45,7 +45,7 @@ TEST(TweetFiles, SaveProposesUntitledAndReopensTheSameCells) {
   }
   EXPECT_EQ(w.InfoBar()[1], "Empty");
   EXPECT_TRUE(w.UpdateSearchEnabled());
-  EXPECT_EQ(f.ui.open_requests.back().default_extension, "stwt");
+  EXPECT_EQ(f.ui.open_requests.back().default_extension, "txt");
 }
 
 TEST(TweetFiles, OverwriteQuestionAndReplaceQuestion) {
