@@ -874,7 +874,8 @@ void MainWindowWidget::RefreshTweets() {
   QHeaderView* header = out_table_->horizontalHeader();
   const bool sorted = model_.SortTweetsChecked();
   header->setSortIndicatorShown(sorted);
-  if (sorted) header->setSortIndicator(model_.OutTable().SortKey(), Qt::AscendingOrder);
+  const auto order = model_.OutTable().Descending() ? Qt::DescendingOrder : Qt::AscendingOrder;
+  if (sorted) header->setSortIndicator(model_.OutTable().SortKey(), order);
   sort_action_->setChecked(sorted);
   applying_widths_ = false;
 }
@@ -944,7 +945,7 @@ void MainWindowWidget::RefreshControls() {
     early_date_->setDateTime(early);
   }
   use_loc_->setChecked(model_.UseLoc());
-  QString settings = QStringLiteral("Language: ") + ToQ(model_.SearchLang());
+  QString settings = ToQ(model_.SearchLanguageText());
   if (!model_.SearchLocation().empty()) {
     settings += QStringLiteral("   Location: ") + ToQ(model_.SearchLocation());
   }

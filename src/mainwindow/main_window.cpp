@@ -1,7 +1,9 @@
 #include "mainwindow/main_window.h"
 
 #include <filesystem>
+#include <unordered_set>
 
+#include "mainwindow/window_text.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
 #include "util/shell_and_wait.h"
@@ -180,10 +182,24 @@ void MainWindow::ShowTweets(bool append) {
     out_table_.SetSorted(false);
     out_table_.SetSortKey(3);
     if (!append) out_table_.Clear();
-    // Every record of an update is new (since_id excludes the tweets already shown), so all
-    // of them are added.
     out_table_.Reserve(static_cast<std::size_t>(out_table_.RowCount() + data.RecordCount()));
-    for (std::int32_t r = 1; r <= data.RecordCount(); ++r) ShowRowFromStore(data, r, false);
+    if (append) {
+      // An update asks only for newer tweets, but a since id found wrongly, or a service that
+      // repeats one, must not put a tweet in the table twice.
+      std::unordered_set<std::string> shown;
+      shown.reserve(static_cast<std::size_t>(out_table_.RowCount() + data.RecordCount()));
+      for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
+        shown.emplace(window_text::Trimmed(out_table_.Cell(r, 4)));
+      }
+      for (std::int32_t r = 1; r <= data.RecordCount(); ++r) {
+        const std::string_view id = window_text::Trimmed(data.Cell(r, 4));
+        if (id.empty() || shown.emplace(id).second) {
+          ShowRowFromStore(data, r, false);
+        }
+      }
+    } else {
+      for (std::int32_t r = 1; r <= data.RecordCount(); ++r) ShowRowFromStore(data, r, false);
+    }
     out_table_.SetSorted(sorted);
   }
   info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
@@ -203,7 +219,7 @@ void MainWindow::mSortDT_Click() {
 }
 
 void MainWindow::OutTable_ColumnClick(int column_index_1based) {
-  out_table_.SetSortKey(column_index_1based - 1);
+  out_table_.ColumnClick(column_index_1based - 1);
   Notify(kTweetsChanged);
 }
 

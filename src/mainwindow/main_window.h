@@ -91,7 +91,10 @@ class MainWindow {
   int CurTweetSrc() const { return cur_tweet_src_; }
   bool Starting() const { return starting_; }
   const std::string& NVPATH() const { return nv_path_; }
+  // Empty: all languages.
   const std::string& SearchLang() const { return search_lang_; }
+  // The search language as the window shows it: "Language: en", or "Language: all".
+  std::string SearchLanguageText() const;
   const std::string& SearchLocation() const { return search_location_; }
   bool UseLoc() const { return use_loc_; }
   bool RetrievalBusy() const { return retrieval_busy_; }
@@ -388,6 +391,11 @@ class MainWindow {
 
   void Notify(unsigned changes);
   void SetCaptionForFile(bool modified);
+  // The Save Tweets Table command; true when the table was written.
+  bool SaveTweetsTable();
+  // The closing question about user tables and the user list that no file holds; true when
+  // there are none or the user closes anyway.
+  bool CloseWithUnsavedUsers();
   void RecordSavedSession(const std::string& path);
   void ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted);
   bool RunSentiment(SkeinData& data, bool recalc);

@@ -52,8 +52,10 @@ void MainWindow::mOpenTweets_Click() {
   }
   if (!starting_) {
     if (ui == nullptr) return;
+    // The dialog starts on the filter of the default extension: the first, Text, so that the
+    // tables this program saves (.txt) are the ones listed.
     const auto picked = ui->OpenFileDialog(
-        {"Open Tweets Table", std::string(kTweetFilter), "stwt", dialog_file_name_});
+        {"Open Tweets Table", std::string(kTweetFilter), "txt", dialog_file_name_});
     if (!picked) return;
     dialog_file_name_ = *picked;
   }
@@ -78,11 +80,12 @@ void MainWindow::mOpenTweets_Click() {
   const std::int32_t check_row =
       data.RecordCount() >= 2 ? 2
                               : (data.RecordCount() == 1 && data.Cell(1, 1) != "DateTime" ? 1 : 0);
+  bool rescored = false;
   if (check_row > 0 && IsZeroScore(data.Cell(check_row, 14)) &&
       IsZeroScore(data.Cell(check_row, 15)) && ui != nullptr &&
       ui->MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
                      MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    RunSentiment(data, true);
+    rescored = RunSentiment(data, true);
   }
 
   out_table_.Clear();
@@ -105,19 +108,24 @@ void MainWindow::mOpenTweets_Click() {
   update_search_enabled_ = true;
   info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
   info_bar_[1] = "Empty";
-  SetCaptionForFile(false);
-  tweets_modified_ = false;
+  // New scores are only on show until the table is saved over the file's zeros.
+  SetCaptionForFile(rescored);
+  tweets_modified_ = rescored;
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
   Notify(kTweetsChanged | kStatusChanged | kCaptionChanged | kControlsChanged | kUserTablesChanged);
 }
 
 void MainWindow::mSaveTweets_Click() {
+  SaveTweetsTable();
+}
+
+bool MainWindow::SaveTweetsTable() {
   UiPort* ui = env_.ui;
   if (out_table_.RowCount() == 0) {
     if (ui != nullptr) {
       ui->MessageBox("Nothing to Save yet!", MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
     }
-    return;
+    return false;
   }
   if (FileExists(tweets_fn_)) {
     const bool overwrite =
@@ -143,12 +151,12 @@ void MainWindow::mSaveTweets_Click() {
                                                   "txt", dialog_file_name_});
     if (!picked || picked->empty()) {
       dialog_file_name_.clear();
-      return;
+      return false;
     }
     dialog_file_name_ = *picked;
     if (std::filesystem::path(dialog_file_name_).extension().empty()) dialog_file_name_ += ".txt";
   }
-  if (dialog_file_name_.empty()) return;
+  if (dialog_file_name_.empty()) return false;
 
   const auto cell = [this](std::size_t row, int column) {
     return out_table_.Cell(static_cast<std::int32_t>(row), column);
@@ -162,7 +170,7 @@ void MainWindow::mSaveTweets_Click() {
                      MsgIcon::Exclamation, kAppTitle);
     }
     dialog_file_name_.clear();
-    return;
+    return false;
   }
   tweets_fn_ = dialog_file_name_;
   tweets_modified_ = false;
@@ -170,6 +178,7 @@ void MainWindow::mSaveTweets_Click() {
   Notify(kCaptionChanged);
   MoveArchiveBeside(tweets_fn_);
   RecordSavedSession(tweets_fn_);
+  return true;
 }
 
 void MainWindow::mSaveSend_Click() {

@@ -65,6 +65,7 @@ void MainWindow::FollowListCommand(bool friends) {
   }
   user_list_.Clear();
   for (std::int32_t i = 1; i <= users.Count(); ++i) user_list_.Add(users.ScreenName(i));
+  user_list_.SetUnsaved(true);
   user_list_.SetToolTip("List contains " + std::string(noun) + " of " + name);
   user_handle_ = 0;
   sel_all_ul_caption_ = "Select All";

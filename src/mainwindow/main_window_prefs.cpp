@@ -59,6 +59,23 @@ std::string FormatWidth(double w) {
   return s;
 }
 
+// "SO-<column 1..16>,<A|D>": the tweet table sorted by that column, ascending or descending.
+// A record that does not read so is ignored.
+void ApplySortRecord(std::string_view payload, TweetView& table) {
+  const std::size_t comma = payload.find(',');
+  if (comma == std::string_view::npos || comma == 0 || comma > 2) return;
+  int column = 0;
+  for (const char c : payload.substr(0, comma)) {
+    if (c < '0' || c > '9') return;
+    column = column * 10 + (c - '0');
+  }
+  const std::string_view order = payload.substr(comma + 1);
+  if (column < 1 || column > TweetView::kColumns || (order != "A" && order != "D")) return;
+  table.SetSorted(false);
+  table.SetSort(column - 1, order == "D");
+  table.SetSorted(true);
+}
+
 }  // namespace
 
 std::pair<std::string, std::string> SplitQueryEntry(std::string_view entry) {
@@ -76,6 +93,7 @@ void MainWindow::LoadPrefs() {
   constexpr std::string_view kBom = "\xEF\xBB\xBF";
   const std::string text =
       std::string_view(*bytes).substr(0, 3) == kBom ? bytes->substr(3) : Cp1252ToUtf8(*bytes);
+  bool use_location = false;
   for (const std::string& line : SplitLines(text)) {
     if (line.size() < 3) continue;
     const std::string type = line.substr(0, 3);
@@ -113,6 +131,15 @@ void MainWindow::LoadPrefs() {
         }
         Notify(kTweetsChanged);
       }
+    } else if (type == "SO-") {
+      ApplySortRecord(payload, out_table_);
+      Notify(kTweetsChanged);
+    } else if (type == "HD-") {
+      headers_checked_ = payload == "1";
+    } else if (type == "LO-") {
+      search_location_ = payload;
+    } else if (type == "LU-") {
+      use_location = payload == "1";
     } else if (type == "AR-") {
       archive_checked_ = payload == "1";
     } else if (type == "AH-") {
@@ -123,6 +150,8 @@ void MainWindow::LoadPrefs() {
       }
     }
   }
+  // The records may come in any order; searches are restricted only to a location known.
+  if (use_location) use_loc_ = !search_location_.empty();
   Notify(kControlsChanged | kHistoryChanged);
 }
 
@@ -141,6 +170,15 @@ bool MainWindow::SavePrefs() {
     text += FormatWidth(out_table_.Widths()[static_cast<std::size_t>(c)]);
   }
   text += "\r\n";
+  // Settings at their defaults write no record, so that a file from before they were kept
+  // reads and writes as it did.
+  if (out_table_.Sorted()) {
+    text += "SO-" + std::to_string(out_table_.SortKey() + 1) +
+            (out_table_.Descending() ? ",D" : ",A") + "\r\n";
+  }
+  if (headers_checked_) text += "HD-1\r\n";
+  if (!search_location_.empty()) text += "LO-" + search_location_ + "\r\n";
+  if (use_loc_) text += "LU-1\r\n";
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
   std::string error;

@@ -123,9 +123,8 @@ bool MainWindow::RecoverRetrieval(bool resume) {
   const bool onto_file = update && !tweets_fn_.empty() && tweets_fn_ == r.header.base_file;
   if (!onto_file) {
     out_table_.Clear();
-    if (current_user_table_ >= 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
-      user_tables_[static_cast<std::size_t>(current_user_table_)].Clear();
-    }
+    // Only the "Tweets" table is built from the tweet table being replaced.
+    user_tables_[0].Clear();
     tweets_fn_.clear();
     dialog_file_name_.clear();
   }

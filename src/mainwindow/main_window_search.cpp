@@ -28,9 +28,9 @@ void MainWindow::GetSrch_Click() {
   twitter_->Tweets().Clear();
   update_utl_enabled_ = false;
   out_table_.Clear();
-  if (current_user_table_ >= 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
-    user_tables_[static_cast<std::size_t>(current_user_table_)].Clear();
-  }
+  // The "Tweets" table is built from the tweet table being replaced; the Other tables (a
+  // followers list, a file) stand on their own, whichever is on show.
+  user_tables_[0].Clear();
   utwitter_->Clear();
   info_bar_[0] = "Empty";
   info_bar_[1] = "Empty";

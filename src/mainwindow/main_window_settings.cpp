@@ -6,12 +6,18 @@ namespace wf {
 
 void MainWindow::mSetLang_Click() {
   if (env_.ui == nullptr) return;
-  const auto answer = env_.ui->InputBox("Enter the ISO-639-1 code (e.g. English = en, French = fr)",
-                                        "Set Search Language", search_lang_);
-  if (answer && Utf8Length(*answer) == 2) {
+  const auto answer = env_.ui->InputBox(
+      "Enter the ISO-639-1 code (e.g. English = en, French = fr), or nothing for all languages",
+      "Set Search Language", search_lang_);
+  // Nothing means all languages: the searches then send an empty lang.
+  if (answer && (answer->empty() || Utf8Length(*answer) == 2)) {
     search_lang_ = *answer;
     Notify(kControlsChanged);
   }
+}
+
+std::string MainWindow::SearchLanguageText() const {
+  return "Language: " + (search_lang_.empty() ? std::string("all") : search_lang_);
 }
 
 void MainWindow::mSetLoc_Click() {
@@ -105,12 +111,30 @@ bool MainWindow::Form_QueryUnload() {
     const MsgAnswer a = env_.ui->MessageBox("Save Tweets before exiting?", MsgButtons::YesNoCancel,
                                             MsgIcon::Question, kAppTitle);
     if (a == MsgAnswer::Cancel) return false;
-    if (a == MsgAnswer::Yes) mSaveTweets_Click();
+    // A save that did not happen (its dialog cancelled, the write failed) keeps the window:
+    // the user asked for the tweets to be kept.
+    if (a == MsgAnswer::Yes && !SaveTweetsTable()) return false;
   }
+  if (!CloseWithUnsavedUsers()) return false;
   SavePrefs();
   closed_ = true;
   Notify(kWindowChanged);
   return true;
+}
+
+bool MainWindow::CloseWithUnsavedUsers() {
+  int tables = 0;
+  for (const UserTableView& t : user_tables_) tables += t.Unsaved() ? 1 : 0;
+  const bool list = user_list_.Unsaved();
+  if ((tables == 0 && !list) || env_.ui == nullptr) return true;
+  std::string what;
+  if (tables > 0) {
+    what = std::to_string(tables) + (tables == 1 ? " user table" : " user tables");
+  }
+  if (list) what += what.empty() ? "The user list" : " and the user list";
+  const bool one = tables + (list ? 1 : 0) == 1;
+  return env_.ui->MessageBox(what + (one ? " is" : " are") + " not saved. Close anyway?",
+                             MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
 }
 
 }  // namespace wf

@@ -1,5 +1,7 @@
 // The user timeline commands: all timelines of the checked users, their update, and the
 // double-click on one entry.
+#include <unordered_map>
+
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/window_text.h"
@@ -15,6 +17,14 @@ void MainWindow::RetrieveUserTimeline(const std::string& user, const std::string
 void MainWindow::GetAllUTL_Click() {
   if (retrieval_busy_) return;
   UiPort* ui = env_.ui;
+  // Nobody to fetch: the tweet table is not given up for nothing.
+  if (user_list_.TickedCount() == 0) {
+    if (ui != nullptr) {
+      ui->MessageBox("Tick the users whose timelines to get", MsgButtons::Ok, MsgIcon::Exclamation,
+                     kAppTitle);
+    }
+    return;
+  }
   if (tweets_modified_ && ui != nullptr &&
       ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
                      kAppTitle) == MsgAnswer::Yes) {
@@ -58,10 +68,23 @@ void MainWindow::UpdateUTL_Click() {
   ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
   ctx.YieldToEvents();
 
+  // In "User Id" mode the entries are ids, while the rows name their authors by screen name:
+  // the list's profiles pair the two.
+  std::unordered_map<std::string, std::string> name_of_id;
+  if (user_handle_ == 1) {
+    for (const UserRecord& u : twitter_->Users().Records())
+      name_of_id.try_emplace(u.Id, u.ScreenName);
+  }
   // The newest tweet of the user in the table, whatever the view's order; the name cell is
   // compared without the padding that numeric-looking names get. A user without rows gets
   // the whole reachable timeline.
-  const auto since_for = [this](const std::string& user) {
+  const auto since_for = [this, name_of_id](const std::string& entry) {
+    std::string user = entry;
+    if (user_handle_ == 1) {
+      const auto it = name_of_id.find(entry);
+      if (it == name_of_id.end()) return std::string();
+      user = it->second;
+    }
     std::string since;
     for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
       if (window_text::Trimmed(out_table_.Cell(r, 2)) != user) continue;

@@ -174,6 +174,7 @@ void MainWindow::mAddU2UL_Click() {
     user_list_.SetCurrent(at);
   } else {
     user_list_.Add(name);
+    user_list_.SetUnsaved(true);
   }
   ShowULCount();
   Notify(kUserListChanged);
@@ -211,6 +212,7 @@ void MainWindow::mDelUFUL_Click() {
   for (int i = 0; i < user_list_.Count(); ++i) {
     if (user_list_.Entries()[static_cast<std::size_t>(i)].text != name) continue;
     user_list_.RemoveAt(i);
+    user_list_.SetUnsaved(true);
     ShowULCount();
     Notify(kUserListChanged | kControlsChanged);
     return;
@@ -263,8 +265,12 @@ void MainWindow::mFilterTweets_Click() {
       "exclude. For e.g. +wrenfold will delete all tweets without wrenfold in the main text, "
       "whilst -wrenfold will do the opposite.",
       "Filter Tweets", "");
-  std::string text = answer.value_or("");
+  // Cancel, or nothing to filter by, ends here: an empty word is in every tweet, and the
+  // question's default would empty the table.
+  if (!answer) return;
+  std::string text = *answer;
   if (text.empty() || (text.front() != '-' && text.front() != '+')) text.insert(0, "-");
+  if (text.size() == 1) return;
   FilterTweetsBy(std::string_view(text).substr(1), text.front() != '+');
 }
 

@@ -52,7 +52,7 @@ bool MainWindow::WriteUserTableFile(const std::string& path, UserFileLayout layo
   if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
     return false;
   }
-  const UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
+  UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
   const std::string bytes = EncodeUserFileText(FormatUserFile(table.Rows(), layout));
   std::string error;
   if (!WriteFileAtomically(path, bytes, &error)) {
@@ -63,6 +63,7 @@ bool MainWindow::WriteUserTableFile(const std::string& path, UserFileLayout layo
     }
     return false;
   }
+  table.MarkSaved();
   return true;
 }
 
@@ -170,7 +171,15 @@ void MainWindow::mOpenUsers_Click(int index) {
   const std::string title = FileTitle(path);
   std::string name = title;
   for (const std::string_view ext : {".txt", ".suk", ".sut"}) name = WithoutAll(name, ext);
-  if (name != title) AddUserTable(name);
+  // The rows of a new table are all in the file; rows added to the table on show leave it as
+  // saved or unsaved as it was.
+  bool was_saved = true;
+  if (name != title) {
+    AddUserTable(name);
+  } else if (UserTableIndexValid(current_user_table_)) {
+    was_saved = !user_tables_[static_cast<std::size_t>(current_user_table_)].Unsaved();
+  }
+  const int opened = current_user_table_;
 
   if (index == 0) {
     if (!keys.entries.empty()) {
@@ -186,6 +195,9 @@ void MainWindow::mOpenUsers_Click(int index) {
       row.cells = std::move(cells);
       table_rows.push_back(std::move(row));
     }
+  }
+  if (was_saved && UserTableIndexValid(opened)) {
+    user_tables_[static_cast<std::size_t>(opened)].MarkSaved();
   }
   FinishUserTableOpen();
 }

@@ -99,6 +99,8 @@ void MainWindow::mCopyUL_Click() {
   for (const auto& e : user_list_.Entries()) text += e.text + "\r\n";
   env_.ui->SetClipboardText("");
   env_.ui->SetClipboardText(text);
+  // The list has no file of its own: copied out, the user has it.
+  user_list_.SetUnsaved(false);
 }
 
 void MainWindow::mCopyUT_Click() {
@@ -118,6 +120,7 @@ void MainWindow::mDeleteUser_Click() {
   const int k = user_list_.Current();
   if (k < 0) return;
   user_list_.RemoveAt(k);
+  user_list_.SetUnsaved(true);
   user_meta_.clear();
   user_list_.SetCurrent(user_list_.Count() > 0 ? k - 1 : -1);
   ShowULCount();
@@ -167,7 +170,9 @@ void MainWindow::mAddUser_Click() {
   retrieval_busy_ = false;
   stop_requested_ = false;
   if (users.Count() > before) {
-    user_list_.Add(users.ScreenName(users.Count()));
+    // The entry is of the kind the list holds, so that the timelines ask for it rightly.
+    user_list_.Add(user_handle_ == 1 ? users.Id(users.Count()) : users.ScreenName(users.Count()));
+    user_list_.SetUnsaved(true);
     ShowULCount();
     UserList_Click(user_list_.Count() - 1);
   } else {
@@ -233,7 +238,8 @@ void MainWindow::mPasteUL_Click() {
       user_list_.SetText(i, users.ScreenName(k));
     }
   }
-  if (ids) user_handle_ = 0;
+  // The entries are screen names now, whatever the option said before the paste.
+  user_handle_ = 0;
   if (!missing.empty()) {
     progress_.Add("No profile found for: " + missing);
     progress_.SelectLast();

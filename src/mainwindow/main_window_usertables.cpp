@@ -299,6 +299,14 @@ void MainWindow::BuildTweetsUT_Click() {
 
 void MainWindow::mGetUFT_Click() {
   if (retrieval_busy_) return;
+  // Without tweets there are no authors, and the profiles held are those of an earlier lookup.
+  if (out_table_.RowCount() == 0) {
+    if (env_.ui != nullptr) {
+      env_.ui->MessageBox("There are no tweets to take users from.", MsgButtons::Ok,
+                          MsgIcon::Information, kAppTitle);
+    }
+    return;
+  }
   BuildTweetsUT_Click();
   user_list_.Clear();
   user_handle_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "util/date_time.h"
 
@@ -18,6 +19,25 @@ std::string_view NthCell(std::string_view row, int column) {
   }
   const std::size_t tab = row.find('\t', from);
   return row.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from);
+}
+
+// Seconds of a DateTime cell in any of its forms; empty when it holds no date.
+std::optional<std::int64_t> CellTime(std::string_view cell) {
+  const auto t = ParseStoredDateTime(cell);
+  if (!t) return std::nullopt;
+  return ToSerialSeconds(*t);
+}
+
+int Sign(int c) {
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// Dates before cells that hold none, which follow by text.
+int CompareTimes(const std::optional<std::int64_t>& a, const std::optional<std::int64_t>& b,
+                 std::string_view a_text, std::string_view b_text) {
+  if (a && b) return *a < *b ? -1 : (*a > *b ? 1 : 0);
+  if (a.has_value() != b.has_value()) return a ? -1 : 1;
+  return Sign(a_text.compare(b_text));
 }
 
 std::string CleanCell(std::string_view text) {
@@ -55,9 +75,11 @@ void TweetView::AddRow(const std::array<std::string_view, kColumns>& values, boo
   if (sorted_ && !rows_.empty()) {
     // Keep the order: insert after every row whose key is not greater.
     const std::string_view key = NthCell(row.cells, sort_key_ + 1);
-    const auto at = std::upper_bound(
-        rows_.begin(), rows_.end(), key,
-        [this](std::string_view k, const Row& r) { return k < NthCell(r.cells, sort_key_ + 1); });
+    const auto at =
+        std::upper_bound(rows_.begin(), rows_.end(), key, [this](std::string_view k, const Row& r) {
+          const int c = CompareKeys(k, NthCell(r.cells, sort_key_ + 1));
+          return descending_ ? c > 0 : c < 0;
+        });
     rows_.insert(at, std::move(row));
   } else {
     rows_.push_back(std::move(row));
@@ -93,14 +115,67 @@ void TweetView::SetSorted(bool sorted) {
 
 void TweetView::SetSortKey(int key) {
   sort_key_ = std::clamp(key, 0, kColumns - 1);
+  descending_ = false;
   if (sorted_) Sort();
 }
 
+void TweetView::SetSort(int key, bool descending) {
+  sort_key_ = std::clamp(key, 0, kColumns - 1);
+  descending_ = descending;
+  if (sorted_) Sort();
+}
+
+void TweetView::ColumnClick(int key) {
+  key = std::clamp(key, 0, kColumns - 1);
+  if (sorted_ && key == sort_key_) {
+    descending_ = !descending_;
+    Sort();
+  } else {
+    SetSortKey(key);
+  }
+}
+
+int TweetView::CompareKeys(std::string_view a, std::string_view b) const {
+  if (sort_key_ != 0) return Sign(a.compare(b));
+  return CompareTimes(CellTime(a), CellTime(b), a, b);
+}
+
 void TweetView::Sort() {
+  if (sort_key_ == 0) {
+    SortByTime();
+  } else {
+    SortByText(sort_key_ + 1);
+  }
+}
+
+void TweetView::SortByTime() {
+  // Each cell is read as a date once.
+  struct Key {
+    std::optional<std::int64_t> time;
+    std::string_view text;
+    std::uint32_t row;
+  };
+  std::vector<Key> keys;
+  keys.reserve(rows_.size());
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::string_view cell = NthCell(rows_[i].cells, 1);
+    keys.push_back({CellTime(cell), cell, static_cast<std::uint32_t>(i)});
+  }
+  std::sort(keys.begin(), keys.end(), [this](const Key& a, const Key& b) {
+    const int c = CompareTimes(a.time, b.time, a.text, b.text);
+    if (c != 0) return descending_ ? c > 0 : c < 0;
+    return a.row < b.row;
+  });
+  std::vector<Row> sorted;
+  sorted.reserve(rows_.size());
+  for (const Key& k : keys) sorted.push_back(std::move(rows_[k.row]));
+  rows_ = std::move(sorted);
+}
+
+void TweetView::SortByText(int column) {
   // Each key is found once, and its first bytes are kept beside it as two big-endian words:
   // most comparisons end there, without touching the rows, which at a million rows no longer
   // fit any cache. Ties of the short copies fall back to the whole texts.
-  const int column = sort_key_ + 1;
   struct Key {
     std::uint64_t head[2];
     const char* text;
@@ -125,15 +200,17 @@ void TweetView::Sort() {
   // Zero padding orders a key before its own extensions, as text comparison does; equal
   // heads of keys no longer than the heads are equal keys up to their lengths. Equal keys
   // keep their order by row number, which sorts in place, unlike a stable sort.
-  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
-    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
+  const auto compare = [](const Key& a, const Key& b) {
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0] ? -1 : 1;
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1] ? -1 : 1;
     if (a.length > sizeof a.head || b.length > sizeof b.head) {
-      const int c = std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length));
-      if (c != 0) return c < 0;
-    } else if (a.length != b.length) {
-      return a.length < b.length;
+      return Sign(std::string_view(a.text, a.length).compare(std::string_view(b.text, b.length)));
     }
+    return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+  };
+  std::sort(keys.begin(), keys.end(), [this, &compare](const Key& a, const Key& b) {
+    const int c = compare(a, b);
+    if (c != 0) return descending_ ? c > 0 : c < 0;
     return a.row < b.row;
   });
   std::vector<Row> sorted;

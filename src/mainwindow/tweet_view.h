@@ -51,11 +51,19 @@ class TweetView {
   void Reserve(std::size_t rows) { rows_.reserve(rows); }
   void SetCell(std::int32_t row, int column, std::string_view text);
 
-  // Sorting: while sorted, rows stay in ascending order of the sort key's cell text.
+  // Sorting: while sorted, rows stay in order of the sort key's cell text, ascending unless
+  // Descending; the DateTime column (key 0) orders by time in any of its three forms, with
+  // cells that hold no date after the dates.
   bool Sorted() const { return sorted_; }
   void SetSorted(bool sorted);
   int SortKey() const { return sort_key_; }  // 0-based column
+  bool Descending() const { return descending_; }
+  // Sorts ascending by `key`.
   void SetSortKey(int key);
+  void SetSort(int key, bool descending);
+  // A click on a column header: the sort column again, in a sorted view, reverses the order;
+  // any other column becomes the key, ascending.
+  void ColumnClick(int key);
 
   // Column widths in twips (1/1440 inch), as the preferences file keeps them.
   const std::array<double, kColumns>& Widths() const { return widths_; }
@@ -65,10 +73,15 @@ class TweetView {
 
  private:
   void Sort();
+  void SortByText(int column);
+  void SortByTime();
+  // Three-way comparison of two cells of the sort column, ascending.
+  int CompareKeys(std::string_view a, std::string_view b) const;
 
   std::vector<Row> rows_;
   bool sorted_ = false;
   int sort_key_ = 0;
+  bool descending_ = false;
   std::array<double, kColumns> widths_ = {1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000,
                                           1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000};
 };

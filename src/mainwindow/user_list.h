@@ -36,7 +36,12 @@ class UserList {
   void Clear() {
     entries_.clear();
     current_ = -1;
+    unsaved_ = false;
   }
+  // Whether the entries are a retrieved list or hand edits that were never copied out: what
+  // came from the clipboard or from the tweet table can be had again.
+  bool Unsaved() const { return unsaved_ && !entries_.empty(); }
+  void SetUnsaved(bool unsaved) { unsaved_ = unsaved; }
   const std::string& ToolTip() const { return tooltip_; }
   void SetToolTip(std::string tip) { tooltip_ = std::move(tip); }
   bool Bold() const { return bold_; }
@@ -46,6 +51,7 @@ class UserList {
   std::vector<Entry> entries_;
   int current_ = -1;
   bool bold_ = false;
+  bool unsaved_ = false;
   std::string tooltip_ =
       "Copy users here to get their timelines. Items can be either screen names or user ids but "
       "not both";

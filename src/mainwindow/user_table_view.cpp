@@ -55,6 +55,24 @@ int CompareText(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::uint64_t UserTableView::ContentHash() const {
+  std::uint64_t sum = 0;
+  for (const Row& row : rows_) {
+    // FNV-1a over the cells, each closed by a unit-separator byte, then a finishing mix so
+    // that the sum over rows does not cancel out similar rows.
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (const std::string& cell : row.cells) {
+      for (const char c : cell) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+      h = (h ^ 0x1fu) * 0x100000001b3ull;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    sum += h;
+  }
+  return sum;
+}
+
 void UserTableView::Sort() {
   if (!sorted_ || rows_.size() < 2) return;
   const auto key = static_cast<std::size_t>(sort_key_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,7 +56,18 @@ class UserTableView {
   // keep their order.
   void Sort();
 
+  // Whether the cells hold what no file has: they differ from those last saved or opened.
+  // Ticks, highlights and row order are not kept in files and do not count; an empty table
+  // has nothing to lose.
+  bool Unsaved() const { return !rows_.empty() && ContentHash() != saved_hash_; }
+  // The cells as they are now are in a file (just written or read).
+  void MarkSaved() { saved_hash_ = ContentHash(); }
+
  private:
+  // Independent of row order, so that sorting a saved table leaves it saved.
+  std::uint64_t ContentHash() const;
+
+  std::uint64_t saved_hash_ = 0;
   std::string name_;
   std::vector<Row> rows_;
   int sort_key_ = 0;

@@ -258,6 +258,9 @@ TEST(MainWindowWidget, SettingsReachTheModelAndShowItsAnswer) {
   g.Find<QAction>("mSetLang")->trigger();
   EXPECT_EQ(g.model.SearchLang(), "fr");
   EXPECT_TRUE(g.Find<QLabel>("lblSearchSettings")->text().contains("Language: fr"));
+  g.ui.inputs.push_back("");
+  g.Find<QAction>("mSetLang")->trigger();
+  EXPECT_TRUE(g.Find<QLabel>("lblSearchSettings")->text().contains("Language: all"));
 
   // Ticking Use Location without a location asks for one; cancelling leaves the box unticked.
   auto* use_loc = g.Find<QCheckBox>("UseLoc");
@@ -307,6 +310,12 @@ TEST(MainWindowWidget, HeaderClickSortsInTheModelAndTheViewShowsItsFirstRow) {
   EXPECT_EQ(header->sortIndicatorSection(), 1);
   EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
   EXPECT_TRUE(g.Find<QAction>("mSortDT")->isChecked());
+
+  // The same header again: descending, and the header says so.
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+  EXPECT_TRUE(g.model.OutTable().Descending());
+  EXPECT_EQ(shown->index(0, 1).data().toString(), "zoe");
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
 }
 
 TEST(MainWindowWidget, ColumnWidthsConvertBetweenTwipsAndPixels) {

@@ -102,17 +102,23 @@ TEST(FilterTweets, CaseFoldingReachesAccentedLetters) {
   EXPECT_EQ(f.Column(2), (Strings{"a", "b"}));
 }
 
-TEST(FilterTweets, EmptyOrCancelledAnswerRemovesEveryTweetWithText) {
+TEST(FilterTweets, EmptyOrCancelledAnswerChangesNothing) {
   EditFixture f;
   f.Add("d1", "a", "one");
   f.Add("d2", "b", "");
   f.Add("d3", "c", "three");
-  f.ui.inputs = {std::nullopt};
-  f.ui.answers = {MsgAnswer::Ok};
-  f.window->mFilterTweets_Click();
-  EXPECT_EQ(f.ui.messages.back().text,
-            "There are 2 tweets that contain [] and will be removed. Proceed?");
-  EXPECT_EQ(f.Column(2), (Strings{"b"}));
+  // Cancel, an empty answer, or a sign with no word after it: no question, no row removed,
+  // even with OK ready for a question.
+  for (const std::optional<std::string>& answer :
+       {std::optional<std::string>(), std::optional<std::string>(""),
+        std::optional<std::string>("-"), std::optional<std::string>("+")}) {
+    f.ui.inputs = {answer};
+    f.ui.answers = {MsgAnswer::Ok};
+    f.window->mFilterTweets_Click();
+    EXPECT_TRUE(f.ui.messages.empty()) << answer.value_or("(cancelled)");
+    EXPECT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
+    EXPECT_FALSE(f.window->TweetsModified());
+  }
 }
 
 TEST(FilterTweets, RetweetRemovalKeepsOrderAndSortSetting) {
@@ -318,14 +324,17 @@ TEST(ConvertDateTimes, ThreeFormsAndTheirRoundTrips) {
 TEST(ConvertDateTimes, SortedViewStaysSortedOnTheNewTexts) {
   EditFixture f;
   MainWindow& w = *f.window;
-  f.Add("Sat Jan 02 00:00:00 0000 2010", "a", "t");
+  // In time order; neither form's text order is that ("Mon" < "Sat", "02/02" < "25/01").
+  f.Add("Tue Feb 02 00:00:00 0000 2010", "c", "t");
   f.Add("Mon Jan 25 00:00:00 0000 2010", "b", "t");
+  f.Add("Sat Jan 02 00:00:00 0000 2010", "a", "t");
   w.OutTable_ColumnClick(1);
   w.mSortDT_Click();
-  ASSERT_EQ(f.Column(2), (Strings{"b", "a"}));  // "Mon" < "Sat"
+  ASSERT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
   w.ConvertDateTimes(0, w.MutableOutTable());
-  EXPECT_EQ(f.Column(1), (Strings{"02/01/2010 00:00:00", "25/01/2010 00:00:00"}));
-  EXPECT_EQ(f.Column(2), (Strings{"a", "b"}));
+  EXPECT_EQ(f.Column(1),
+            (Strings{"02/01/2010 00:00:00", "25/01/2010 00:00:00", "02/02/2010 00:00:00"}));
+  EXPECT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
   EXPECT_TRUE(w.SortTweetsChecked());
 }
 

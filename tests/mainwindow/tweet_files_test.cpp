@@ -45,7 +45,7 @@ TEST(TweetFiles, SaveProposesUntitledAndReopensTheSameCells) {
   }
   EXPECT_EQ(w.InfoBar()[1], "Empty");
   EXPECT_TRUE(w.UpdateSearchEnabled());
-  EXPECT_EQ(f.ui.open_requests.back().default_extension, "stwt");
+  EXPECT_EQ(f.ui.open_requests.back().default_extension, "txt");
 }
 
 TEST(TweetFiles, OverwriteQuestionAndReplaceQuestion) {
@@ -99,13 +99,17 @@ TEST(TweetFiles, BrokenFilesAndScoreCheck) {
             "Sentiment columns contain zeros - run sentiment analysis again?");
   ASSERT_EQ(w.OutTable().RowCount(), 1);
   EXPECT_NE(w.OutTable().Cell(0, 14), "      0");  // scored by the classifier now
+  EXPECT_TRUE(w.TweetsModified());
 
-  // Text in the score cells is no reason to refuse the file.
+  // Text in the score cells is no reason to refuse the file. The scores above are unsaved, so
+  // the one question is whether to save them first.
   test::WriteBytes(f.File("text.txt"), row + "x\ty\tz\t2\t\t\t\t\t\t\t\t\t\tpos\tneg\t\t\r\n");
   const std::size_t asked = f.ui.messages.size();
   f.ui.open_files = {f.File("text.txt")};
+  f.ui.answers = {MsgAnswer::No};
   w.mOpenTweets_Click();
-  EXPECT_EQ(f.ui.messages.size(), asked);
+  ASSERT_EQ(f.ui.messages.size(), asked + 1);
+  EXPECT_EQ(f.ui.messages.back().text.rfind("The selected operation will replace", 0), 0u);
   EXPECT_EQ(w.OutTable().RowCount(), 2);
 }
 

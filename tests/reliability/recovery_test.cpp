@@ -276,6 +276,26 @@ TEST(RecoveryWindow, OfferDeclinedOrAcceptedWithoutContinuing) {
   EXPECT_FALSE(fs::exists(journal));
 }
 
+TEST(RecoveryWindow, ARecoveredSearchEmptiesOnlyTheTweetsUserTable) {
+  test::SimWindow w;
+  MainWindow& m = *w.window;
+  const std::string lookup = test::ReadTestdata("rtweet/users_lookup_1.json");
+  m.Twitter().Users().SetData(lookup, false, false);
+  m.FillUserTable(m.Twitter());  // the "Tweets" table, built from the table being replaced
+  m.AddUserTable("followers");   // an Other table, on show
+  m.UTwitter().Users().SetData(lookup, false, false);
+  m.FillUserTable(m.UTwitter());
+  ASSERT_EQ(m.UserTables()[0].RowCount(), 4);
+  ASSERT_EQ(m.CurrentUserTable(), 1);
+
+  WriteJournal(w.dir.path().string(), 3);
+  w.ui.answers = {MsgAnswer::Yes, MsgAnswer::No};
+  m.OfferRecovery();
+  ASSERT_EQ(m.OutTable().RowCount(), 3);
+  EXPECT_EQ(m.UserTables()[0].RowCount(), 0);
+  EXPECT_EQ(m.UserTables()[1].RowCount(), 4);
+}
+
 TEST(RecoveryWindow, AnInterruptedUpdateComesBackOntoItsFile) {
   test::SimWindow w;
   const std::string folder = w.dir.path().string();
