@@ -30,13 +30,27 @@ if(WF_HELP2MAN)
     string(SUBSTRING "${entry}" 0 ${eq} program)
     math(EXPR eq "${eq} + 1")
     string(SUBSTRING "${entry}" ${eq} -1 summary)
+    set(include_args)
+    set(include_files)
+    if(program STREQUAL "wrenfold-cli")
+      # The commands' own --help texts, which the overview only names.
+      set(include_file ${man_dir}/wrenfold-cli-commands.h2m)
+      add_custom_command(OUTPUT ${include_file}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
+        COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:wrenfold-cli> -DOUTPUT=${include_file}
+                -P ${CMAKE_SOURCE_DIR}/cmake/cli_man_include.cmake
+        DEPENDS wrenfold-cli ${CMAKE_SOURCE_DIR}/cmake/cli_man_include.cmake
+        VERBATIM)
+      set(include_args --include=${include_file})
+      set(include_files ${include_file})
+    endif()
     # gzip -n: no name or time stamp inside, so the same program gives the same page.
     add_custom_command(OUTPUT ${man_dir}/${program}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
-      COMMAND ${WF_HELP2MAN} --no-info --section=1 --name=${summary}
+      COMMAND ${WF_HELP2MAN} --no-info --section=1 --name=${summary} ${include_args}
               --output=${man_dir}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND gzip -9nf ${man_dir}/${program}.1
-      DEPENDS ${program}
+      DEPENDS ${program} ${include_files}
       COMMENT "Manual page of ${program}"
       VERBATIM)
     list(APPEND man_files ${man_dir}/${program}.1.gz)

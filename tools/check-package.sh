@@ -26,7 +26,7 @@ if [ -n "$deb" ]; then
   [ -f "$deb" ] || { echo "check-package.sh: no such package: $deb" >&2; exit 2; }
   dpkg-deb -x "$deb" "$work/root"
   root="$work/root"
-  dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' > "$work/files"
+  dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | sed 's|^\./|/|' > "$work/files"
 else
   [ -d "$root/usr" ] || { echo "check-package.sh: no usr/ in $root" >&2; exit 2; }
   (cd "$root" && find . ! -type d | sed 's|^\./|/|') > "$work/files"
