@@ -18,11 +18,16 @@ if(TARGET wrenfold)
     "wrenfold=collect tweets, timelines and user profiles into tables for research")
 endif()
 if(TARGET wrenfold-view)
-  list(APPEND WF_MAN_PAGES "wrenfold-view=visualise Wrenfold's tweet and user tables")
+  list(APPEND WF_MAN_PAGES
+    "wrenfold-view=charts and the interaction network of a tweet table, shown or exported")
 endif()
 
+# Not for sanitizer builds: nobody installs those, and their programs' exit checks (leaks)
+# have no place in a build step.
 find_program(WF_HELP2MAN help2man)
-if(WF_HELP2MAN)
+set(WF_MAN_PAGES_BUILT OFF)
+if(WF_HELP2MAN AND NOT WF_SANITIZE)
+  set(WF_MAN_PAGES_BUILT ON)
   set(man_dir ${CMAKE_BINARY_DIR}/man)
   set(man_files)
   foreach(entry IN LISTS WF_MAN_PAGES)
@@ -47,7 +52,9 @@ if(WF_HELP2MAN)
     # gzip -n: no name or time stamp inside, so the same program gives the same page.
     add_custom_command(OUTPUT ${man_dir}/${program}.1.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
-      COMMAND ${WF_HELP2MAN} --no-info --section=1 --name=${summary} ${include_args}
+      # Without a display: a Qt program that starts Qt before answering --help still works.
+      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+              ${WF_HELP2MAN} --no-info --section=1 --name=${summary} ${include_args}
               --output=${man_dir}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND gzip -9nf ${man_dir}/${program}.1
       DEPENDS ${program} ${include_files}
@@ -57,7 +64,7 @@ if(WF_HELP2MAN)
   endforeach()
   add_custom_target(wf_man_pages ALL DEPENDS ${man_files})
   install(FILES ${man_files} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-else()
+elseif(NOT WF_HELP2MAN)
   message(WARNING "help2man not found: no manual pages (tools/install-deps.sh installs it)")
 endif()
 
@@ -112,6 +119,10 @@ as tab-separated files for statistics tools.
 The package holds the desktop window (wrenfold), the command line
 (wrenfold-cli), the sentiment classifier (wrenfold-senti) with its word
 lists, and a local stand-in for the API (wrenfold-apisim) for trying it out.")
+if(TARGET wrenfold-view)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION
+         "\n\nThe visualiser (wrenfold-view) draws a tweet table's volume and sentiment\nover time, its top lists and its interaction network, or exports them.")
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
