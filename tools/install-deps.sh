@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   qt6-base-dev
+  help2man dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

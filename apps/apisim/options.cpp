@@ -19,7 +19,7 @@ bool ParseNumber(const std::string& text, T low, T high, T& out) {
 }  // namespace
 
 std::string UsageText() {
-  return R"(usage: wrenfold-apisim [options]
+  return R"(Usage: wrenfold-apisim [options]
 
 A local stand-in for the Twitter API v1.1 and v2 (app-only auth) on 127.0.0.1.
 The first line on stdout is "listening on http://127.0.0.1:PORT" (https with --tls).

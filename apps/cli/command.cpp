@@ -1,5 +1,7 @@
 #include "command.h"
 
+#include <algorithm>
+
 #include "account_commands.h"
 #include "auth_command.h"
 #include "search_command.h"
@@ -28,7 +30,13 @@ namespace {
 void PrintOverview(std::ostream& os, const std::vector<std::unique_ptr<Command>>& commands) {
   os << "Usage: wrenfold-cli COMMAND [OPTIONS]\n\n"
         "Skein Wrenfold Desktop Edition " WF_VERSION " from the command line.\n\nCommands:\n";
-  for (const auto& c : commands) os << "  " << c->Name() << "\t" << c->Summary() << "\n";
+  // Aligned with spaces, as help2man and terminals with other tab stops expect.
+  std::size_t width = 0;
+  for (const auto& c : commands) width = std::max(width, c->Name().size());
+  for (const auto& c : commands) {
+    os << "  " << c->Name() << std::string(width + 2 - c->Name().size(), ' ') << c->Summary()
+       << "\n";
+  }
   os << "\nRun 'wrenfold-cli COMMAND --help' for a command's options.\n";
 }
 

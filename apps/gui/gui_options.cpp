@@ -58,13 +58,14 @@ GuiOptions ParseGuiOptions(const std::vector<std::string>& args) {
 
 std::string GuiUsage() {
   return "Usage: wrenfold [--data-dir DIR] [--api URL] [--cacert FILE]\n"
-         "       wrenfold --help | --version\n"
+         "  or:  wrenfold --help | --version\n"
          "\n"
          "Skein Wrenfold Desktop Edition: collects tweets, timelines and user profiles\n"
          "from the Twitter API v1.1 into tables you can filter, score and save.\n"
          "\n"
          "  --data-dir DIR  keep prefs and appcred in DIR (default: the program's folder\n"
-         "                  when writable, else $XDG_DATA_HOME/wrenfold)\n"
+         "                  when writable and not installed, else\n"
+         "                  $XDG_DATA_HOME/wrenfold)\n"
          "  --api URL       base address of the API (default https://api.twitter.com);\n"
          "                  Settings > Set API Host changes it while running\n"
          "  --cacert FILE   also trust the CA certificate(s) in FILE (PEM), e.g. a local\n"
@@ -76,7 +77,7 @@ std::string GuiUsage() {
 }
 
 std::string GuiVersionText() {
-  return "Version " WF_VERSION "\n";
+  return "wrenfold " WF_VERSION "\n";
 }
 
 }  // namespace wf::gui

@@ -23,10 +23,13 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: wrenfold-senti [sentidata DATADIR/] input FILE\n"
+    "  or:  wrenfold-senti --help | --version\n"
+    "\n"
     "Scores every line of FILE (Windows-1252 text) for positive (1 to 5) and negative\n"
     "(-1 to -5) sentiment and writes <FILE without extension>0_out.txt beside it.\n"
     "DATADIR holds the word lists and rule files; by default the SentiStrengthData folder\n"
-    "beside this program.\n";
+    "of the installed programs' data (/usr/share/wrenfold when installed under /usr), or\n"
+    "the one beside this program when it runs from a build tree or an unpacked archive.\n";
 
 // Input and output move in pieces of about this size, so that neither is held whole: a
 // million texts make a hundred megabytes.
@@ -227,13 +230,17 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
 }
 
 int RunCommandLine(const std::vector<std::string>& args, const std::string& default_data_dir,
-                   std::ostream& err) {
+                   std::ostream& out, std::ostream& err) {
   std::string data_dir = default_data_dir;
   std::string input;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& key = args[i];
     if (key == "help" || key == "--help" || key == "-h") {
-      err << kUsage;
+      out << kUsage;
+      return 0;
+    }
+    if (key == "--version") {
+      out << "wrenfold-senti " WF_VERSION "\n";
       return 0;
     }
     if ((key != "sentidata" && key != "input") || i + 1 >= args.size()) {

@@ -23,8 +23,9 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
 // The tool's command line, keyword-value pairs in any order:
 //   sentidata DATADIR/ input FILE
 // `sentidata` defaults to `default_data_dir`. Returns the exit status: 0 done, 1 the data,
-// input or output failed, 2 a usage error; messages go to `err`.
+// input or output failed, 2 a usage error; --help and --version answer on `out`, messages go
+// to `err`.
 int RunCommandLine(const std::vector<std::string>& args, const std::string& default_data_dir,
-                   std::ostream& err);
+                   std::ostream& out, std::ostream& err);
 
 }  // namespace wf::senti

@@ -8,6 +8,7 @@
 #include "util/cp1252.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
+#include "util/program_folder.h"
 #include "util/shell_and_wait.h"
 #include "util/yielder.h"
 
@@ -96,10 +97,12 @@ bool SkeinData::RunSentiStrength(const std::string& ss_jar_dir, const std::strin
                                     : OwnProgramFolder() + "/" + std::string(kOwnClassifier);
     command = QuoteArgument(program);
     // Word lists in the data folder (a user's own) take precedence; otherwise the ones
-    // installed beside our classifier, as the data folder may be a per-user one.
+    // installed with our classifier (beside it, or in the installed data folder), as the
+    // data folder may be a per-user one.
     std::error_code ec;
     if (!std::filesystem::is_directory(data_dir, ec)) {
-      data_dir = std::filesystem::path(program).parent_path().string() + "/SentiStrengthData/";
+      data_dir =
+          DataFolder(std::filesystem::path(program).parent_path().string()) + "/SentiStrengthData/";
     }
   }
   command += " sentidata " + QuoteArgument(data_dir) + " input " + QuoteArgument(input_path);

@@ -9,6 +9,11 @@
 #include <filesystem>
 #include <system_error>
 
+// Set by the build from the install layout (GNUInstallDirs); this is its default.
+#ifndef WF_DATA_FROM_BINDIR
+#define WF_DATA_FROM_BINDIR "../share/wrenfold"
+#endif
+
 namespace wf {
 namespace {
 
@@ -62,6 +67,18 @@ std::string ExecutableFolder() {
   return self.parent_path().string();
 }
 
+std::string InstalledDataFolder(const std::string& executable_folder) {
+  if (executable_folder.empty()) return {};
+  return WithoutTrailingSlash(fs::path(executable_folder) / WF_DATA_FROM_BINDIR);
+}
+
+std::string DataFolder(const std::string& executable_folder) {
+  std::error_code ec;
+  const std::string installed = InstalledDataFolder(executable_folder);
+  if (!installed.empty() && fs::is_directory(installed, ec)) return installed;
+  return executable_folder;
+}
+
 std::string ResolveProgramFolder(const std::optional<std::string>& override_dir) {
   return ResolveProgramFolder(override_dir, ExecutableFolder());
 }
@@ -75,8 +92,14 @@ std::string ResolveProgramFolder(const std::optional<std::string>& override_dir,
     return MakeFolders(dir) ? WithoutTrailingSlash(dir) : std::string();
   }
   // Run from an unpacked archive or a build tree, the program keeps its files beside itself,
-  // as it always has; installed under /usr it cannot, and falls back to the user's data folder.
-  if (!executable_folder.empty() && ::access(executable_folder.c_str(), W_OK) == 0) {
+  // as it always has. Installed, it uses the user's data folder even when it could write to
+  // the programs' folder (run as root, or installed under the home folder): prefs and
+  // credentials do not belong among the programs.
+  std::error_code ec;
+  const std::string installed = InstalledDataFolder(executable_folder);
+  const bool is_installed = !installed.empty() && fs::is_directory(installed, ec);
+  if (!executable_folder.empty() && !is_installed &&
+      ::access(executable_folder.c_str(), W_OK) == 0) {
     return WithoutTrailingSlash(executable_folder);
   }
   const fs::path data = UserDataFolder();

@@ -65,7 +65,7 @@ TEST(ProcessTest, RefusesBadArgumentsAndBusyPorts) {
   EXPECT_FALSE(bad.ok());
   EXPECT_EQ(bad.Wait(), 2);
   EXPECT_NE(bad.Stderr().find("unknown fault explode"), std::string::npos) << bad.Stderr();
-  EXPECT_NE(bad.Stderr().find("usage: wrenfold-apisim"), std::string::npos);
+  EXPECT_NE(bad.Stderr().find("Usage: wrenfold-apisim"), std::string::npos);
 
   ApisimProcess first;
   ASSERT_TRUE(first.ok());

@@ -152,7 +152,18 @@ TEST(TableCommand, Usage) {
   const CliRun help = Cli({"table", "--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("Usage: wrenfold-cli table"), std::string::npos);
-  EXPECT_EQ(Cli({"--help"}).code, 0);
+  // The overview becomes the manual page through help2man: commands and summaries in two
+  // columns lined up with spaces (a TAB breaks the columns there).
+  const CliRun overview = Cli({"--help"});
+  EXPECT_EQ(overview.code, 0);
+  EXPECT_EQ(overview.out.find('\t'), std::string::npos);
+  const std::size_t auth = overview.out.find("\n  auth ");
+  const std::size_t usertable = overview.out.find("\n  usertable ");
+  ASSERT_NE(auth, std::string::npos);
+  ASSERT_NE(usertable, std::string::npos);
+  EXPECT_EQ(overview.out.find_first_not_of(' ', auth + 7) - auth,
+            overview.out.find_first_not_of(' ', usertable + 12) - usertable);
+  EXPECT_EQ(Cli({"--version"}).out, "wrenfold-cli " WF_VERSION "\n");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(GuiOptions, RefusesWhatItCannotUse) {
 TEST(GuiOptions, HelpAndVersion) {
   EXPECT_TRUE(ParseGuiOptions({"--help"}).help);
   EXPECT_TRUE(ParseGuiOptions({"--version"}).version);
-  EXPECT_EQ(GuiVersionText(), "Version 1.4.0\n");
+  EXPECT_EQ(GuiVersionText(), "wrenfold 1.4.0\n");
   for (const char* option : {"--data-dir", "--api", "--cacert", "--help", "--version"}) {
     EXPECT_NE(GuiUsage().find(option), std::string::npos) << option;
   }

@@ -113,8 +113,10 @@ TEST(CommandLine, ExitStatusAndMessages) {
   test::TempDir dir;
   test::WriteBytes(dir.File("tmp.txt"), "good\r\n");
   auto run = [](std::vector<std::string> args, const std::string& default_data) {
+    std::ostringstream out;
     std::ostringstream err;
-    const int status = RunCommandLine(args, default_data, err);
+    const int status = RunCommandLine(args, default_data, out, err);
+    EXPECT_EQ(out.str(), "");
     return std::make_pair(status, err.str());
   };
 
@@ -138,6 +140,19 @@ TEST(CommandLine, ExitStatusAndMessages) {
   std::tie(status, err) = run({"input", dir.File("tmp.txt")}, dir.File("no-data"));
   EXPECT_EQ(status, 1);
   EXPECT_NE(err.find("AFINN-en-165.txt"), std::string::npos);
+
+  // help2man builds the manual page from these, so they answer on standard output.
+  for (const char* option : {"--help", "--version"}) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine({option}, kData, out, err), 0) << option;
+    EXPECT_EQ(err.str(), "") << option;
+    EXPECT_EQ(out.str().rfind(option == std::string("--help") ? "Usage: wrenfold-senti"
+                                                              : "wrenfold-senti " WF_VERSION "\n",
+                              0),
+              0u)
+        << out.str();
+  }
 
   // The output cannot be written: a folder stands where it would go.
   test::WriteBytes(dir.File("x.txt"), "good\n");

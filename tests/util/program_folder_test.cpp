@@ -63,5 +63,32 @@ TEST(ProgramFolder, OverrideThenWritableExecutableFolderThenTheUsersDataFolder) 
   EXPECT_TRUE(fs::is_directory(home_folder));
 }
 
+// Installed (the data folder exists beside the programs' folder), the programs read their data
+// from there and keep prefs and credentials in the user's data folder even when they could
+// write to their own folder, as root or under a home-folder prefix can.
+TEST(ProgramFolder, InstalledProgramsUseTheirDataFolderAndTheUsersFolder) {
+  test::TempDir dir;
+  const fs::path bin = dir.path() / "prefix" / "bin";
+  fs::create_directories(bin);
+  ScopedEnv xdg("XDG_DATA_HOME", (dir.path() / "xdg").string());
+
+  // A build tree: data beside the programs, files beside them too.
+  EXPECT_EQ(DataFolder(bin.string()), bin.string());
+  EXPECT_EQ(ResolveProgramFolder(std::nullopt, bin.string()), bin.string());
+
+  const std::string installed = InstalledDataFolder(bin.string());
+  EXPECT_EQ(fs::path(installed).lexically_normal(), fs::path(installed));
+  EXPECT_TRUE(installed.rfind((dir.path() / "prefix").string() + "/", 0) == 0) << installed;
+  fs::create_directories(installed);
+  EXPECT_EQ(DataFolder(bin.string()), installed);
+  EXPECT_EQ(ResolveProgramFolder(std::nullopt, bin.string()),
+            (dir.path() / "xdg" / "wrenfold").string());
+  // --data-dir still wins.
+  const std::string chosen = (dir.path() / "chosen").string();
+  EXPECT_EQ(ResolveProgramFolder(chosen, bin.string()), chosen);
+
+  EXPECT_EQ(DataFolder(""), "");
+}
+
 }  // namespace
 }  // namespace wf
