@@ -2,26 +2,31 @@
 
 #include "cli_ui.h"
 #include "records/tweet_set.h"
-#include "response_files.h"
+#include "collection_inputs.h"
 #include "tweettable/skein_data.h"
 #include "tweettable/tweet_table_file.h"
 
 namespace wf::cli {
 
 std::string TableCommand::Usage() const {
-  return "Usage: wrenfold-cli table [--timeline] [--headers] RESPONSE... -o OUT\n\n"
-         "Reads saved search/tweets responses (or, with --timeline, statuses/user_timeline\n"
-         "responses) in the order given and writes their tweets as a tab-separated tweet\n"
-         "table (Windows-1252, CR LF), as the desktop window saves it after a retrieval.\n\n"
-         "  --timeline   the responses are user timelines (JSON arrays of tweets)\n"
-         "               (raw response archives, FILE.jsonl, are read whatever their pages)\n"
+  return "Usage: wrenfold-cli table [--headers] [--unicode] FILE... -o OUT\n\n"
+         "Reads the tweets of saved responses and collection files in the order given and\n"
+         "writes them as a tab-separated tweet table (CR LF), as the desktop window saves it\n"
+         "after a retrieval. Each file is recognised by its content, one JSON document or\n"
+         "JSON lines, each line on its own: v1.1 search pages, timelines and single tweets,\n"
+         "v2 response pages and flattened v2 tweets, and this program's response archives.\n"
+         "Lines of another kind are skipped and counted.\n\n"
          "  --headers    write the column names as the first line\n"
+         "  --unicode    keep the full text of tweets and profiles (the file is UTF-8 with a\n"
+         "               byte-order mark when Windows-1252 cannot hold it)\n"
+         "  --timeline   a single saved response is a user timeline (JSON array of tweets)\n"
          "  -o OUT       the table file to write (replaced only when the run succeeds)\n";
 }
 
 int TableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed = ParseConversionArgs(args, {"--timeline", "--headers"}, &error);
+  const auto parsed =
+      ParseConversionArgs(args, {"--timeline", "--headers", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli table: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -35,28 +40,18 @@ int TableCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   CliUi ui(io.err);
   TweetSet tweets(&ui);
-  std::vector<ResponsePage> pages;
-  for (const std::string& input : parsed->inputs) {
-    if (IsArchivePath(input)) {
-      auto archived = ReadArchive(input, ArchiveKind::Tweets, &error);
-      if (!archived) {
-        io.err << "wrenfold-cli table: " << error << "\n";
-        return kExitBadInput;
-      }
-      for (auto& p : *archived) pages.push_back(std::move(p));
-      continue;
-    }
-    auto text =
-        ReadResponse(input, timeline ? ResponseKind::Timeline : ResponseKind::Search, &error);
-    if (!text) {
-      io.err << "wrenfold-cli table: " << error << "\n";
-      return kExitBadInput;
-    }
-    pages.push_back({std::move(*text), !timeline});
-  }
+  tweets.SetFullText(parsed->flags.count("--unicode") != 0);
   // Pages are added as a retrieval adds them: the first replaces, the rest append.
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    tweets.SetData(pages[i].text, i > 0, pages[i].ignore_top_level);
+  bool first = true;
+  auto add = [&](const CollectionPage& page) {
+    tweets.SetData(page.text, !first, page.ignore_top_level);
+    first = false;
+  };
+  const CollectionInput input_kind{CollectionKind::kTweets,
+                                   timeline ? ResponseKind::Timeline : ResponseKind::Search};
+  if (!ReadCollectionInputs(parsed->inputs, input_kind, add, "wrenfold-cli table", "tweets",
+                            io.err)) {
+    return kExitBadInput;
   }
 
   SkeinData table(&ui);

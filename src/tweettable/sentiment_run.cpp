@@ -78,7 +78,7 @@ bool SkeinData::RunSentiStrength(const std::string& ss_jar_dir, const std::strin
     lines.append("\r\n");
     if (r % kRowsBetweenYields == 0) yielder.Poll();
   }
-  if (!WriteWhole(input_path, Utf8ToCp1252(lines, '?'))) return fail();
+  if (!WriteWhole(input_path, AnsiOrUtf8Bom(lines))) return fail();
   lines = std::string();
   yielder.Now();
 

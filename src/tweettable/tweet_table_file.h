@@ -15,7 +15,8 @@ using TweetCellSource = std::function<std::string_view(std::size_t row, int colu
 // each followed by a TAB, every line ended by CR LF.
 std::string FormatTweetTableFile(std::size_t rows, const TweetCellSource& cell, bool headers);
 
-// Writes that text as Windows-1252 through a temporary file renamed into place.
+// Writes that text (Windows-1252, or UTF-8 with a byte-order mark when the code page cannot
+// hold it) through a temporary file renamed into place.
 bool WriteTweetTableFile(const std::string& path, std::size_t rows, const TweetCellSource& cell,
                          bool headers, std::string* error = nullptr);
 

@@ -159,3 +159,19 @@ std::string_view Utf8Prefix(std::string_view utf8, std::size_t count) {
 }
 
 }  // namespace wf
+
+namespace wf {
+
+std::string AnsiOrUtf8Bom(std::string_view utf8) {
+  std::string ansi = Utf8ToCp1252(utf8, '?');
+  if (IsAscii(utf8) || !IsValidUtf8(utf8)) return ansi;
+  // Text whose Windows-1252 bytes start like the mark would be read back as marked UTF-8.
+  if (Cp1252ToUtf8(ansi) == utf8 && !std::string_view(ansi).starts_with("\xEF\xBB\xBF")) {
+    return ansi;
+  }
+  std::string out = "\xEF\xBB\xBF";
+  out.append(utf8);
+  return out;
+}
+
+}  // namespace wf

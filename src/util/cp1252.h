@@ -35,3 +35,12 @@ std::size_t Utf8Length(std::string_view utf8);
 std::string_view Utf8Prefix(std::string_view utf8, std::size_t count);
 
 }  // namespace wf
+
+namespace wf {
+
+// The bytes of a text file: Windows-1252 when that code page holds every character (and for
+// a text that is not UTF-8, as before), otherwise UTF-8 after a byte-order mark, so that no
+// character becomes "?".
+std::string AnsiOrUtf8Bom(std::string_view utf8);
+
+}  // namespace wf
