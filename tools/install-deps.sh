@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev libsimdjson-dev
-  qt6-base-dev
+  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
+  qt6-base-dev libsimdjson-dev
 )
 
 missing=()

@@ -3,7 +3,7 @@
 #include <simdjson.h>
 
 #include "records/line_stream.h"
-#include "records/v2_pages.h"
+#include "records/v2_mapping.h"
 #include "util/file_io.h"
 
 namespace wf {
@@ -56,6 +56,26 @@ CollectionShape ShapeOf(const element& root) {
   return CollectionShape::kUnknown;
 }
 
+enum class V2Items { kTweets, kUsers, kOther };
+
+// What the rows of a v2 page are: tweets carry a text, users a username. A page without
+// rows reads as an empty page of tweets.
+V2Items V2ItemsOf(const element& page) {
+  element data;
+  if (page["data"].get(data) != simdjson::SUCCESS) return V2Items::kOther;
+  simdjson::dom::array list;
+  simdjson::dom::object first;
+  if (data.get_array().get(list) == simdjson::SUCCESS) {
+    if (list.size() == 0) return V2Items::kTweets;
+    if (list.at(0).get_object().get(first) != simdjson::SUCCESS) return V2Items::kOther;
+  } else if (data.get_object().get(first) != simdjson::SUCCESS) {
+    return V2Items::kOther;
+  }
+  if (HasString(first, "text")) return V2Items::kTweets;
+  if (HasString(first, "username")) return V2Items::kUsers;
+  return V2Items::kOther;
+}
+
 bool UrlHas(std::string_view url, std::string_view part) {
   return url.find(part) != std::string_view::npos;
 }
@@ -77,6 +97,7 @@ struct CollectionReader::Impl {
   CollectionKind kind;
   simdjson::dom::parser parser;
   simdjson::dom::parser body_parser;  // an archived response inside an archive line
+  V2Mapping v2;
 
   bool Pages(simdjson::dom::parser& p, std::string_view json, std::vector<CollectionPage>& pages,
              CollectionShape& shape) {
@@ -109,12 +130,19 @@ struct CollectionReader::Impl {
         if (tweets) return false;
         pages.push_back({CompactJson(json), true});
         return true;
-      case CollectionShape::kV2Page:
+      case CollectionShape::kV2Page: {
+        const V2Items items = V2ItemsOf(root);
+        if (items == V2Items::kOther || (items == V2Items::kTweets) != tweets) return false;
+        auto page = tweets ? v2.SearchPage(json) : v2.UserPage(json);
+        if (!page) return false;
+        pages.push_back({std::move(*page), true});
+        return true;
+      }
       case CollectionShape::kFlatTweet: {
-        std::string page;
-        const bool known = tweets ? V2TweetPage(root, page) : V2UserPage(root, page);
-        if (!known) return false;
-        pages.push_back({std::move(page), true});
+        if (!tweets) return false;
+        auto tweet = v2.Tweet(json);
+        if (!tweet) return false;
+        pages.push_back({"{\"statuses\":[" + *tweet + "]}", true});
         return true;
       }
       case CollectionShape::kArchiveLine:

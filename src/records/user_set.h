@@ -46,6 +46,8 @@ class UserSet {
   std::int32_t LastSetDataSize() const { return last_set_data_size_; }
   const std::string& NextCursor() const { return next_cursor_; }
   void ResetCursor() { next_cursor_.clear(); }
+  // For pages whose cursor comes from elsewhere (an API v2 next_token).
+  void SetNextCursor(std::string cursor) { next_cursor_ = std::move(cursor); }
 
   // Adds the users of one response; `append` false empties the set first.
   void SetData(std::string_view json, bool append, bool ignore_top_level);
