@@ -84,14 +84,16 @@ std::string TimelineCommand::Usage() const {
          "                       numeric entries are taken as user ids\n"
          "  --since DATE         threshold date, ISO 8601 date or date-time (default: 7 days\n"
          "                       ago)\n"
-         "  --headers            write the column names as the first line\n" +
+         "  --headers            write the column names as the first line\n"
+         "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n" +
          std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
 }
 
 int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed =
-      ParseCommand(args, {"-o", "--output", "--users", "--since"}, {"--headers"}, &error);
+  const auto parsed = ParseCommand(args, {"-o", "--output", "--users", "--since"},
+                                   {"--headers", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli timeline: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -121,6 +123,7 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("timeline", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   if (since) window.SetEarlyDate(*since);
   if (parsed->Flag("--headers")) window.mHeaders_Click();
 
@@ -180,6 +183,8 @@ std::string LookupCommand::Usage() const {
          "CR LF). Accounts that were not found are named on stderr.\n\n"
          "  -o FILE              the user table to write\n"
          "  --ids                the arguments are user ids, not screen names\n"
+         "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n"
          "  --users FILE         one screen name or user id a line, or a saved user table;\n"
          "                       numeric entries are taken as user ids\n" +
          std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
@@ -187,7 +192,8 @@ std::string LookupCommand::Usage() const {
 
 int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed = ParseCommand(args, {"-o", "--output", "--users"}, {"--ids"}, &error);
+  const auto parsed =
+      ParseCommand(args, {"-o", "--output", "--users"}, {"--ids", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli lookup: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -208,13 +214,14 @@ int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("lookup", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   PasteAccounts(session, *list, parsed->Flag("--ids") || parsed->Value("--users").has_value());
   session.Finish();
 
   const TwitterAPI& api = window.Twitter();
   const std::int32_t found = api.Users().Count();
   window.mCopyUT_Click();
-  if (!WriteText(output, Utf8ToCp1252(session.Ui().ClipboardText()), "lookup", io)) {
+  if (!WriteText(output, AnsiOrUtf8Bom(session.Ui().ClipboardText()), "lookup", io)) {
     return kExitBadInput;
   }
   io.out << found << " of " << window.Users().Count() << " accounts written to " << output << "\n";
@@ -246,7 +253,9 @@ std::string FollowListCommand::Usage() const {
          "their screen names, one a line, as the window's user list holds them.\n\n"
          "  -o FILE              the file to write\n"
          "  --profiles           write the accounts' profiles as the tab-separated user table\n"
-         "                       instead (header line first; Windows-1252, CR LF)\n" +
+         "                       instead (header line first; Windows-1252, CR LF)\n"
+         "  --unicode            keep the full text of the profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n" +
          std::string(kServiceUsage) +
          "\nThese lists allow 15 requests per 15 minutes; a long list waits for the next "
          "window.\n" +
@@ -256,7 +265,7 @@ std::string FollowListCommand::Usage() const {
 int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   const std::string command(Name());
   std::string error;
-  const auto parsed = ParseCommand(args, {"-o", "--output"}, {"--profiles"}, &error);
+  const auto parsed = ParseCommand(args, {"-o", "--output"}, {"--profiles", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli " << command << ": " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -275,6 +284,7 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session(command, io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   session.Ui().SetInputAnswer(name);
   if (friends_) {
     window.mGetUserFriends_Click();
@@ -289,7 +299,7 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string text;
   if (parsed->Flag("--profiles")) {
     window.mCopyUT_Click();
-    text = Utf8ToCp1252(session.Ui().ClipboardText());
+    text = AnsiOrUtf8Bom(session.Ui().ClipboardText());
   } else if (got > 0) {
     window.mCopyUL_Click();
     text = session.Ui().ClipboardText();

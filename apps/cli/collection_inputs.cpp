@@ -52,8 +52,8 @@ bool ReadCollectionInputs(const std::vector<std::string>& inputs, const Collecti
     pages += result->pages;
     if (result->skipped > 0) {
       err << prefix << ": " << path << ": skipped " << result->skipped << " of " << result->texts
-          << (result->texts == 1 ? " line" : " lines") << " (not JSON, or holding no "
-          << records << ")\n";
+          << (result->texts == 1 ? " line" : " lines") << " (not JSON, or holding no " << records
+          << ")\n";
     }
   }
   if (pages == 0) {

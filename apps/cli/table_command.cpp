@@ -1,8 +1,8 @@
 #include "table_command.h"
 
 #include "cli_ui.h"
-#include "records/tweet_set.h"
 #include "collection_inputs.h"
+#include "records/tweet_set.h"
 #include "tweettable/skein_data.h"
 #include "tweettable/tweet_table_file.h"
 
@@ -25,8 +25,7 @@ std::string TableCommand::Usage() const {
 
 int TableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed =
-      ParseConversionArgs(args, {"--timeline", "--headers", "--unicode"}, &error);
+  const auto parsed = ParseConversionArgs(args, {"--timeline", "--headers", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli table: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -39,13 +38,27 @@ int TableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   const bool headers = parsed->flags.count("--headers") != 0;
 
   CliUi ui(io.err);
+  // Each page goes to the file as it is read, so a collection of any size is converted in
+  // the memory one page takes; the rows are those of one set filled with all the pages.
+  TweetTableStreamWriter writer(parsed->output, headers);
+  if (!writer.Open(&error)) {
+    io.err << "wrenfold-cli table: " << error << "\n";
+    return kExitBadInput;
+  }
   TweetSet tweets(&ui);
   tweets.SetFullText(parsed->flags.count("--unicode") != 0);
-  // Pages are added as a retrieval adds them: the first replaces, the rest append.
-  bool first = true;
+  SkeinData table(&ui);
+  const auto cell = [&table](std::size_t row, int column) {
+    return table.Cell(static_cast<std::int32_t>(row + 1), column);
+  };
+  bool write_failed = false;
   auto add = [&](const CollectionPage& page) {
-    tweets.SetData(page.text, !first, page.ignore_top_level);
-    first = false;
+    if (write_failed) return;
+    tweets.Clear();
+    tweets.SetData(page.text, false, page.ignore_top_level);
+    if (tweets.Count() == 0) return;
+    table.SetData(tweets);
+    write_failed = !writer.Add(static_cast<std::size_t>(table.RecordCount()), cell, &error);
   };
   const CollectionInput input_kind{CollectionKind::kTweets,
                                    timeline ? ResponseKind::Timeline : ResponseKind::Search};
@@ -53,23 +66,16 @@ int TableCommand::Run(const std::vector<std::string>& args, Streams& io) {
                             io.err)) {
     return kExitBadInput;
   }
-
-  SkeinData table(&ui);
-  table.SetData(tweets);
-  const auto cell = [&table](std::size_t row, int column) {
-    return table.Cell(static_cast<std::int32_t>(row + 1), column);
-  };
-  if (!WriteTweetTableFile(parsed->output, static_cast<std::size_t>(table.RecordCount()), cell,
-                           headers, &error)) {
+  if (write_failed || !writer.Commit(&error)) {
     io.err << "wrenfold-cli table: " << error << "\n";
     return kExitBadInput;
   }
-  if (table.RecordCount() == 0) {
+  if (writer.Rows() == 0) {
     io.err << "wrenfold-cli table: the responses hold no tweets; wrote "
            << (headers ? "only the header line" : "an empty table") << " to " << parsed->output
            << "\n";
   } else {
-    io.out << table.RecordCount() << " tweets written to " << parsed->output << "\n";
+    io.out << writer.Rows() << " tweets written to " << parsed->output << "\n";
   }
   return kExitOk;
 }

@@ -1,8 +1,8 @@
 #include "users_command.h"
 
 #include "cli_ui.h"
-#include "records/user_set.h"
 #include "collection_inputs.h"
+#include "records/user_set.h"
 #include "util/cp1252.h"
 #include "util/file_io.h"
 

@@ -186,7 +186,9 @@ struct CollectionReader::Impl {
 
 CollectionReader::CollectionReader(CollectionKind kind) : impl_(new Impl(kind)) {}
 
-CollectionReader::~CollectionReader() { delete impl_; }
+CollectionReader::~CollectionReader() {
+  delete impl_;
+}
 
 bool CollectionReader::Read(std::string_view json, std::vector<CollectionPage>& pages,
                             CollectionShape* shape) {
@@ -210,10 +212,20 @@ bool IsBlank(std::string_view text) {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+// Whether a file whose first line is not JSON is worth reading whole as one document: a
+// pretty-printer puts the opening bracket on a line of its own; other files are read whole
+// only when small, so that a huge JSON-lines file with a broken first line is still streamed.
+bool MayBeOneDocument(std::string_view first_line, std::uint64_t file_size) {
+  const std::size_t start = first_line.find_first_not_of(" \t");
+  const std::size_t end = first_line.find_last_not_of(" \t");
+  const bool bracket_alone = start != std::string_view::npos && start == end &&
+                             (first_line[start] == '{' || first_line[start] == '[');
+  return bracket_alone || file_size <= (std::uint64_t{256} << 20);
+}
+
 std::optional<CollectionFileResult> Scan(const std::string& path, CollectionKind kind,
                                          const CollectionPageSink* sink,
-                                         const CollectionProgress* progress,
-                                         std::string* error) {
+                                         const CollectionProgress* progress, std::string* error) {
   LineStream lines;
   if (!lines.Open(path, error)) return std::nullopt;
   CollectionReader reader(kind);
@@ -241,7 +253,7 @@ std::optional<CollectionFileResult> Scan(const std::string& path, CollectionKind
   }
   if (lines.Failed()) return failed();
   if (IsBlank(line)) return result;  // an empty file
-  if (reader.Shape(line) == CollectionShape::kNotJson) {
+  if (reader.Shape(line) == CollectionShape::kNotJson && MayBeOneDocument(line, lines.Size())) {
     // Not a whole line of JSON: a document over several lines (pretty-printed), or JSON lines
     // whose first line is broken.
     auto whole = ReadWholeFile(path, error);
@@ -283,8 +295,7 @@ std::optional<CollectionFileResult> Scan(const std::string& path, CollectionKind
 
 }  // namespace
 
-std::optional<CollectionFileResult> ReadCollectionFile(const std::string& path,
-                                                       CollectionKind kind,
+std::optional<CollectionFileResult> ReadCollectionFile(const std::string& path, CollectionKind kind,
                                                        const CollectionPageSink& sink,
                                                        const CollectionProgress& progress,
                                                        std::string* error) {

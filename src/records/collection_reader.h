@@ -77,8 +77,7 @@ using CollectionProgress = std::function<bool(std::uint64_t done, std::uint64_t 
 // Reads a collection file as a stream: a JSON-lines file of any size is read line by line
 // without being held whole (a line is held while it is read). Empty optional (and `error`
 // set) when the file cannot be opened or read.
-std::optional<CollectionFileResult> ReadCollectionFile(const std::string& path,
-                                                       CollectionKind kind,
+std::optional<CollectionFileResult> ReadCollectionFile(const std::string& path, CollectionKind kind,
                                                        const CollectionPageSink& sink,
                                                        const CollectionProgress& progress,
                                                        std::string* error);

@@ -1,9 +1,10 @@
 #include "records/line_stream.h"
 
-#include <cerrno>
-#include <algorithm>
-#include <cstring>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace wf {
 namespace {
