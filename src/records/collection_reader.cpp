@@ -166,14 +166,14 @@ struct CollectionReader::Impl {
     if (status != 200) return true;
     const bool tweets = kind == CollectionKind::kTweets;
     if (tweets && UrlHas(url, "/1.1/search/tweets.json")) {
-      pages.push_back({std::string(body), true});
+      pages.push_back({CompactJson(body), true});
     } else if (tweets && UrlHas(url, "/1.1/statuses/user_timeline.json")) {
-      pages.push_back({std::string(body), false});
+      pages.push_back({CompactJson(body), false});
     } else if (!tweets && UrlHas(url, "/1.1/users/lookup.json")) {
-      pages.push_back({std::string(body), false});
+      pages.push_back({CompactJson(body), false});
     } else if (!tweets &&
                (UrlHas(url, "/1.1/followers/list.json") || UrlHas(url, "/1.1/friends/list.json"))) {
-      pages.push_back({std::string(body), true});
+      pages.push_back({CompactJson(body), true});
     } else if (UrlHas(url, "/2/")) {
       // v2 answers as they are, read by their content.
       CollectionShape inner;

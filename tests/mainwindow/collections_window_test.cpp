@@ -100,7 +100,7 @@ TEST(CollectionsWindow, FullTextIsASettingKeptInPrefsAndFiltersFindIt) {
   f.ui.answers.push_back(MsgAnswer::Ok);
   f.window->FilterTweetsBy("\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1", false);
   ASSERT_EQ(f.window->OutTable().RowCount(), 1);
-  EXPECT_EQ(f.window->OutTable().Cell(0, 2),
+  EXPECT_EQ(f.window->OutTable().Cell(0, 3),
             "\xCE\xBA\xCE\xB1\xCE\xBB\xCE\xAE \xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1");
 }
 
