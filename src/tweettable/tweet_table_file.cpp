@@ -57,7 +57,7 @@ std::string FormatTweetTableFile(std::size_t rows, const TweetCellSource& cell, 
 
 bool WriteTweetTableFile(const std::string& path, std::size_t rows, const TweetCellSource& cell,
                          bool headers, std::string* error) {
-  const std::string bytes = AnsiOrUtf8Bom(FormatTweetTableFile(rows, cell, headers));
+  const std::string bytes = Utf8ToCp1252(FormatTweetTableFile(rows, cell, headers), '?');
   return WriteFileAtomically(path, bytes, error);
 }
 

@@ -16,15 +16,15 @@ using TweetCellSource = std::function<std::string_view(std::size_t row, int colu
 // each followed by a TAB, every line ended by CR LF.
 std::string FormatTweetTableFile(std::size_t rows, const TweetCellSource& cell, bool headers);
 
-// Writes that text (Windows-1252, or UTF-8 with a byte-order mark when the code page cannot
-// hold it) through a temporary file renamed into place.
+// Writes that text as Windows-1252 through a temporary file renamed into place.
 bool WriteTweetTableFile(const std::string& path, std::size_t rows, const TweetCellSource& cell,
                          bool headers, std::string* error = nullptr);
 
 // Writes a tweet table file block of rows by block of rows, for tables too large to gather
 // first (a collection file of gigabytes): the rows go to an unnamed scratch file as UTF-8 and
-// Commit writes the file as WriteTweetTableFile would have written all the rows at once,
-// through a temporary file renamed into place. Memory holds one block at a time.
+// Commit writes the file, Windows-1252 when the code page holds every character and otherwise
+// UTF-8 with a byte-order mark (as AnsiOrUtf8Bom decides for a whole text), through a
+// temporary file renamed into place. Memory holds one block at a time.
 class TweetTableStreamWriter {
  public:
   TweetTableStreamWriter(std::string path, bool headers);
