@@ -109,14 +109,16 @@ std::string TimelineCommand::Usage() const {
          "  --ids                the entries are user ids (of a user table: its id column)\n"
          "  --since DATE         threshold date, ISO 8601 date or date-time (default: 7 days\n"
          "                       ago)\n"
-         "  --headers            write the column names as the first line\n" +
+         "  --headers            write the column names as the first line\n"
+         "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n" +
          std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
 }
 
 int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed =
-      ParseCommand(args, {"-o", "--output", "--users", "--since"}, {"--headers", "--ids"}, &error);
+  const auto parsed = ParseCommand(args, {"-o", "--output", "--users", "--since"},
+                                   {"--headers", "--ids", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli timeline: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -147,6 +149,7 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("timeline", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   if (since) window.SetEarlyDate(*since);
   if (parsed->Flag("--headers")) window.mHeaders_Click();
 
@@ -207,6 +210,8 @@ std::string LookupCommand::Usage() const {
          "  -o FILE              the user table to write\n"
          "  --ids                the arguments, or the entries of --users, are user ids, not\n"
          "                       screen names (of a user table: its id column)\n"
+         "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n"
          "  --users FILE         one screen name a line, or a saved user table (its\n"
          "                       ScreenName column)\n" +
          std::string(kServiceUsage) + "\n" + std::string(kRunUsage);
@@ -214,7 +219,8 @@ std::string LookupCommand::Usage() const {
 
 int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed = ParseCommand(args, {"-o", "--output", "--users"}, {"--ids"}, &error);
+  const auto parsed =
+      ParseCommand(args, {"-o", "--output", "--users"}, {"--ids", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli lookup: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -236,13 +242,14 @@ int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("lookup", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   PasteAccounts(session, *list, ids);
   session.Finish();
 
   const TwitterAPI& api = window.Twitter();
   const std::int32_t found = api.Users().Count();
   window.mCopyUT_Click();
-  if (!WriteText(output, Utf8ToCp1252(session.Ui().ClipboardText()), "lookup", io)) {
+  if (!WriteText(output, EncodeFileText(session.Ui().ClipboardText()), "lookup", io)) {
     return kExitBadInput;
   }
   io.out << found << " of " << window.Users().Count() << " accounts written to " << output << "\n";
@@ -274,7 +281,9 @@ std::string FollowListCommand::Usage() const {
          "their screen names, one a line, as the window's user list holds them.\n\n"
          "  -o FILE              the file to write\n"
          "  --profiles           write the accounts' profiles as the tab-separated user table\n"
-         "                       instead (header line first; Windows-1252, CR LF)\n" +
+         "                       instead (header line first; Windows-1252, CR LF)\n"
+         "  --unicode            keep the full text of the profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n" +
          std::string(kServiceUsage) +
          "\nThese lists allow 15 requests per 15 minutes; a long list waits for the next "
          "window.\n" +
@@ -284,7 +293,7 @@ std::string FollowListCommand::Usage() const {
 int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   const std::string command(Name());
   std::string error;
-  const auto parsed = ParseCommand(args, {"-o", "--output"}, {"--profiles"}, &error);
+  const auto parsed = ParseCommand(args, {"-o", "--output"}, {"--profiles", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli " << command << ": " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -303,6 +312,7 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session(command, io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   session.Ui().SetInputAnswer(name);
   if (friends_) {
     window.mGetUserFriends_Click();
@@ -317,7 +327,7 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string text;
   if (parsed->Flag("--profiles")) {
     window.mCopyUT_Click();
-    text = Utf8ToCp1252(session.Ui().ClipboardText());
+    text = EncodeFileText(session.Ui().ClipboardText());
   } else if (got > 0) {
     window.mCopyUL_Click();
     text = session.Ui().ClipboardText();

@@ -34,6 +34,8 @@ std::string SearchCommand::Usage() const {
          "                       ago)\n"
          "  --update FILE        open FILE and fetch only tweets newer than those in it\n"
          "  --headers            write the column names as the first line\n"
+         "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n"
          "  --archive FILE       append every raw response to FILE (JSON lines)\n"
          "  --resume             take up a search that was killed or crashed: the tweets it had\n"
          "                       collected and the rest of its pages, with its own query,\n"
@@ -81,7 +83,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
   const auto parsed = ParseCommand(
       args, {"-o", "--output", "--lang", "--geocode", "--since", "--update", "--archive"},
-      {"--headers", "--resume"}, &error);
+      {"--headers", "--resume", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli search: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -195,6 +197,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   if (const auto geo = parsed->Value("--geocode")) window.SetSearchLocation(*geo, true);
   if (since) window.SetEarlyDate(*since);
   if (parsed->Flag("--headers")) window.mHeaders_Click();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
 
   if (resume) {
     io.err << "Resuming the search for [" << interrupted->header.query << "] with " << recoverable

@@ -1,26 +1,30 @@
 #include "users_command.h"
 
 #include "cli_ui.h"
+#include "collection_inputs.h"
 #include "records/user_set.h"
-#include "response_files.h"
 #include "util/cp1252.h"
 #include "util/file_io.h"
 
 namespace wf::cli {
 
 std::string UsersCommand::Usage() const {
-  return "Usage: wrenfold-cli users [--list] RESPONSE... -o OUT\n\n"
-         "Reads saved users/lookup responses (or, with --list, followers/list or friends/list\n"
-         "pages) in the order given and writes the users as the tab-separated table that the\n"
-         "window copies to the clipboard (header line first; CR LF; Windows-1252, or UTF-8\n"
-         "with a byte-order mark when a profile holds what Windows-1252 cannot).\n\n"
-         "  --list       the responses are followers or friends pages\n"
+  return "Usage: wrenfold-cli users [--unicode] FILE... -o OUT\n\n"
+         "Reads the users of saved responses and collection files in the order given and\n"
+         "writes them as the tab-separated table that the window copies to the clipboard\n"
+         "(header line first; CR LF). Each file is recognised by its content, one JSON\n"
+         "document or JSON lines, each line on its own: v1.1 users/lookup arrays and\n"
+         "followers/friends pages, v2 pages of users, and this program's response archives.\n"
+         "Lines of another kind are skipped and counted.\n\n"
+         "  --unicode    keep the full text of the profiles (the file is UTF-8 with a\n"
+         "               byte-order mark when Windows-1252 cannot hold it)\n"
+         "  --list       a single saved response is a followers or friends page\n"
          "  -o OUT       the file to write (replaced only when the run succeeds)\n";
 }
 
 int UsersCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed = ParseConversionArgs(args, {"--list"}, &error);
+  const auto parsed = ParseConversionArgs(args, {"--list", "--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli users: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -33,27 +37,17 @@ int UsersCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   CliUi ui(io.err);
   UserSet users(&ui);
-  std::vector<ResponsePage> pages;
-  for (const std::string& input : parsed->inputs) {
-    if (IsArchivePath(input)) {
-      auto archived = ReadArchive(input, ArchiveKind::Users, &error);
-      if (!archived) {
-        io.err << "wrenfold-cli users: " << error << "\n";
-        return kExitBadInput;
-      }
-      for (auto& p : *archived) pages.push_back(std::move(p));
-      continue;
-    }
-    auto text =
-        ReadResponse(input, list ? ResponseKind::UsersList : ResponseKind::UsersLookup, &error);
-    if (!text) {
-      io.err << "wrenfold-cli users: " << error << "\n";
-      return kExitBadInput;
-    }
-    pages.push_back({std::move(*text), list});
-  }
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    users.SetData(pages[i].text, i > 0, pages[i].ignore_top_level);
+  users.SetFullText(parsed->flags.count("--unicode") != 0);
+  bool first = true;
+  auto add = [&](const CollectionPage& page) {
+    users.SetData(page.text, !first, page.ignore_top_level);
+    first = false;
+  };
+  const CollectionInput input_kind{CollectionKind::kUsers,
+                                   list ? ResponseKind::UsersList : ResponseKind::UsersLookup};
+  if (!ReadCollectionInputs(parsed->inputs, input_kind, add, "wrenfold-cli users", "users",
+                            io.err)) {
+    return kExitBadInput;
   }
   if (!WriteFileAtomically(parsed->output, EncodeFileText(users.ToTabText()), &error)) {
     io.err << "wrenfold-cli users: " << error << "\n";

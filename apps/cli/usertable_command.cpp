@@ -33,6 +33,8 @@ std::string UserTableCommand::Usage() const {
          "Pro_ columns). The table is saved in one of the user file layouts.\n\n"
          "  -o FILE              the user file to write\n"
          "  --timelines N        also sample the authors' timelines, N original tweets each\n"
+         "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
+         "                       byte-order mark when Windows-1252 cannot hold it)\n"
          "                       (0 keeps no sample texts but still computes the figures)\n"
          "  --layout L           keys (the key fields), profilo (the Profilo input fields) or\n"
          "                       all (all 37 columns, the default)\n"
@@ -46,7 +48,8 @@ std::string UserTableCommand::Usage() const {
 
 int UserTableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
-  const auto parsed = ParseCommand(args, {"-o", "--output", "--timelines", "--layout"}, {}, &error);
+  const auto parsed =
+      ParseCommand(args, {"-o", "--output", "--timelines", "--layout"}, {"--unicode"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli usertable: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -89,6 +92,7 @@ int UserTableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("usertable", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
+  if (parsed->Flag("--unicode")) window.mFullText_Click();
   session.Ui().SetOpenFile(tweets);
   window.mOpenTweets_Click();
   if (window.OutTable().RowCount() == 0) {

@@ -226,12 +226,16 @@ void MainWindowWidget::BuildMenus() {
   QAction* open_tweets = add(open, QStringLiteral("Tweets Table"), "mOpenTweets",
                              [this] { model_.mOpenTweets_Click(); });
   open_tweets->setShortcut(QKeySequence::Open);
+  add(open, QStringLiteral("Tweets From Collection File..."), "mOpenCollectionTweets",
+      [this] { model_.mOpenCollectionTweets_Click(); });
   QMenu* open_users = open->addMenu(QStringLiteral("User Table"));
   open_users->setObjectName(QStringLiteral("mOpenUT"));
   add(open_users, QStringLiteral("Key Fields Only"), "mOpenUsers0",
       [this] { model_.mOpenUsers_Click(0); });
   add(open_users, QStringLiteral("All Fields"), "mOpenUsers1",
       [this] { model_.mOpenUsers_Click(1); });
+  add(open_users, QStringLiteral("From Collection File..."), "mOpenCollectionUsers",
+      [this] { model_.mOpenCollectionUsers_Click(); });
   QMenu* save = file->addMenu(QStringLiteral("Save"));
   save->setObjectName(QStringLiteral("mSave"));
   QAction* save_tweets = add(save, QStringLiteral("Tweets Table"), "mSaveTweets",
@@ -272,6 +276,12 @@ void MainWindowWidget::BuildMenus() {
   archive_action_->setCheckable(true);
   archive_action_->setToolTip(
       QStringLiteral("Keep every raw API response beside the saved tweet table (FILE.jsonl)"));
+  full_text_action_ = add(settings, QStringLiteral("Keep Full Text (Unicode)"), "mFullText",
+                          [this] { model_.mFullText_Click(); });
+  full_text_action_->setCheckable(true);
+  full_text_action_->setToolTip(
+      QStringLiteral("Keep tweets and profiles as written (any script, emoji) instead of "
+                     "the Windows-1252 text with tags"));
 
   // Tools
   tools_menu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -953,6 +963,7 @@ void MainWindowWidget::RefreshControls() {
   sort_action_->setChecked(model_.SortTweetsChecked());
   headers_action_->setChecked(model_.HeadersChecked());
   archive_action_->setChecked(model_.ArchiveChecked());
+  full_text_action_->setChecked(model_.FullTextChecked());
   update_search_->setEnabled(model_.UpdateSearchEnabled());
   vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
   ul_count_->setText(ToQ(model_.ULCount()));

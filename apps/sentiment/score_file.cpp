@@ -16,6 +16,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "utf8_input.h"
 #include "util/file_io.h"
 
 namespace wf::senti {
@@ -155,6 +156,11 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
   struct stat st {};
   if (::fstat(in.fd, &st) != 0) return failed("cannot read", errno);
   if (S_ISDIR(st.st_mode)) return failed("cannot read", EISDIR);
+  char head[3] = {};
+  if (::pread(in.fd, head, sizeof head, 0) == 3 && IsMarkedUtf8(std::string_view(head, 3))) {
+    const auto content = ReadWholeFile(input_path, error);
+    return content && ScoreUtf8File(classifier, input_path, *content, error);
+  }
 
   // The output appears whole or not at all, even when this program is killed while writing
   // it, so a reader never mistakes a cut-off file for a short result. It is not flushed to

@@ -14,7 +14,8 @@ inline constexpr std::string_view kOutputHeader = "Positive\tNegative\tText";
 // "<folder>/<input name without extension>0_out.txt", beside the input.
 std::string OutputPathFor(const std::string& input_path);
 
-// Scores every line of a Windows-1252 file (CR LF or LF line ends; every line counts, empty
+// Scores every line of a Windows-1252 file, or of a UTF-8 file that starts with the byte-order
+// mark (see utf8_input.h) (CR LF or LF line ends; every line counts, empty
 // ones too) and writes OutputPathFor(input_path): the header line, then per input line
 // "positive<TAB>negative<TAB>text", each ended by LF. False with `error` set when the input
 // cannot be read or the output written; no partial output file is left behind.

@@ -3,7 +3,9 @@
 #include <ctime>
 
 #include "api/base64.h"
+#include "api/twitter_api_v2.h"
 #include "json/json_deserializer.h"
+#include "records/v2_mapping.h"
 #include "util/leading_number.h"
 #include "util/url_encode.h"
 
@@ -49,9 +51,12 @@ TwitterAPI::TwitterAPI(HttpClient& http, UiPort* ui, std::string api_base)
       ui_(ui),
       api_base_(std::move(api_base)),
       tweets_(std::make_unique<TweetSet>(ui)),
-      users_(std::make_unique<UserSet>(ui)) {
+      users_(std::make_unique<UserSet>(ui)),
+      mapping_(std::make_unique<V2Mapping>()) {
   while (!api_base_.empty() && api_base_.back() == '/') api_base_.pop_back();
 }
+
+TwitterAPI::~TwitterAPI() = default;
 
 void TwitterAPI::SetApiBase(std::string base) {
   api_base_ = std::move(base);
@@ -59,7 +64,8 @@ void TwitterAPI::SetApiBase(std::string base) {
 }
 
 std::int32_t TwitterAPI::LastResponseCount() const {
-  return last_failed_ ? -1 : tweets_->LastSetDataSize();
+  if (last_failed_) return -1;
+  return api_version_ == 2 ? v2_rows_ : tweets_->LastSetDataSize();
 }
 
 void TwitterAPI::Clear() {
@@ -128,6 +134,7 @@ TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* 
   const std::string code = std::to_string(status) + ":" + request->StatusText();
   if (status != 200) {
     last_response_code_ = code;
+    if (api_version_ == 2) error_body_ = request->ResponseText();
     request->Abort();
     return Outcome::Status;
   }
@@ -201,6 +208,10 @@ std::string TwitterAPI::GetSearch(std::string_view query, std::string_view lang,
                                   std::string_view geo_code, std::string_view since_id,
                                   std::string_view max_id, std::string& count, bool append_tweets,
                                   std::string_view result_type) {
+  if (api_version_ == 2) {
+    return GetSearchV2(query, lang, geo_code, since_id, max_id.empty() ? "" : NextId(max_id), "",
+                       "", append_tweets);
+  }
   if (bearer_token_.empty() || app_name_.empty() || query.empty()) return {};
   const double n = LeadingNumber(count);
   if (n > 100) {
@@ -220,6 +231,10 @@ std::string TwitterAPI::GetSearch(std::string_view query, std::string_view lang,
 std::string TwitterAPI::GetUserTimeLine(std::string_view user, bool user_is_screen_name,
                                         std::string_view since_id, std::string_view max_id,
                                         std::string_view count, bool append_tweets) {
+  if (api_version_ == 2) {
+    return GetUserTimeLineV2(user, user_is_screen_name, since_id,
+                             max_id.empty() ? "" : NextId(max_id), "", append_tweets);
+  }
   if (bearer_token_.empty() || app_name_.empty() || user.empty()) return {};
   std::string path =
       "/1.1/statuses/user_timeline.json?&count=" + std::string(count) + "&tweet_mode=extended";
@@ -236,6 +251,7 @@ std::string TwitterAPI::GetUsersLookUp(std::string_view user_id_list,
     last_failed_ = true;
     return {};
   }
+  if (api_version_ == 2) return GetUsersLookUpV2(user_id_list, screen_name_list, append_users);
   std::string path = user_id_list.empty()
                          ? "/1.1/users/lookup.json?screen_name=" + std::string(screen_name_list)
                          : "/1.1/users/lookup.json?user_id=" + std::string(user_id_list);
@@ -248,6 +264,7 @@ std::string TwitterAPI::GetFriendsList(std::string_view user_id, std::string_vie
   if (user_id.empty() && screen_name.empty()) return {};
   // A new list starts from the first page; an appending call goes on from the last cursor.
   if (!append_users) users_->Clear();
+  if (api_version_ == 2) return GetFollowListV2(false, user_id, screen_name, append_users);
   std::string path = "/1.1/friends/list.json?screen_name=" + std::string(screen_name) +
                      "&user_id=" + std::string(user_id) + "&count=" + std::string(count) +
                      "&cursor=" + users_->NextCursor();
@@ -259,6 +276,7 @@ std::string TwitterAPI::GetFollowersList(std::string_view user_id, std::string_v
                                          std::string_view count, bool append_users) {
   if (user_id.empty() && screen_name.empty()) return {};
   if (!append_users) users_->Clear();
+  if (api_version_ == 2) return GetFollowListV2(true, user_id, screen_name, append_users);
   std::string path = "/1.1/followers/list.json?screen_name=" + std::string(screen_name) +
                      "&user_id=" + std::string(user_id) + "&count=" + std::string(count) +
                      "&cursor=" + users_->NextCursor();

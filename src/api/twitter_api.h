@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "api/http_request.h"
 #include "records/tweet_set.h"
@@ -50,6 +52,7 @@ std::string DescribeAuthFailure(const AuthResult& result);
 class TwitterAPI {
  public:
   TwitterAPI(HttpClient& http, UiPort* ui, std::string api_base = std::string(kDefaultApiBase));
+  ~TwitterAPI();
 
   TweetSet& Tweets() { return *tweets_; }
   UserSet& Users() { return *users_; }
@@ -108,6 +111,37 @@ class TwitterAPI {
                         std::string_view since_id, std::string_view max_id, std::string& count,
                         bool append_tweets, std::string_view result_type);
 
+  // API v2: every operation above becomes its v2 request when the version is 2 (1 is v1.1).
+  // Their answers fill the same record sets; max_id becomes until_id, a follower/friend page's
+  // next_token becomes the user set's cursor ("0" after the last page).
+  void SetApiVersion(int version) { api_version_ = version == 2 ? 2 : 1; }
+  int ApiVersion() const { return api_version_; }
+  // Search asks /2/tweets/search/all instead of /2/tweets/search/recent.
+  void SetFullArchive(bool on) { full_archive_ = on; }
+  bool FullArchive() const { return full_archive_; }
+  // A v2 tweet search page; `start_time` ("2021-05-18T19:24:56Z"), `until_id`, `next_token`
+  // may be empty. NextToken() then names the following page.
+  std::string GetSearchV2(std::string_view query, std::string_view lang, std::string_view geo_code,
+                          std::string_view since_id, std::string_view until_id,
+                          std::string_view start_time, std::string_view next_token,
+                          bool append_tweets);
+  // A v2 user timeline page of `user` (an id, or a screen name resolved first).
+  std::string GetUserTimeLineV2(std::string_view user, bool user_is_screen_name,
+                                std::string_view since_id, std::string_view until_id,
+                                std::string_view pagination_token, bool append_tweets);
+  // Resolves screen names to ids, 100 per request; the ids are kept for the client's life.
+  // False when a request failed; names the API does not know stay unresolved.
+  bool ResolveUserIds(const std::vector<std::string>& screen_names);
+  // The id of a resolved screen name (case-insensitive), or the empty text.
+  std::string ResolvedUserId(std::string_view screen_name) const;
+  // The last v2 page's meta.next_token; empty on the last page.
+  const std::string& NextToken() const { return next_token_; }
+  // What the last v2 answer's partial errors named as missing.
+  const std::vector<std::string>& LastMissing() const { return last_missing_; }
+  // Why the last v2 request means the command must stop (an endpoint outside the key's access
+  // level, the monthly cap spent); empty otherwise.
+  const std::string& StopReason() const { return stop_reason_; }
+
   // Exchanges the consumer key and secret for a bearer token; the token, or the empty text.
   std::string AuthAppAccess(std::string_view app_name, std::string_view consumer_key,
                             std::string_view consumer_secret);
@@ -133,6 +167,16 @@ class TwitterAPI {
 
   std::string Request(const Resource& resource,
                       const std::function<void(const std::string&)>& load);
+  // Request for v2: clears the page state first, and after a refusal sets StopReason for the
+  // refusals that retrying cannot cure. `endpoint` names the resource in that message.
+  std::string RequestV2(const Resource& resource, std::string_view endpoint,
+                        const std::function<void(const std::string&)>& load);
+  std::string GetUsersLookUpV2(std::string_view user_id_list, std::string_view screen_name_list,
+                               bool append_users);
+  std::string GetFollowListV2(bool followers, std::string_view user_id,
+                              std::string_view screen_name, bool append_users);
+  // A screen name's id, asking the API when it is not resolved yet; empty when unknown.
+  std::string UserIdFor(std::string_view screen_name);
   Outcome Exchange(const Resource& resource, std::string* body);
   bool AskRetry(const Resource& resource);
   static CivilDateTime NextReset(const RateQuota& q);
@@ -156,6 +200,15 @@ class TwitterAPI {
   RateQuota ul_;
   RateQuota search_{450, 0, 0};
   ResponseObserver on_response_;
+  int api_version_ = 1;
+  bool full_archive_ = false;
+  std::string error_body_;  // the body of the last refused v2 request
+  std::string next_token_;
+  std::int32_t v2_rows_ = 0;
+  std::vector<std::string> last_missing_;
+  std::string stop_reason_;
+  std::unordered_map<std::string, std::string> user_ids_;  // lower-case screen name -> id
+  std::unique_ptr<class V2Mapping> mapping_;
 };
 
 }  // namespace wf

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "mainwindow/user_list.h"
 #include "mainwindow/user_table_stats.h"
 #include "mainwindow/user_table_view.h"
+#include "records/collection_reader.h"
 #include "util/date_time.h"
 #include "util/ui_port.h"
 #include "workflows/recovery_log.h"
@@ -133,6 +135,9 @@ class MainWindow {
   // Controls and menu items.
   bool SortTweetsChecked() const { return out_table_.Sorted(); }
   bool HeadersChecked() const { return headers_checked_; }
+  // Settings > Keep Full Text (Unicode): text cells keep the decoded text of answers and
+  // collection files instead of the tagged Windows-1252 text.
+  bool FullTextChecked() const { return full_text_checked_; }
   bool VBDateTimeChecked() const { return vb_date_time_checked_; }
   bool UpdateSearchEnabled() const { return update_search_enabled_; }
   bool UpdateUTLEnabled() const { return update_utl_enabled_; }
@@ -173,6 +178,14 @@ class MainWindow {
   void mSaveTweets_Click();
   void mSaveSend_Click();
   void mHeaders_Click();
+  void mFullText_Click();
+  // File > Open > Tweets From Collection File...: the tweets of a JSON or JSON-lines file
+  // (v1.1, v2, our archive) as unsaved rows; Cancel keeps what was read.
+  void mOpenCollectionTweets_Click();
+  void OpenCollectionTweets(const std::string& path);
+  // File > Open > User Table > From Collection File...: a new Other table of its users.
+  void mOpenCollectionUsers_Click();
+  void OpenCollectionUsers(const std::string& path);
 
   // ---- Preferences and history -------------------------------------------------------------
   void LoadPrefs();
@@ -439,6 +452,7 @@ class MainWindow {
   bool enabled_ = true;
   bool closed_ = false;
   bool headers_checked_ = false;
+  bool full_text_checked_ = false;
   bool vb_date_time_checked_ = false;
   bool update_search_enabled_ = false;
   bool update_utl_enabled_ = false;
@@ -474,6 +488,11 @@ class MainWindow {
   // ---- User files and tweet table editing (private) ----
   bool WriteUserTableFile(const std::string& path, UserFileLayout layout);
   void FinishUserTableOpen();
+  void SetFullText(bool on);
+  // Reads a collection file with the progress bar and Cancel; says what was skipped. Empty
+  // when the file could not be read (after saying so).
+  std::optional<CollectionFileResult> ReadCollection(const std::string& path, CollectionKind kind,
+                                                     const CollectionPageSink& sink);
   // The context menu's row, found again if the table changed since the menu opened; -1 when
   // it is gone.
   std::int32_t TweetMenuRow() const;

@@ -142,6 +142,8 @@ void MainWindow::LoadPrefs() {
       use_location = payload == "1";
     } else if (type == "AR-") {
       archive_checked_ = payload == "1";
+    } else if (type == "FT-") {
+      SetFullText(payload == "1");
     } else if (type == "AH-") {
       if (!payload.empty() && !env_.api_base_given) {
         api_base_ = payload;
@@ -181,13 +183,10 @@ bool MainWindow::SavePrefs() {
   if (use_loc_) text += "LU-1\r\n";
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
+  if (full_text_checked_) text += "FT-1\r\n";
   std::string error;
-  // Windows-1252 as the file has always been; a file holding what that code page cannot
-  // (a query in Japanese, say) is written as UTF-8 with a byte-order mark instead, which
-  // LoadPrefs recognises, rather than turning those characters into "?".
-  std::string bytes = Utf8ToCp1252(text);
-  if (Cp1252ToUtf8(bytes) != text) bytes = "\xEF\xBB\xBF" + text;
-  if (!WriteFileAtomically(PrefsPath(env_.program_folder), bytes, &error)) {
+  // A query in Japanese, say, makes the file marked UTF-8, which LoadPrefs recognises.
+  if (!WriteFileAtomically(PrefsPath(env_.program_folder), EncodeFileText(text), &error)) {
     if (env_.ui != nullptr) {
       env_.ui->MessageBox("Couldn't save the preferences: " + error, MsgButtons::Ok,
                           MsgIcon::Exclamation, kAppTitle);

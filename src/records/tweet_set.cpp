@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "json/json_deserializer.h"
+#include "records/full_text.h"
 #include "records/member_scan.h"
 #include "records/record_conversions.h"
 #include "util/escapes.h"
@@ -218,6 +219,7 @@ void TweetSet::SetData(std::string_view json, bool append, bool ignore_top_level
       records_[r - 1].LinkURL = Cleaned(reader.GetElementInObject(k, "expanded_url"), yielder);
     }
   }
+  if (full_text_) ApplyTweetFullText(json, ignore_top_level, records_, old_count);
 }
 
 std::string TweetSet::GetVBDateTime(std::int32_t i) const {

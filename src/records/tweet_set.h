@@ -23,6 +23,10 @@ class TweetSet {
   // Id of the last (oldest) record, decreased by one with `dec` (ready for max_id).
   std::string OldestTweetId(bool dec) const;
   std::int32_t Count() const { return static_cast<std::int32_t>(records_.size()); }
+  // With full text on, the text cells of the tweets added next hold the decoded strings of
+  // the response (see records/full_text.h) instead of the default cleaned texts.
+  void SetFullText(bool on) { full_text_ = on; }
+  bool FullText() const { return full_text_; }
 
   // Field readers; index 0 or beyond Count() yields the empty text or 0.
   std::string DateTime(std::int32_t i) const { return At(i).DateTime; }
@@ -68,6 +72,7 @@ class TweetSet {
   std::vector<TweetRecord> records_;
   std::int32_t last_set_data_size_ = 0;
   bool vb_date_times_ = false;
+  bool full_text_ = false;
   // Records 1..trimmed_upto_ were within [trimmed_from_, now] at the last trim.
   std::size_t trimmed_upto_ = 0;
   std::string trimmed_from_;

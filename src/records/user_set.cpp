@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "json/json_deserializer.h"
+#include "records/full_text.h"
 #include "records/record_conversions.h"
 #include "util/date_time.h"
 #include "util/escapes.h"
@@ -108,6 +109,7 @@ void UserSet::SetData(std::string_view json, bool append, bool ignore_top_level)
       records_[r - 1].URL = WithoutBackslashes(reader.GetElementInObject(k, "expanded_url"));
     }
   }
+  if (full_text_) ApplyUserFullText(json, ignore_top_level, records_, old_count);
 }
 
 bool UserSet::TrimToDateRange(std::string_view earliest, std::string_view latest) {

@@ -40,9 +40,14 @@ class UserSet {
   std::string ProfileBanner(std::int32_t i) const { return At(i).ProfileBanner; }
 
   std::int32_t Count() const { return static_cast<std::int32_t>(records_.size()); }
+  // As TweetSet::SetFullText, for the profile texts.
+  void SetFullText(bool on) { full_text_ = on; }
+  bool FullText() const { return full_text_; }
   std::int32_t LastSetDataSize() const { return last_set_data_size_; }
   const std::string& NextCursor() const { return next_cursor_; }
   void ResetCursor() { next_cursor_.clear(); }
+  // For pages whose cursor comes from elsewhere (an API v2 next_token).
+  void SetNextCursor(std::string cursor) { next_cursor_ = std::move(cursor); }
 
   // Adds the users of one response; `append` false empties the set first.
   void SetData(std::string_view json, bool append, bool ignore_top_level);
@@ -70,6 +75,7 @@ class UserSet {
   std::vector<UserRecord> records_;
   std::int32_t last_set_data_size_ = 0;
   std::string next_cursor_ = "-1";
+  bool full_text_ = false;
 };
 
 }  // namespace wf

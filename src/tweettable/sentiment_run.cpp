@@ -79,7 +79,7 @@ bool SkeinData::RunSentiStrength(const std::string& ss_jar_dir, const std::strin
     lines.append("\r\n");
     if (r % kRowsBetweenYields == 0) yielder.Poll();
   }
-  if (!WriteWhole(input_path, Utf8ToCp1252(lines, '?'))) return fail();
+  if (!WriteWhole(input_path, EncodeFileText(lines))) return fail();
   lines = std::string();
   yielder.Now();
 

@@ -1,5 +1,8 @@
 #include "tweettable/tweet_table_file.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "tweettable/skein_data.h"
 #include "util/cp1252.h"
 #include "util/file_io.h"
@@ -56,6 +59,79 @@ bool WriteTweetTableFile(const std::string& path, std::size_t rows, const TweetC
                          bool headers, std::string* error) {
   const std::string bytes = EncodeFileText(FormatTweetTableFile(rows, cell, headers));
   return WriteFileAtomically(path, bytes, error);
+}
+
+TweetTableStreamWriter::TweetTableStreamWriter(std::string path, bool headers)
+    : path_(std::move(path)), headers_(headers) {}
+
+TweetTableStreamWriter::~TweetTableStreamWriter() {
+  if (scratch_ != nullptr) std::fclose(scratch_);
+}
+
+bool TweetTableStreamWriter::Open(std::string* error) {
+  scratch_ = std::tmpfile();
+  if (scratch_ == nullptr) {
+    if (error != nullptr) *error = std::string("no scratch file: ") + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool TweetTableStreamWriter::Put(std::string_view utf8, std::string* error) {
+  if (utf8.empty()) return true;
+  // The file's encoding is decided on the whole text as EncodeFileText decides it; blocks end
+  // at line ends, so no character is split between two.
+  if (!IsAscii(utf8)) {
+    if (!IsValidUtf8(utf8)) {
+      all_valid_ = false;
+    } else if (all_ansi_ && Cp1252ToUtf8(Utf8ToCp1252(utf8)) != utf8) {
+      all_ansi_ = false;
+    }
+  }
+  if (ansi_head_.size() < 3) ansi_head_ += Utf8ToCp1252(utf8.substr(0, 12));
+  if (std::fwrite(utf8.data(), 1, utf8.size(), scratch_) != utf8.size()) {
+    if (error != nullptr) *error = std::string("scratch file: ") + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool TweetTableStreamWriter::Add(std::size_t rows, const TweetCellSource& cell,
+                                 std::string* error) {
+  if (scratch_ == nullptr && !Open(error)) return false;
+  const bool headers = headers_ && !started_;
+  started_ = true;
+  rows_ += rows;
+  return Put(FormatTweetTableFile(rows, cell, headers), error);
+}
+
+bool TweetTableStreamWriter::Commit(std::string* error) {
+  if (!started_ && !Add(0, TweetCellSource(), error)) return false;
+  const bool ansi =
+      (!all_valid_ || all_ansi_) && !std::string_view(ansi_head_).starts_with("\xEF\xBB\xBF");
+  AtomicFileWriter out(path_);
+  if (!out.Open(error)) return false;
+  if (!ansi && !out.Write("\xEF\xBB\xBF", error)) return false;
+  std::rewind(scratch_);
+  std::string block(std::size_t{4} << 20, '\0');
+  std::string carry;
+  for (;;) {
+    const std::size_t n = std::fread(block.data(), 1, block.size(), scratch_);
+    if (n == 0) break;
+    carry.append(block, 0, n);
+    // Whole lines only: a character never straddles two conversions.
+    const std::size_t end = carry.rfind('\n');
+    if (end == std::string::npos) continue;
+    const std::string_view lines = std::string_view(carry).substr(0, end + 1);
+    if (!out.Write(ansi ? Utf8ToCp1252(lines, '?') : std::string(lines), error)) return false;
+    carry.erase(0, end + 1);
+  }
+  if (std::ferror(scratch_) != 0) {
+    if (error != nullptr) *error = "scratch file could not be read back";
+    return false;
+  }
+  if (!carry.empty() && !out.Write(ansi ? Utf8ToCp1252(carry, '?') : carry, error)) return false;
+  return out.Commit(true, error);
 }
 
 }  // namespace wf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -19,5 +20,35 @@ std::string FormatTweetTableFile(std::size_t rows, const TweetCellSource& cell, 
 // Windows-1252, or UTF-8 with a byte-order mark when a cell holds what that code page cannot.
 bool WriteTweetTableFile(const std::string& path, std::size_t rows, const TweetCellSource& cell,
                          bool headers, std::string* error = nullptr);
+
+// Writes a tweet table file block of rows by block of rows, for tables too large to gather
+// first (a collection file of gigabytes): the rows go to an unnamed scratch file as UTF-8 and
+// Commit writes the file, Windows-1252 when the code page holds every character and otherwise
+// UTF-8 with a byte-order mark (as EncodeFileText decides for a whole text), through a
+// temporary file renamed into place. Memory holds one block at a time.
+class TweetTableStreamWriter {
+ public:
+  TweetTableStreamWriter(std::string path, bool headers);
+  ~TweetTableStreamWriter();
+  TweetTableStreamWriter(const TweetTableStreamWriter&) = delete;
+  TweetTableStreamWriter& operator=(const TweetTableStreamWriter&) = delete;
+
+  bool Open(std::string* error = nullptr);
+  bool Add(std::size_t rows, const TweetCellSource& cell, std::string* error = nullptr);
+  bool Commit(std::string* error = nullptr);
+  std::size_t Rows() const { return rows_; }
+
+ private:
+  bool Put(std::string_view utf8, std::string* error);
+
+  std::string path_;
+  bool headers_;
+  std::FILE* scratch_ = nullptr;
+  std::size_t rows_ = 0;
+  bool started_ = false;
+  bool all_valid_ = true;  // every byte belongs to well-formed UTF-8
+  bool all_ansi_ = true;   // Windows-1252 holds every character
+  std::string ansi_head_;  // the first bytes of the text as Windows-1252
+};
 
 }  // namespace wf

@@ -160,13 +160,13 @@ std::string_view Utf8Prefix(std::string_view utf8, std::size_t count) {
 
 std::string EncodeFileText(std::string_view utf8) {
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-  std::string bytes = Utf8ToCp1252(utf8);
+  std::string ansi = Utf8ToCp1252(utf8);
+  // Text that is not UTF-8 at all is written as it always was.
+  if (IsAscii(utf8) || !IsValidUtf8(utf8)) return ansi;
   // Text starting with the three letters whose Windows-1252 bytes spell the mark would be
   // taken for marked UTF-8 when read back: such text is written as marked UTF-8 too.
-  if (Cp1252ToUtf8(bytes) != utf8 || std::string_view(bytes).starts_with(kUtf8Bom)) {
-    bytes = std::string(kUtf8Bom) + std::string(utf8);
-  }
-  return bytes;
+  if (Cp1252ToUtf8(ansi) == utf8 && !std::string_view(ansi).starts_with(kUtf8Bom)) return ansi;
+  return std::string(kUtf8Bom) + std::string(utf8);
 }
 
 }  // namespace wf

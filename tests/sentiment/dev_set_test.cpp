@@ -20,6 +20,7 @@ struct Rated {
   long id;
   double mean;
   std::string text;  // as the window hands it to the classifier: cleaned, Windows-1252
+  std::string raw;   // the UTF-8 text of the set
 };
 
 // The set's texts are raw UTF-8. The window gets tweets as JSON and cleans them, so each
@@ -61,7 +62,7 @@ std::vector<Rated> ReadDevSet() {
     const std::size_t t2 = line.find('\t', t1 + 1);
     if (t1 == std::string::npos || t2 == std::string::npos) continue;
     rows.push_back({std::stol(line.substr(0, t1)), std::stod(line.substr(t1 + 1, t2 - t1 - 1)),
-                    AsRetrieved(std::string_view(line).substr(t2 + 1))});
+                    AsRetrieved(std::string_view(line).substr(t2 + 1)), line.substr(t2 + 1)});
   }
   return rows;
 }
@@ -126,6 +127,52 @@ TEST(DevSet, SumOfScoresFollowsHumanRatings) {
       r_all, all_score.size(), r_even, half_score[0].size(), r_odd, half_score[1].size());
   RecordProperty("pearson_all", std::to_string(r_all));
   EXPECT_GE(r_all, 0.80);
+}
+
+// The same texts as the full-text mode hands them over: the decoded UTF-8 text with the
+// separators as spaces, in a file marked as UTF-8.
+double Correlation(const std::vector<Rated>& rows, const std::string& input) {
+  std::string error;
+  const auto classifier = Classifier::Load(
+      std::string(WF_SOURCE_DIR) + "/apps/sentiment/data/SentiStrengthData", &error);
+  EXPECT_TRUE(classifier) << error;
+  if (!classifier) return 0;
+  test::TempDir dir;
+  test::WriteBytes(dir.File("tmp.txt"), input);
+  EXPECT_TRUE(ScoreFile(*classifier, dir.File("tmp.txt"), &error)) << error;
+  const std::string output = test::ReadBytes(dir.File("tmp0_out.txt"));
+  std::vector<double> score, human;
+  std::size_t pos = output.find('\n');
+  for (const Rated& r : rows) {
+    if (pos == std::string::npos) break;
+    const std::size_t start = pos + 1;
+    pos = output.find('\n', start);
+    const std::string line = output.substr(start, pos - start);
+    const std::size_t tab = line.find('\t');
+    score.push_back(std::stod(line.substr(0, tab)) + std::stod(line.substr(tab + 1)));
+    human.push_back(r.mean);
+  }
+  EXPECT_EQ(score.size(), rows.size());
+  return Pearson(score, human);
+}
+
+TEST(DevSet, FullTextScoresFollowHumanRatingsAsTheDefaultTextDoes) {
+  const std::vector<Rated> rows = ReadDevSet();
+  ASSERT_EQ(rows.size(), 1000u);
+  std::string cleaned;
+  std::string full = "\xEF\xBB\xBF";
+  for (const Rated& r : rows) {
+    cleaned += r.text + "\r\n";
+    std::string text = r.raw;
+    for (char& c : text) {
+      if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    }
+    full += text + "\r\n";
+  }
+  const double r_default = Correlation(rows, cleaned);
+  const double r_full = Correlation(rows, full);
+  std::printf("dev.tsv Pearson r: default text %.4f, full text %.4f\n", r_default, r_full);
+  EXPECT_NEAR(r_full, r_default, 0.005);
 }
 
 }  // namespace
