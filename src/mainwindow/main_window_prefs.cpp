@@ -113,6 +113,8 @@ void MainWindow::LoadPrefs() {
         }
         Notify(kTweetsChanged);
       }
+    } else if (type == "NV-") {
+      if (!payload.empty()) nv_path_ = payload;
     } else if (type == "AR-") {
       archive_checked_ = payload == "1";
     } else if (type == "AH-") {
@@ -143,6 +145,8 @@ bool MainWindow::SavePrefs() {
   text += "\r\n";
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
+  // Only a visualiser the user picked: the default follows the program when it moves.
+  if (nv_path_ != DefaultVisualiser()) text += "NV-" + nv_path_ + "\r\n";
   std::string error;
   // Windows-1252 as the file has always been; a file holding what that code page cannot
   // (a query in Japanese, say) is written as UTF-8 with a byte-order mark instead, which
