@@ -13,14 +13,25 @@ namespace wf::view {
 namespace {
 
 // igraph's handlers are plain functions; the layout under way reaches its callback here.
+// DrL reports progress many times per percent, so only whole steps of kReportStep reach it.
+constexpr double kReportStep = 0.005;
 thread_local const ProgressFn* t_progress = nullptr;
-thread_local double t_share_from = 0;
-thread_local double t_share_span = 1;
+thread_local double t_reported = -1;
+thread_local bool t_stop = false;
 
 igraph_error_t OnProgress(const char*, igraph_real_t percent, void*) {
+  if (t_stop) return IGRAPH_INTERRUPTED;
   if (t_progress == nullptr || !*t_progress) return IGRAPH_SUCCESS;
-  const double share = t_share_from + t_share_span * std::clamp(percent / 100.0, 0.0, 1.0);
-  return (*t_progress)(share) ? IGRAPH_SUCCESS : IGRAPH_INTERRUPTED;
+  const double share = std::clamp(percent / 100.0, 0.0, 1.0);
+  if (share - t_reported < kReportStep && share < 1.0) return IGRAPH_SUCCESS;
+  t_reported = share;
+  if (!(*t_progress)(share)) t_stop = true;
+  return t_stop ? IGRAPH_INTERRUPTED : IGRAPH_SUCCESS;
+}
+
+// Not every algorithm heeds the progress handler's answer; all of them ask this one.
+igraph_error_t OnInterruptCheck(void*) {
+  return t_stop ? IGRAPH_INTERRUPTED : IGRAPH_SUCCESS;
 }
 
 // Owns an igraph object for the length of a scope.
@@ -171,7 +182,10 @@ LayoutOutcome LayoutNetwork(Network& network, const ProgressFn& progress) {
   Matrix positions(n, 2);
 
   igraph_progress_handler_t* old_handler = igraph_set_progress_handler(OnProgress);
+  igraph_interruption_handler_t* old_interrupt = igraph_set_interruption_handler(OnInterruptCheck);
   t_progress = &progress;
+  t_reported = -1;
+  t_stop = false;
   igraph_error_t result = IGRAPH_SUCCESS;
   if (network.nodes.size() <= kForceDirectedLimit) {
     // In rounds, so that the window hears how far it got and can stop between them; each
@@ -196,7 +210,8 @@ LayoutOutcome LayoutNetwork(Network& network, const ProgressFn& progress) {
   }
   t_progress = nullptr;
   igraph_set_progress_handler(old_handler);
-  if (result == IGRAPH_INTERRUPTED) return LayoutOutcome::Stopped;
+  igraph_set_interruption_handler(old_interrupt);
+  if (result == IGRAPH_INTERRUPTED || t_stop) return LayoutOutcome::Stopped;
   if (result != IGRAPH_SUCCESS) return LayoutOutcome::Failed;
   if (progress && !progress(1.0)) return LayoutOutcome::Stopped;
   for (igraph_integer_t v = 0; v < n; ++v) {
