@@ -42,8 +42,10 @@ bool RunWithProgress(QWidget* parent, const QString& label,
   loop.exec();
   worker.join();
   poll.stop();
-  dialog.close();
-  return !cancelled.load();
+  const bool finished = !cancelled.load();
+  // Closing the dialog would report a cancel of its own.
+  dialog.hide();
+  return finished;
 }
 
 }  // namespace wf::view
