@@ -1,6 +1,7 @@
 // wrenfold-view: charts and the interaction network of a tweet table.
 #include <QApplication>
 #include <QIcon>
+#include <QTabWidget>
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
     std::cout << wf::view::ViewVersionText();
     return 0;
   }
-  if (early.export_dir && early.error.empty() && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+  if ((early.export_dir || !early.screenshot.empty()) && early.error.empty() &&
+      std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
 
@@ -46,7 +48,19 @@ int main(int argc, char** argv) {
 
   wf::view::ViewWindow window;
   window.show();
-  if (!options.file.empty()) window.OpenFile(QString::fromStdString(options.file));
   if (options.bin) window.SetBin(options.bin);
+  if (!options.file.empty() && !window.OpenFile(QString::fromStdString(options.file)) &&
+      !options.screenshot.empty()) {
+    return 1;
+  }
+  window.Tabs()->setCurrentIndex(options.tab);
+  if (!options.screenshot.empty()) {
+    QApplication::processEvents();
+    if (!window.grab().save(QString::fromStdString(options.screenshot), "PNG")) {
+      std::cerr << "wrenfold-view: cannot write " << options.screenshot << "\n";
+      return 1;
+    }
+    return 0;
+  }
   return QApplication::exec();
 }

@@ -1,5 +1,8 @@
 #include "view_options.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace wf::view {
 
 ViewOptions ParseViewOptions(const std::vector<std::string>& args) {
@@ -23,7 +26,7 @@ ViewOptions ParseViewOptions(const std::vector<std::string>& args) {
       options.version = true;
     } else if (name == "--no-network") {
       options.no_network = true;
-    } else if (name == "--export" || name == "--bin") {
+    } else if (name == "--export" || name == "--bin" || name == "--screenshot" || name == "--tab") {
       if (!value) {
         if (i + 1 >= args.size()) return refuse(name + " needs a value");
         value = args[++i];
@@ -31,6 +34,15 @@ ViewOptions ParseViewOptions(const std::vector<std::string>& args) {
       if (value->empty()) return refuse(name + " needs a value");
       if (name == "--export") {
         options.export_dir = *value;
+      } else if (name == "--screenshot") {
+        options.screenshot = *value;
+      } else if (name == "--tab") {
+        static const char* const kTabs[] = {"summary", "volume", "sentiment", "top", "network"};
+        const auto* found = std::find(std::begin(kTabs), std::end(kTabs), *value);
+        if (found == std::end(kTabs)) {
+          return refuse("--tab takes summary, volume, sentiment, top or network: " + *value);
+        }
+        options.tab = static_cast<int>(found - std::begin(kTabs));
       } else {
         options.bin = BinFromName(*value);
         if (!options.bin) return refuse("--bin takes hour, day or week: " + *value);
@@ -50,11 +62,14 @@ ViewOptions ParseViewOptions(const std::vector<std::string>& args) {
     return refuse("--export needs a tweet table file");
   }
   if (options.no_network && !options.export_dir) return refuse("--no-network goes with --export");
+  if (!options.screenshot.empty() && options.file.empty()) {
+    return refuse("--screenshot needs a tweet table file");
+  }
   return options;
 }
 
 std::string ViewUsage() {
-  return "Usage: wrenfold-view [FILE]\n"
+  return "Usage: wrenfold-view [FILE] [--tab NAME] [--bin hour|day|week] [--screenshot PNG]\n"
          "       wrenfold-view --export DIR FILE [--no-network] [--bin hour|day|week]\n"
          "       wrenfold-view --help | --version\n"
          "\n"
@@ -68,6 +83,9 @@ std::string ViewUsage() {
          "  --no-network    with --export, leave out the network files\n"
          "  --bin SIZE      time bins of hour, day or week (default: hour up to two\n"
          "                  days, day up to 90 days, week beyond)\n"
+         "  --tab NAME      the tab shown first: summary, volume (default), sentiment,\n"
+         "                  top or network\n"
+         "  --screenshot PNG  open FILE, save a picture of the window as PNG and exit\n"
          "  --help          show this text and exit\n"
          "  --version       show the version and exit\n"
          "\n"

@@ -15,6 +15,8 @@ struct ViewOptions {
   std::optional<std::string> export_dir;  // --export DIR: write the files and no window
   bool no_network = false;                // --no-network
   std::optional<BinSize> bin;             // --bin hour|day|week; empty: chosen from the span
+  std::string screenshot;                 // --screenshot PNG: a picture of the window, then exit
+  int tab = 1;                            // --tab: the tab shown first (0 summary .. 4 network)
   std::string error;                      // why the command line was refused; empty when fine
 };
 
