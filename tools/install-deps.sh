@@ -7,7 +7,7 @@ packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
-  qt6-base-dev libsimdjson-dev
+  qt6-base-dev qt6-charts-dev qt6-svg-dev libsimdjson-dev libigraph-dev
   help2man dpkg-dev file lintian desktop-file-utils appstream
 )
 

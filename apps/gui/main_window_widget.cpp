@@ -249,7 +249,7 @@ void MainWindowWidget::BuildMenus() {
       [this] { model_.mSaveUsers_Click(1); });
   add(save_users, QStringLiteral("All Fields"), "mSaveUsers2",
       [this] { model_.mSaveUsers_Click(2); });
-  add(file, QStringLiteral("Save && Send Tweets to NV"), "mSaveSend",
+  add(file, QStringLiteral("Save && Send to Visualiser"), "mSaveSend",
       [this] { model_.mSaveSend_Click(); });
   add(file, QStringLiteral("Import Profilo Attributes"), "mImportProfilo",
       [this] { model_.mImportProfilo_Click(); });

@@ -6,6 +6,7 @@
 #include "mainwindow/window_text.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
+#include "util/program_folder.h"
 #include "util/shell_and_wait.h"
 
 namespace wf {
@@ -121,13 +122,18 @@ bool MainWindow::RunSentiment(SkeinData& data, bool recalc) {
   return data.RunSentiStrength(env_.program_folder, env_.program_folder, recalc);
 }
 
+std::string MainWindow::DefaultVisualiser() const {
+  if (!env_.visualiser_program.empty()) return env_.visualiser_program;
+  return (std::filesystem::path(ExecutableFolder()) / "wrenfold-view").string();
+}
+
 void MainWindow::SetCaptionForFile(bool modified) {
   caption_ = std::string(kAppTitle) + " [" + tweets_fn_ + (modified ? "*]" : "]");
 }
 
 void MainWindow::Form_Load() {
   namespace fs = std::filesystem;
-  nv_path_ = (fs::path(env_.program_folder) / "Nestview").string();
+  nv_path_ = DefaultVisualiser();
   ul_count_ = std::to_string(user_list_.Count()) + " users";
   const CivilDateTime now = NowLocal();
   early_date_ = FromSerialSeconds(ToSerialSeconds(now) - 7 * 86400);

@@ -57,6 +57,9 @@ struct MainWindowEnvironment {
   std::function<int(std::string_view command, std::int32_t timeout_ms, int window_style)> shell;
   // Where wrenfold-senti lives; empty: beside the running program.
   std::string sentiment_program;
+  // The visualiser Save & Send starts unless the user picked another; empty: wrenfold-view
+  // beside the running program.
+  std::string visualiser_program;
 };
 
 // The main window without its widgets: all state the window shows and every command
@@ -409,6 +412,7 @@ class MainWindow {
   // The closing question about user tables and the user list that no file holds; true when
   // there are none or the user closes anyway.
   bool CloseWithUnsavedUsers();
+  std::string DefaultVisualiser() const;
   void RecordSavedSession(const std::string& path);
   void ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted);
   bool RunSentiment(SkeinData& data, bool recalc);

@@ -183,28 +183,32 @@ bool MainWindow::SaveTweetsTable() {
 
 void MainWindow::mSaveSend_Click() {
   mSaveTweets_Click();
+  // Nothing was saved (cancelled, or the write failed and said so): nothing to show.
+  if (out_table_.RowCount() == 0 || dialog_file_name_.empty() || tweets_modified_) return;
   UiPort* ui = env_.ui;
-  if (!FileExists(nv_path_)) {
+  // On this platform a program is a file we may execute.
+  const auto runnable = [](const std::string& path) {
+    return FileExists(path) && ::access(path.c_str(), X_OK) == 0;
+  };
+  if (!runnable(nv_path_)) {
     const std::string remembered = dialog_file_name_;
-    const auto picked =
-        ui == nullptr ? std::nullopt
-                      : ui->OpenFileDialog({"Find the Nestview program", "Programs|*", "", ""});
-    // On this platform a program is a file we may execute.
-    const bool executable =
-        picked && !picked->empty() && FileExists(*picked) && ::access(picked->c_str(), X_OK) == 0;
-    if (!executable) {
+    const auto picked = ui == nullptr
+                            ? std::nullopt
+                            : ui->OpenFileDialog({"Find the visualiser program (wrenfold-view)",
+                                                  "Programs|*", "", ""});
+    dialog_file_name_ = remembered;
+    if (!picked || picked->empty()) return;
+    if (!runnable(*picked)) {
       if (ui != nullptr) {
-        ui->MessageBox("The item you selected was not an executable (exe) file", MsgButtons::Ok,
-                       MsgIcon::Exclamation, "Error");
+        ui->MessageBox("The item you selected, " + *picked + ", is not an executable file",
+                       MsgButtons::Ok, MsgIcon::Exclamation, "Error");
       }
-      dialog_file_name_ = remembered;
       return;
     }
     nv_path_ = *picked;
     if (ui != nullptr) {
       ui->MessageBox("Changed NV path to " + nv_path_, MsgButtons::Ok, MsgIcon::None, kAppTitle);
     }
-    dialog_file_name_ = remembered;
   }
   Shell(QuoteArgument(nv_path_) + " " + QuoteArgument(dialog_file_name_), 1000, 0);
 }

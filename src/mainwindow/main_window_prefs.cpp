@@ -140,6 +140,8 @@ void MainWindow::LoadPrefs() {
       search_location_ = payload;
     } else if (type == "LU-") {
       use_location = payload == "1";
+    } else if (type == "NV-") {
+      if (!payload.empty()) nv_path_ = payload;
     } else if (type == "AR-") {
       archive_checked_ = payload == "1";
     } else if (type == "FT-") {
@@ -184,6 +186,8 @@ bool MainWindow::SavePrefs() {
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
   if (full_text_checked_) text += "FT-1\r\n";
+  // Only a visualiser the user picked: the default follows the program when it moves.
+  if (nv_path_ != DefaultVisualiser()) text += "NV-" + nv_path_ + "\r\n";
   std::string error;
   // A query in Japanese, say, makes the file marked UTF-8, which LoadPrefs recognises.
   if (!WriteFileAtomically(PrefsPath(env_.program_folder), EncodeFileText(text), &error)) {

@@ -110,7 +110,7 @@ TEST(MainWindowWidget, MenuBarHoldsEveryCommandWithItsCaption) {
       {"mSaveUsers0", "Key Fields Only", true},
       {"mSaveUsers1", "Profilo Input Fields", true},
       {"mSaveUsers2", "All Fields", true},
-      {"mSaveSend", "Save & Send Tweets to NV", true},
+      {"mSaveSend", "Save & Send to Visualiser", true},
       {"mImportProfilo", "Import Profilo Attributes", true},
       {"mSortDT", "Sort Tweets Table", true},
       {"mSetLang", "Set Search Language", true},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "util/program_folder.h"
 #include "window_fixture.h"
 
 namespace wf {
@@ -27,7 +28,7 @@ TEST(MainWindowStart, DefaultsAndLeftoverClassifierFiles) {
   EXPECT_EQ(w.SearchLang(), "en");
   EXPECT_EQ(w.ULCount(), "0 users");
   EXPECT_FALSE(w.Enabled());
-  EXPECT_EQ(w.NVPATH(), dir.File("Nestview"));
+  EXPECT_EQ(w.NVPATH(), ExecutableFolder() + "/wrenfold-view");
   const auto week_ago = ToSerialSeconds(NowLocal()) - 7 * 86400;
   EXPECT_NEAR(static_cast<double>(ToSerialSeconds(w.EarlyDate())), static_cast<double>(week_ago),
               5);

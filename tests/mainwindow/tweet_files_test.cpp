@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "util/program_folder.h"
 #include "window_fixture.h"
 
 namespace wf {
@@ -115,33 +116,76 @@ TEST(TweetFiles, BrokenFilesAndScoreCheck) {
 
 TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
   WindowFixture f;
-  std::string ran;
+  std::vector<std::string> ran;
   MainWindowEnvironment env;
   env.ui = &f.ui;
   env.http = &f.http;
   env.program_folder = f.dir.path().string();
   env.sentiment_program = WF_SENTI_EXE;
+  env.visualiser_program = f.File("wrenfold-view");  // not there yet
   env.shell = [&](std::string_view command, std::int32_t, int) {
-    ran = std::string(command);
+    ran.emplace_back(command);
     return 0;
   };
   MainWindow w(env);
   w.Form_Load();
+  EXPECT_EQ(w.NVPATH(), f.File("wrenfold-view"));
   w.Twitter().Tweets().SetData(test::ReadTestdata("rtweet/search_1.json"), false, true);
   w.ShowTweets(false);
-  // Not executable: refused.
-  test::WriteBytes(f.File("viewer"), "#!/bin/sh\n");
+
+  // No program there: the user is asked for one; cancelling says nothing and starts nothing.
   f.ui.save_files = {f.File("t.txt")};
+  f.ui.open_files = {std::nullopt};
+  const std::size_t told = f.ui.messages.size();
+  w.mSaveSend_Click();
+  EXPECT_EQ(f.ui.messages.size(), told);
+  EXPECT_TRUE(ran.empty());
+  EXPECT_EQ(w.TweetsFN(), f.File("t.txt"));
+
+  // A pick that cannot run is named in the message, and nothing starts.
+  test::WriteBytes(f.File("viewer"), "#!/bin/sh\n");
+  f.ui.answers = {MsgAnswer::Yes};  // overwrite t.txt
   f.ui.open_files = {f.File("viewer")};
   w.mSaveSend_Click();
-  EXPECT_EQ(f.ui.messages.back().text, "The item you selected was not an executable (exe) file");
+  EXPECT_EQ(f.ui.messages.back().text,
+            "The item you selected, " + f.File("viewer") + ", is not an executable file");
   EXPECT_TRUE(ran.empty());
+
+  // A program that runs is taken, started with both paths quoted, and kept in prefs.
   std::filesystem::permissions(f.File("viewer"), std::filesystem::perms::owner_all);
   f.ui.answers = {MsgAnswer::Yes};
   f.ui.open_files = {f.File("viewer")};
   w.mSaveSend_Click();
   EXPECT_EQ(w.NVPATH(), f.File("viewer"));
-  EXPECT_EQ(ran, "\"" + f.File("viewer") + "\" \"" + f.File("t.txt") + "\"");
+  ASSERT_EQ(ran.size(), 1u);
+  EXPECT_EQ(ran[0], "\"" + f.File("viewer") + "\" \"" + f.File("t.txt") + "\"");
+  ASSERT_TRUE(w.SavePrefs());
+  EXPECT_NE(test::ReadBytes(f.File("prefs")).find("NV-" + f.File("viewer") + "\r\n"),
+            std::string::npos);
+  MainWindow again(env);
+  again.Form_Load();
+  again.LoadPrefs();
+  EXPECT_EQ(again.NVPATH(), f.File("viewer"));
+
+  // Declining the overwrite and cancelling the save dialog: nothing saved, nothing started.
+  f.ui.answers = {MsgAnswer::No};
+  f.ui.save_files = {std::nullopt};
+  w.mSaveSend_Click();
+  EXPECT_EQ(ran.size(), 1u);
+}
+
+TEST(TweetFiles, VisualiserDefaultsToTheOneBesideTheProgram) {
+  WindowFixture f;
+  MainWindowEnvironment env;
+  env.ui = &f.ui;
+  env.http = &f.http;
+  env.program_folder = f.dir.path().string();
+  MainWindow w(env);
+  w.Form_Load();
+  EXPECT_EQ(w.NVPATH(), ExecutableFolder() + "/wrenfold-view");
+  // The default is not written to prefs, so it follows the program when it moves.
+  ASSERT_TRUE(w.SavePrefs());
+  EXPECT_EQ(test::ReadBytes(f.File("prefs")).find("NV-"), std::string::npos);
 }
 
 }  // namespace
