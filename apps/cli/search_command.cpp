@@ -20,7 +20,7 @@ std::string SearchCommand::Usage() const {
   return "Usage: wrenfold-cli search QUERY -o FILE [--lang CODE] [--geocode LAT,LONG,RADIUS]\n"
          "                          [--since DATE] [--update FILE] [--headers]\n"
          "                          [--archive FILE.jsonl] [--api URL] [--cacert FILE]\n"
-         "                          [--data-dir DIR]\n"
+         "                          [--data-dir DIR] [--api-version 1.1|2] [--full-archive]\n"
          "       wrenfold-cli search --resume -o FILE [--headers] [--api URL] [--cacert FILE]\n"
          "                          [--data-dir DIR]\n\n"
          "Collects the tweets matching QUERY page by page, newest first, back to the threshold\n"
@@ -35,6 +35,11 @@ std::string SearchCommand::Usage() const {
          "  --update FILE        open FILE and fetch only tweets newer than those in it\n"
          "  --headers            write the column names as the first line\n"
          "  --archive FILE       append every raw response to FILE (JSON lines)\n"
+         "  --api-version V      1.1 or 2: the Twitter API to use (default: the desktop\n"
+         "                       window's Settings > Use API v2, as kept in the data folder,\n"
+         "                       else 1.1)\n"
+         "  --full-archive       search all tweets, not only the last 7 days (API v2 access\n"
+         "                       levels that include /2/tweets/search/all)\n"
          "  --resume             take up a search that was killed or crashed: the tweets it had\n"
          "                       collected and the rest of its pages, with its own query,\n"
          "                       language, geocode, threshold date and update file\n\n"
@@ -81,7 +86,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
   const auto parsed = ParseCommand(
       args, {"-o", "--output", "--lang", "--geocode", "--since", "--update", "--archive"},
-      {"--headers", "--resume"}, &error);
+      {"--headers", "--resume", "--full-archive"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli search: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -174,6 +179,8 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   env.http = &http;
   env.program_folder = folder;
   if (!parsed->service.api.empty()) env.api_base = parsed->service.api;
+  env.api_version = parsed->service.api_version;
+  env.full_archive = parsed->Flag("--full-archive");
   MainWindow window(env);
   ui.Attach(&window);
   window.SetObserver(&ui);

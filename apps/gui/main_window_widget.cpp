@@ -272,6 +272,13 @@ void MainWindowWidget::BuildMenus() {
   archive_action_->setCheckable(true);
   archive_action_->setToolTip(
       QStringLiteral("Keep every raw API response beside the saved tweet table (FILE.jsonl)"));
+  settings->addSeparator();
+  api_v2_action_ =
+      add(settings, QStringLiteral("Use API v2"), "mApiV2", [this] { model_.mApiV2_Click(); });
+  api_v2_action_->setCheckable(true);
+  full_archive_action_ = add(settings, QStringLiteral("Full-Archive Search (v2)"), "mFullArchive",
+                             [this] { model_.mFullArchive_Click(); });
+  full_archive_action_->setCheckable(true);
 
   // Tools
   tools_menu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -839,6 +846,9 @@ void MainWindowWidget::BuildStatusBar() {
   progress_bar_->setFixedWidth(220);
   progress_bar_->setVisible(false);
   bar->addPermanentWidget(progress_bar_);
+  api_version_ = new QLabel(bar);
+  api_version_->setObjectName(QStringLiteral("ApiVersion"));
+  bar->addPermanentWidget(api_version_);
 }
 
 void MainWindowWidget::SetTabOrder() {
@@ -884,6 +894,8 @@ void MainWindowWidget::RefreshCaption() {
 }
 
 void MainWindowWidget::RefreshStatus() {
+  api_version_->setText(ToQ(model_.ApiVersionText()));
+  api_version_->setVisible(model_.ApiV2Checked());
   const auto& panels = model_.InfoBar();
   for (std::size_t i = 0; i < info_bar_.size(); ++i) {
     const QString text = PanelText(panels[i]);
@@ -952,6 +964,8 @@ void MainWindowWidget::RefreshControls() {
   sort_action_->setChecked(model_.SortTweetsChecked());
   headers_action_->setChecked(model_.HeadersChecked());
   archive_action_->setChecked(model_.ArchiveChecked());
+  api_v2_action_->setChecked(model_.ApiV2Checked());
+  full_archive_action_->setChecked(model_.FullArchiveChecked());
   update_search_->setEnabled(model_.UpdateSearchEnabled());
   vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
   ul_count_->setText(ToQ(model_.ULCount()));

@@ -115,6 +115,8 @@ void MainWindow::LoadPrefs() {
       }
     } else if (type == "AR-") {
       archive_checked_ = payload == "1";
+    } else if (LoadApiVersionPref(type, payload)) {
+      ApplyApiVersion();
     } else if (type == "AH-") {
       if (!payload.empty() && !env_.api_base_given) {
         api_base_ = payload;
@@ -143,6 +145,7 @@ bool MainWindow::SavePrefs() {
   text += "\r\n";
   if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
+  text += ApiVersionPrefs();
   std::string error;
   // Windows-1252 as the file has always been; a file holding what that code page cannot
   // (a query in Japanese, say) is written as UTF-8 with a byte-order mark instead, which

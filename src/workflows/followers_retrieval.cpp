@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "workflows/profile_lookup.h"
+#include "workflows/v2_paging.h"
 
 namespace wf {
 namespace {
@@ -57,6 +58,9 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       ++result.pages;
       last_page = users.NextCursor() == "0";
       if (last_page) ctx.SetStopRequested(true);
+    } else if (StopForV2Refusal(ctx, api)) {
+      result.end = FollowListEnd::kFailed;
+      break;
     } else if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
         result.end = FollowListEnd::kCancelled;
