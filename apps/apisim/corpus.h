@@ -134,6 +134,13 @@ struct UserProfile {
   bool has_extended_profile = false;
 };
 
+// Where a tweet of the corpus lives: a place in the searchable stream or in a timeline.
+struct TweetRef {
+  bool timeline = false;
+  uint32_t user = 0;  // timelines only
+  uint32_t position = 0;
+};
+
 // Direction of a cursor: a forward page starts at the position, a backward page ends at it.
 struct CursorPosition {
   uint32_t position = 0;
@@ -178,6 +185,11 @@ class Corpus {
   Tweet StreamTweet(uint32_t position) const;
   uint32_t StreamSeek(uint64_t max_id) const;
 
+  // The stream or timeline tweet with this id, for lookups by id. Tweets that only appear
+  // inside others (retweeted or quoted originals) are not found.
+  std::optional<TweetRef> FindTweet(uint64_t id) const;
+  Tweet TweetAt(const TweetRef& ref) const;
+
   // The t.co link for a URL seen in `salt`'s context.
   std::string ShortLink(uint64_t salt) const;
 
@@ -203,6 +215,8 @@ class Corpus {
 
 // "Tue Nov 08 21:02:11 +0000 2022".
 std::string TwitterDate(int64_t epoch_seconds);
+// "2022-11-08T21:02:11.000Z", as API v2 writes dates.
+std::string IsoDate(int64_t epoch_seconds);
 // Number of characters the API counts in `text` (UTF-8; &amp; &lt; &gt; count as one).
 int TwitterLength(std::string_view text);
 // Bytes taken by the first `chars` characters of `text`; an entity is never split.

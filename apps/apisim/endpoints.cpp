@@ -6,7 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "apisim/faults.h"
 #include "apisim/json_writer.h"
+#include "apisim/params.h"
 #include "apisim/pools.h"
 #include "apisim/query.h"
 #include "apisim/shapes.h"
@@ -17,40 +19,13 @@ namespace {
 
 constexpr char kNoPage[] = "Sorry, that page does not exist.";
 
-std::string Param(const Params& params, const char* key) {
-  const auto it = params.find(key);
-  return it == params.end() ? std::string() : it->second;
-}
+using params::Has;
+using params::LeadingId;
+using params::LeadingInt;
+using params::Lower;
 
-bool Has(const Params& params, const char* key) {
-  const auto it = params.find(key);
-  return it != params.end() && !it->second.empty();
-}
-
-// The leading decimal number of a parameter, as the real API reads them.
-std::optional<uint64_t> LeadingId(std::string_view text) {
-  uint64_t value = 0;
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  const size_t start = i;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value > (UINT64_MAX - 9) / 10) return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(text[i] - '0');
-  }
-  if (i == start) return std::nullopt;
-  return value;
-}
-
-std::optional<int64_t> LeadingInt(std::string_view text) {
-  bool negative = false;
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  const auto v = LeadingId(text);
-  if (!v || *v > static_cast<uint64_t>(INT64_MAX)) return std::nullopt;
-  return negative ? -static_cast<int64_t>(*v) : static_cast<int64_t>(*v);
+std::string Param(const Params& p, const char* key) {
+  return params::Get(p, key);
 }
 
 uint32_t CountParam(const Params& params, uint32_t fallback, uint32_t most) {
@@ -67,12 +42,6 @@ bool Truthy(const Params& params, const char* key) {
 bool Falsy(const Params& params, const char* key) {
   const std::string v = Param(params, key);
   return v == "false" || v == "0" || v == "f" || v == "False";
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
 }
 
 // The account named by user_id (preferred when given) or screen_name.
@@ -132,6 +101,21 @@ std::string EncodeQuery(std::string_view text, bool plus_for_space) {
   return out;
 }
 
+bool WithinArea(const Tweet& tweet, const Geocode& area) {
+  // A retweet has no place of its own, so it never matches.
+  if (tweet.place < 0) return false;
+  double lat = 0, lon = 0;
+  if (tweet.has_point) {
+    lat = static_cast<double>(tweet.lat) / 1e7;
+    lon = static_cast<double>(tweet.lon) / 1e7;
+  } else {
+    const auto& p = pools::Places()[static_cast<size_t>(tweet.place)];
+    lat = static_cast<double>(p.south + p.north) / 2e7;
+    lon = static_cast<double>(p.west + p.east) / 2e7;
+  }
+  return area.Contains(lat, lon);
+}
+
 Answer SearchTweets(const Corpus& corpus, const Params& params, uint32_t page_size) {
   const auto started = std::chrono::steady_clock::now();
   const std::string q = Param(params, "q");
@@ -173,20 +157,7 @@ Answer SearchTweets(const Corpus& corpus, const Params& params, uint32_t page_si
       const Tweet tweet = corpus.StreamTweet(i);
       if (!lang.empty() && tweet.lang != lang) continue;
       if (popular && tweet.retweet_count + tweet.favorite_count < 50) continue;
-      if (geocode) {
-        // A retweet has no place of its own, so it never matches a geocode.
-        if (tweet.place < 0) continue;
-        double lat = 0, lon = 0;
-        if (tweet.has_point) {
-          lat = static_cast<double>(tweet.lat) / 1e7;
-          lon = static_cast<double>(tweet.lon) / 1e7;
-        } else {
-          const auto& p = pools::Places()[static_cast<size_t>(tweet.place)];
-          lat = static_cast<double>(p.south + p.north) / 2e7;
-          lon = static_cast<double>(p.west + p.east) / 2e7;
-        }
-        if (!geocode->Contains(lat, lon)) continue;
-      }
+      if (geocode && !WithinArea(tweet, *geocode)) continue;
       const SearchDoc doc = MakeSearchDoc(corpus, tweet);
       if (!query->Matches(doc)) continue;
       WriteTweet(w, corpus, tweet, shape);
@@ -387,6 +358,41 @@ Answer UsersLookup(const Corpus& corpus, const Params& params, uint32_t page_siz
   JsonWriter w(out);
   w.BeginArray();
   for (const uint32_t u : users) WriteUser(w, corpus, u, true, extended);
+  w.EndArray();
+  return {200, std::move(out)};
+}
+
+Answer StatusesLookup(const Corpus& corpus, const Params& params, double deleted_share) {
+  const std::string list = Param(params, "id");
+  std::vector<uint64_t> ids;
+  size_t terms = 0;
+  for (size_t pos = 0; pos <= list.size();) {
+    size_t comma = list.find(',', pos);
+    if (comma == std::string::npos) comma = list.size();
+    const std::string term = list.substr(pos, comma - pos);
+    pos = comma + 1;
+    if (term.find_first_not_of(' ') == std::string::npos) continue;
+    ++terms;
+    const auto id = LeadingId(term);
+    if (id && std::find(ids.begin(), ids.end(), *id) == ids.end()) ids.push_back(*id);
+  }
+  if (terms == 0) return {400, ErrorBody(25, "Query parameters are missing.")};
+  if (terms > 100) return {403, ErrorBody(18, "Too many terms specified in query.")};
+  TweetShape shape;
+  shape.extended = Lower(Param(params, "tweet_mode")) == "extended";
+  shape.trim_user = Truthy(params, "trim_user");
+
+  std::string out;
+  out.reserve(ids.size() * 5200 + 16);
+  JsonWriter w(out);
+  w.BeginArray();
+  for (const uint64_t id : ids) {
+    const auto ref = corpus.FindTweet(id);
+    if (!ref || ShareTakes(deleted_share, id, kDeletedSalt)) continue;
+    // What a timeline refuses to show, a lookup does not show either.
+    if (ref->timeline && corpus.Key(ref->user).is_protected) continue;
+    WriteTweet(w, corpus, corpus.TweetAt(*ref), shape);
+  }
   w.EndArray();
   return {200, std::move(out)};
 }

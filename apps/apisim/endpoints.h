@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "apisim/corpus.h"
+#include "apisim/query.h"
 
 namespace wf::apisim {
 
@@ -29,6 +30,13 @@ Answer UserTimeline(const Corpus& corpus, const Params& params, uint32_t page_si
 Answer FollowList(const Corpus& corpus, const Params& params, bool friends, uint32_t page_size = 0);
 Answer FollowerIds(const Corpus& corpus, const Params& params, uint32_t page_size = 0);
 Answer UsersLookup(const Corpus& corpus, const Params& params, uint32_t page_size = 0);
+
+// GET statuses/lookup: up to 100 ids; unknown ids, tweets of protected timelines and those
+// `deleted_share` takes out are left out.
+Answer StatusesLookup(const Corpus& corpus, const Params& params, double deleted_share = 0);
+
+// Whether the tweet's point, or else the centre of its place, lies in the area.
+bool WithinArea(const Tweet& tweet, const Geocode& area);
 
 // Percent-encoding of a query for search_metadata links ("%20" for spaces, or "+" when
 // `plus_for_space`); unreserved characters stay.

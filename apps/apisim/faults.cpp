@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "apisim/random.h"
+
 namespace wf::apisim {
 
 namespace {
@@ -53,6 +55,8 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
   if (name == "noquota") share = &config.noquota;
   if (name == "stall") share = &config.stall;
   if (name == "malformed") share = &config.malformed;
+  if (name == "partial") share = &config.partial;
+  if (name == "deleted") share = &config.deleted;
   if (share != nullptr) {
     if (!ParseShare(value, *share)) return fail("bad share in " + shown + " (0..1 or N%)");
     return true;
@@ -77,6 +81,17 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
     config.token_type = std::string(value);
     return true;
   }
+  if (name == "forbid") {
+    const auto family = FamilyByName(value);
+    if (!family) return fail("unknown family in " + shown);
+    config.forbid[static_cast<size_t>(*family)] = true;
+    return true;
+  }
+  if (name == "usagecap") {
+    if (value != "0" && value != "1") return fail("usagecap is 0 or 1 in " + shown);
+    config.usagecap = value == "1";
+    return true;
+  }
   if (name == "scope") {
     const auto family = FamilyByName(value);
     if (!family) return fail("unknown family in " + shown);
@@ -84,6 +99,17 @@ bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* e
     return true;
   }
   return fail("unknown fault " + std::string(name));
+}
+
+bool ShareTakes(double share, uint64_t id, uint64_t salt) {
+  if (share <= 0) return false;
+  constexpr uint64_t kSteps = 1000000;
+  return static_cast<double>(Hash(salt, id) % kSteps) < share * kSteps;
+}
+
+bool FaultPlan::UsageCapped(Family family) const {
+  if (!config_.usagecap || Info(family).version != 2) return false;
+  return !config_.scope || *config_.scope == family;
 }
 
 bool FaultPlan::Fires(size_t kind, double share) {

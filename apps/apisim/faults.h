@@ -29,7 +29,19 @@ struct FaultConfig {
   uint32_t oversize = 0;              // items per page regardless of count (0: off)
   std::string token_type = "bearer";  // token_type the token endpoint reports
   std::optional<Family> scope;        // share faults only for this family
+  // Families the key's access level does not include: 403 (client-forbidden for v2, code 453
+  // for v1.1) before anything else.
+  std::array<bool, kFamilyCount> forbid{};
+  bool usagecap = false;  // v2 requests: 429 UsageCapExceeded (only `scope` when it is set)
+  double partial = 0;     // v2 user lookups: this share of the accounts reads as not found
+  double deleted = 0;     // tweet lookups: this share of the known tweets reads as deleted
 };
+
+// Whether an account or a tweet is one that `partial` or `deleted` takes out. The choice
+// depends on the id alone, so a retry, the other API version or a resumed run sees the same.
+bool ShareTakes(double share, uint64_t id, uint64_t salt);
+constexpr uint64_t kPartialSalt = 0x9a27;
+constexpr uint64_t kDeletedSalt = 0xde1e;
 
 // NAME=VALUE as given to --fault; false with a message when either part is wrong.
 bool ApplyFault(std::string_view name_value, FaultConfig& config, std::string* error);
@@ -43,6 +55,14 @@ class FaultPlan {
  public:
   explicit FaultPlan(const FaultConfig& config) : config_(config) {}
   const FaultConfig& config() const { return config_; }
+  bool Forbidden(Family family) const { return config_.forbid[static_cast<size_t>(family)]; }
+  bool UsageCapped(Family family) const;
+  bool AccountMissing(uint64_t user_id) const {
+    return ShareTakes(config_.partial, user_id, kPartialSalt);
+  }
+  bool TweetDeleted(uint64_t tweet_id) const {
+    return ShareTakes(config_.deleted, tweet_id, kDeletedSalt);
+  }
   // The faults for the next resource request of `family`.
   FaultDecision Next(Family family);
   // Holds a stalled answer for stall_ms, or until Release(); false when released early.

@@ -132,6 +132,62 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
+void AppendJsonStringUtf8(std::string& out, std::string_view text) {
+  static constexpr char kUpper[] = "0123456789ABCDEF";
+  auto unit = [&out](unsigned u) {
+    const char esc[6] = {
+        '\\',          'u', kUpper[(u >> 12) & 15], kUpper[(u >> 8) & 15], kUpper[(u >> 4) & 15],
+        kUpper[u & 15]};
+    out.append(esc, 6);
+  };
+  out.push_back('"');
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b >= 0x20 && b < 0x80 && b != '"' && b != '\\') {
+      out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    if (b < 0x80) {
+      switch (b) {
+        case '"':
+          out.append("\\\"");
+          break;
+        case '\\':
+          out.append("\\\\");
+          break;
+        case '\n':
+          out.append("\\n");
+          break;
+        case '\r':
+          out.append("\\r");
+          break;
+        case '\t':
+          out.append("\\t");
+          break;
+        default:
+          unit(b);
+          break;
+      }
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    const int32_t cp = DecodeUtf8(text, i);
+    if (cp < 0) {
+      out.append("\xEF\xBF\xBD");  // U+FFFD as UTF-8
+    } else if (cp >= 0x10000) {
+      const int32_t v = cp - 0x10000;
+      unit(static_cast<unsigned>(0xd800 + (v >> 10)));
+      unit(static_cast<unsigned>(0xdc00 + (v & 0x3ff)));
+    } else {
+      out.append(text.data() + start, i - start);
+    }
+  }
+  out.push_back('"');
+}
+
 void JsonWriter::Separate() {
   if (after_key_) {
     after_key_ = false;
@@ -184,7 +240,11 @@ JsonWriter& JsonWriter::Key(std::string_view key) {
 
 JsonWriter& JsonWriter::String(std::string_view value) {
   Separate();
-  AppendJsonString(out_, value);
+  if (utf8_) {
+    AppendJsonStringUtf8(out_, value);
+  } else {
+    AppendJsonString(out_, value);
+  }
   return *this;
 }
 

@@ -11,11 +11,18 @@ namespace wf::apisim {
 // lowercase \uXXXX escape (surrogate pairs above U+FFFF). Malformed UTF-8 becomes \ufffd.
 void AppendJsonString(std::string& out, std::string_view text);
 
+// Appends `text` as API v2 writes strings: UTF-8 as it is, except characters above U+FFFF,
+// which become upper-case surrogate-pair escapes (\uD83E\uDD41); '"', '\\' and control
+// characters are escaped, "/" is not. Malformed UTF-8 becomes \uFFFD.
+void AppendJsonStringUtf8(std::string& out, std::string_view text);
+
 // A streaming writer for one response body. It only tracks where commas go; member order is
 // whatever the caller writes, which is the point: the client's reader depends on it.
 class JsonWriter {
  public:
-  explicit JsonWriter(std::string& out) : out_(out) {}
+  enum class Strings { kAscii, kUtf8 };  // AppendJsonString or AppendJsonStringUtf8
+  explicit JsonWriter(std::string& out, Strings strings = Strings::kAscii)
+      : out_(out), utf8_(strings == Strings::kUtf8) {}
 
   JsonWriter& BeginObject();
   JsonWriter& EndObject();
@@ -47,6 +54,7 @@ class JsonWriter {
   uint64_t filled_ = 0;
   int depth_ = 0;
   bool after_key_ = false;
+  bool utf8_ = false;
 };
 
 // Decimal text of a fixed-point value with `scale` decimals, trailing zeros trimmed

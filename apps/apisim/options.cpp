@@ -21,7 +21,7 @@ bool ParseNumber(const std::string& text, T low, T high, T& out) {
 std::string UsageText() {
   return R"(usage: wrenfold-apisim [options]
 
-A local stand-in for the Twitter API v1.1 (app-only auth) on 127.0.0.1.
+A local stand-in for the Twitter API v1.1 and v2 (app-only auth) on 127.0.0.1.
 The first line on stdout is "listening on http://127.0.0.1:PORT" (https with --tls).
 
   --port N               port to listen on; 0 (default) picks a free one
@@ -33,11 +33,15 @@ The first line on stdout is "listening on http://127.0.0.1:PORT" (https with --t
   --window-seconds S     rate-limit window length (default 900)
   --limit FAMILY=N       requests per window for one family (repeatable); families:
                          search, user_timeline, followers_list, friends_list,
-                         users_lookup, followers_ids
+                         users_lookup, followers_ids, statuses_lookup (v1.1);
+                         search_recent, search_all, search_all_per_second,
+                         users_tweets, users_by, user_by_username, users_ids,
+                         users_followers, users_following, tweets_lookup (v2)
   --fault NAME=VALUE     inject a fault (repeatable): latency=MS, drop=SHARE, cut=SHARE,
                          truncate=SHARE, status500=SHARE, status503=SHARE,
                          noquota=SHARE, stall=SHARE, stall_ms=MS, malformed=SHARE,
-                         oversize=N, token_type=TEXT, scope=FAMILY
+                         oversize=N, token_type=TEXT, scope=FAMILY,
+                         forbid=FAMILY, usagecap=1, partial=SHARE, deleted=SHARE
                          (SHARE is 0..1 or N%)
   --search-tweets N      tweets in the searchable stream (default 32000)
   --users N              accounts in the corpus (default 40000)

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -15,22 +16,51 @@ enum class Family {
   kFollowersList,
   kFriendsList,
   kUsersLookup,
-  kFollowersIds
+  kFollowersIds,
+  kStatusesLookup,
+  // API v2
+  kSearchRecent,
+  kSearchAll,
+  kUsersTweets,
+  kUsersBy,
+  kUserByUsername,
+  kUsersIds,
+  kUsersFollowers,
+  kUsersFollowing,
+  kTweetsLookup,
+  // Full-archive search's second limit: one request a second besides the window's quota.
+  kSearchAllPerSecond,
 };
-constexpr size_t kFamilyCount = 6;
+constexpr size_t kFamilyCount = 17;
 
 struct FamilyInfo {
   std::string_view name;      // as given to --limit
-  std::string_view resource;  // path under /1.1/
+  std::string_view resource;  // path under /1.1/ or /2/ (":id" for a path segment); may be empty
   int app_limit;              // requests per window with app-only auth
+  int version;                // 1 or 2
+  int window_seconds;         // 0: the configured window
 };
 
 const FamilyInfo& Info(Family family);
-// Accepts the short name ("user_timeline") or the resource ("statuses/user_timeline").
+// Accepts the short name ("user_timeline") or the resource ("statuses/user_timeline", or for
+// v2 "2/users/:id/tweets").
 std::optional<Family> FamilyByName(std::string_view name);
-std::optional<Family> FamilyByPath(std::string_view path);  // "/1.1/search/tweets.json"
+// "/1.1/search/tweets.json", "/2/users/2244994945/tweets", ...
+std::optional<Family> FamilyByPath(std::string_view path);
 
-using Limits = std::array<int, kFamilyCount>;
+// Requests per window for each family, indexed by static_cast<size_t>(Family).
+class Limits {
+ public:
+  Limits();  // the app-only limits of the real service
+  // The first families in enum order; the others keep their default.
+  Limits(std::initializer_list<int> first);
+  int& operator[](size_t family) { return values_[family]; }
+  const int& operator[](size_t family) const { return values_[family]; }
+  friend bool operator==(const Limits&, const Limits&) = default;
+
+ private:
+  std::array<int, kFamilyCount> values_;
+};
 Limits DefaultLimits();
 
 // Fixed windows per family, opened by the first request after the previous one ran out, as
@@ -58,7 +88,8 @@ class RateLimiter {
     int64_t start_ms = -1;
     int used = 0;
   };
-  void Roll(Window& w, int64_t now_ms) const;
+  int64_t WindowMs(Family family) const;
+  void Roll(Family family, Window& w, int64_t now_ms) const;
   Quota Report(Family family, const Window& w, int64_t now_ms) const;
 
   int64_t window_ms_;

@@ -21,8 +21,10 @@
 #include <thread>
 #include <utility>
 
+#include "apisim/endpoints_v2.h"
 #include "apisim/json_writer.h"
 #include "apisim/random.h"
+#include "apisim/shapes_v2.h"
 #include "apisim/tls_cert.h"
 
 namespace wf::apisim {
@@ -30,6 +32,7 @@ namespace wf::apisim {
 namespace {
 
 constexpr char kContentType[] = "application/json;charset=utf-8";
+constexpr char kContentTypeV2[] = "application/json; charset=utf-8";
 constexpr size_t kReceivedCap = 50000;
 
 std::string HttpDate(std::time_t t) {
@@ -197,7 +200,9 @@ struct Server::Impl {
   void Dispatch(const httplib::Request& req, httplib::Response& res, const std::string& path,
                 const std::shared_ptr<FaultPlan>& faults);
   void Token(const httplib::Request& req, httplib::Response& res);
-  void Json(httplib::Response& res, int status, std::string body);
+  void Json(httplib::Response& res, int status, std::string body, bool v2 = false);
+  Answer Resource(Family family, const httplib::Request& req, const std::string& path,
+                  const FaultPlan& faults) const;
   void QuotaHeaders(httplib::Response& res, const RateLimiter::Quota& q);
   bool CredentialsMatch(const std::string& authorization) const;
   void Record(ReceivedRequest rec);
@@ -228,7 +233,7 @@ struct Server::Impl {
   bool finished = false;  // the accept loop has ended
 };
 
-void Server::Impl::Json(httplib::Response& res, int status, std::string body) {
+void Server::Impl::Json(httplib::Response& res, int status, std::string body, bool v2) {
   const std::time_t now = std::time(nullptr);
   const std::string date = HttpDate(now);
   const uint64_t n = ++serial;
@@ -236,7 +241,10 @@ void Server::Impl::Json(httplib::Response& res, int status, std::string body) {
   std::snprintf(hex, sizeof hex, "%016llx",
                 static_cast<unsigned long long>(Hash(config.corpus.data_seed, 0x7a, n)));
   res.status = status;
-  res.set_header("cache-control", "no-cache, no-store, must-revalidate, pre-check=0, post-check=0");
+  if (v2) res.set_header("api-version", "2.52");
+  res.set_header("cache-control",
+                 v2 ? "no-cache, no-store, max-age=0"
+                    : "no-cache, no-store, must-revalidate, pre-check=0, post-check=0");
   res.set_header("content-disposition", "attachment; filename=json.json");
   res.set_header("date", date);
   res.set_header("expires", "Tue, 31 Mar 1981 05:00:00 GMT");
@@ -250,7 +258,7 @@ void Server::Impl::Json(httplib::Response& res, int status, std::string body) {
   res.set_header("x-frame-options", "SAMEORIGIN");
   res.set_header("x-transaction-id", hex);
   res.set_header("x-xss-protection", "0");
-  res.set_header("Content-Type", kContentType);
+  res.set_header("Content-Type", v2 ? kContentTypeV2 : kContentType);
   res.body = std::move(body);
 }
 
@@ -312,8 +320,13 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
     return;
   }
   const auto family = FamilyByPath(path);
+  const bool v2 = family ? Info(*family).version == 2 : path.rfind("/2/", 0) == 0;
   if (!family || req.method != "GET") {
-    Json(res, 404, ErrorBody(34, "Sorry, that page does not exist."));
+    Json(res, 404,
+         v2 ? v2::Problem("Not Found Error", "The requested resource could not be found.",
+                          "https://api.twitter.com/2/problems/resource-not-found", 404)
+            : ErrorBody(34, "Sorry, that page does not exist."),
+         v2);
     return;
   }
   const std::string authorization = req.get_header_value("Authorization");
@@ -324,10 +337,25 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
   // cpp-httplib 0.11 percent-decodes header values before handlers see them, so the token
   // arrives with "%2F" and "%3D" already turned into "/" and "=".
   if (!bearer || authorization.substr(kBearer.size()) != decoded_token) {
-    Json(res, 401,
-         bearer ? ErrorBody(89, "Invalid or expired token.")
-                : ErrorBody(215, "Bad Authentication data."));
+    if (v2) {
+      Json(res, 401, v2::Problem("Unauthorized", "Unauthorized", "about:blank", 401), true);
+    } else {
+      Json(res, 401,
+           bearer ? ErrorBody(89, "Invalid or expired token.")
+                  : ErrorBody(215, "Bad Authentication data."));
+    }
     QuotaHeaders(res, limiter.Peek(*family));
+    return;
+  }
+  if (faults->Forbidden(*family)) {
+    Json(res, 403,
+         v2 ? v2::ClientForbiddenBody()
+            : ErrorBody(453,
+                        "You currently have access to a subset of Twitter API v2 endpoints and "
+                        "limited v1.1 endpoints (e.g. media post, oauth) only. If you need access "
+                        "to this endpoint, you may need a different access level. You can learn "
+                        "more here: https://developer.twitter.com/en/portal/product"),
+         v2);
     return;
   }
 
@@ -340,60 +368,112 @@ void Server::Impl::Dispatch(const httplib::Request& req, httplib::Response& res,
     return;
   }
   if (fault.status500) {
-    Json(res, 500, ErrorBody(131, "Internal error"));
+    Json(res, 500,
+         v2 ? v2::Problem("Internal Server Error", "Internal Server Error", "about:blank", 500)
+            : ErrorBody(131, "Internal error"),
+         v2);
     return;
   }
   if (fault.status503) {
-    Json(res, 503, ErrorBody(130, "Over capacity"));
+    Json(res, 503,
+         v2 ? v2::Problem("Service Unavailable", "Service Unavailable", "about:blank", 503)
+            : ErrorBody(130, "Over capacity"),
+         v2);
+    return;
+  }
+  // The monthly cap is not a window: the quota headers still show requests left.
+  if (faults->UsageCapped(*family)) {
+    Json(res, 429, v2::UsageCappedBody(), true);
+    QuotaHeaders(res, limiter.Peek(*family));
     return;
   }
   RateLimiter::Quota quota;
-  if (!limiter.Spend(*family, quota)) {
-    Json(res, 429, ErrorBody(88, "Rate limit exceeded"));
+  const bool allowed =
+      (*family != Family::kSearchAll || limiter.Spend(Family::kSearchAllPerSecond, quota)) &&
+      limiter.Spend(*family, quota);
+  if (!allowed) {
+    Json(res, 429,
+         v2 ? v2::Problem("Too Many Requests", "Too Many Requests", "about:blank", 429)
+            : ErrorBody(88, "Rate limit exceeded"),
+         v2);
     QuotaHeaders(res, quota);
     return;
   }
 
-  const uint32_t page = faults->config().oversize;
-  Answer answer;
-  switch (*family) {
-    case Family::kSearch:
-      answer = SearchTweets(corpus, req.params, page);
-      break;
-    case Family::kUserTimeline:
-      answer = UserTimeline(corpus, req.params, page);
-      break;
-    case Family::kFollowersList:
-      answer = FollowList(corpus, req.params, false, page);
-      break;
-    case Family::kFriendsList:
-      answer = FollowList(corpus, req.params, true, page);
-      break;
-    case Family::kUsersLookup:
-      answer = UsersLookup(corpus, req.params, page);
-      break;
-    case Family::kFollowersIds:
-      answer = FollowerIds(corpus, req.params, page);
-      break;
-  }
+  Answer answer = Resource(*family, req, path, *faults);
   if (fault.truncate) answer.body.resize(answer.body.size() / 2);
   // What a captive portal or a confused proxy hands back in place of the JSON.
   if (fault.malformed)
     answer = {200,
               "<!DOCTYPE html><html><head><title>Service notice</title></head><body>"
               "<p>Please sign in to continue.</p></body></html>\n"};
-  Json(res, answer.status, std::move(answer.body));
+  Json(res, answer.status, std::move(answer.body), v2);
   if (!fault.noquota) QuotaHeaders(res, quota);
   if (fault.cut) {
     auto body = std::make_shared<std::string>(std::move(res.body));
     res.body.clear();
-    res.set_content_provider(
-        body->size(), kContentType, [body](size_t offset, size_t length, httplib::DataSink& sink) {
-          const size_t half = body->size() / 2;
-          if (offset >= half) return false;  // abandons the connection mid-body
-          return sink.write(body->data() + offset, std::min(length, half - offset));
-        });
+    res.set_content_provider(body->size(), v2 ? kContentTypeV2 : kContentType,
+                             [body](size_t offset, size_t length, httplib::DataSink& sink) {
+                               const size_t half = body->size() / 2;
+                               if (offset >= half)
+                                 return false;  // abandons the connection mid-body
+                               return sink.write(body->data() + offset,
+                                                 std::min(length, half - offset));
+                             });
   }
+}
+
+// The path segment after `prefix`, up to the next "/" ("/2/users/" in "/2/users/42/tweets").
+static std::string Segment(const std::string& path, std::string_view prefix) {
+  const size_t end = path.find('/', prefix.size());
+  return path.substr(prefix.size(),
+                     end == std::string::npos ? std::string::npos : end - prefix.size());
+}
+
+Answer Server::Impl::Resource(Family family, const httplib::Request& req, const std::string& path,
+                              const FaultPlan& faults) const {
+  const uint32_t page = faults.config().oversize;
+  const Params& p = req.params;
+  v2::Knobs knobs;
+  knobs.page_size = page;
+  knobs.partial = faults.config().partial;
+  knobs.deleted = faults.config().deleted;
+  switch (family) {
+    case Family::kSearch:
+      return SearchTweets(corpus, p, page);
+    case Family::kUserTimeline:
+      return UserTimeline(corpus, p, page);
+    case Family::kFollowersList:
+      return FollowList(corpus, p, false, page);
+    case Family::kFriendsList:
+      return FollowList(corpus, p, true, page);
+    case Family::kUsersLookup:
+      return UsersLookup(corpus, p, page);
+    case Family::kFollowersIds:
+      return FollowerIds(corpus, p, page);
+    case Family::kStatusesLookup:
+      return StatusesLookup(corpus, p, knobs.deleted);
+    case Family::kSearchRecent:
+      return v2::Search(corpus, p, false, knobs);
+    case Family::kSearchAll:
+    case Family::kSearchAllPerSecond:
+      return v2::Search(corpus, p, true, knobs);
+    case Family::kUsersTweets:
+      return v2::UserTweets(corpus, Segment(path, "/2/users/"), p, knobs);
+    case Family::kUsersBy:
+      return v2::UsersByNames(corpus, p, knobs);
+    case Family::kUserByUsername:
+      return v2::UserByName(corpus, Segment(path, "/2/users/by/username/"), p, knobs);
+    case Family::kUsersIds:
+      return v2::UsersByIds(corpus, p, knobs);
+    case Family::kUsersFollowers:
+      return v2::Follows(corpus, Segment(path, "/2/users/"), p, false, knobs);
+    case Family::kUsersFollowing:
+      return v2::Follows(corpus, Segment(path, "/2/users/"), p, true, knobs);
+    case Family::kTweetsLookup:
+      return v2::TweetsLookup(corpus, p, knobs);
+  }
+  return {404, ErrorBody(34, "Sorry, that page does not exist.")};
 }
 
 void Server::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
