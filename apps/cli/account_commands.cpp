@@ -165,6 +165,11 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
            << " tweets collected so far are saved in " << output << "\n";
     return kExitInterrupted;
   }
+  // A refusal that ended the walk before any timeline was asked for.
+  if (const std::string& reason = window.Twitter().StopReason(); !reason.empty()) {
+    io.err << "wrenfold-cli timeline: " << reason << "\n";
+    return kExitBadInput;
+  }
   if (failed > 0) {
     io.err << "wrenfold-cli timeline: " << failed << " of the timelines could not be retrieved\n";
     return kExitBadInput;

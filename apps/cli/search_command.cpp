@@ -250,7 +250,9 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitInterrupted;
   }
   if (!ok) {
-    io.err << "wrenfold-cli search: the search failed: " << code << "\n";
+    const std::string& reason = window.Twitter().StopReason();
+    io.err << "wrenfold-cli search: the search failed: " << (reason.empty() ? code : reason)
+           << "\n";
     return kExitBadInput;
   }
   return kExitOk;
