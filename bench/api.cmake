@@ -13,3 +13,14 @@ target_link_libraries(api_paging_bench PRIVATE wf_api benchmark::benchmark)
 target_compile_definitions(api_paging_bench PRIVATE
                            WF_APISIM_EXE="$<TARGET_FILE:wrenfold-apisim>")
 add_dependencies(api_paging_bench wrenfold-apisim)
+
+# Client CPU per search page through API v2 beside v1.1 from the simulator (target: v2 at
+# most 50% above v1.1), and the decoding of one page of each alone.
+add_executable(api_v2_paging_bench
+  ${CMAKE_CURRENT_LIST_DIR}/api_v2_paging_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support-apisim/apisim_process.cpp)
+target_include_directories(api_v2_paging_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(api_v2_paging_bench PRIVATE wf_api benchmark::benchmark)
+target_compile_definitions(api_v2_paging_bench PRIVATE
+                           WF_APISIM_EXE="$<TARGET_FILE:wrenfold-apisim>")
+add_dependencies(api_v2_paging_bench wrenfold-apisim)

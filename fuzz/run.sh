@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 cmake --preset asan > /dev/null
-targets=(fuzz_json_reader fuzz_collection fuzz_skein_load fuzz_dates fuzz_base64 fuzz_appcred fuzz_text fuzz_prefs fuzz_user_file fuzz_attributes fuzz_paste)
+targets=(fuzz_json_reader fuzz_collection fuzz_skein_load fuzz_dates fuzz_base64 fuzz_appcred fuzz_text fuzz_prefs fuzz_user_file fuzz_attributes fuzz_paste fuzz_v2_mapping)
 cmake --build --preset asan -j "$(nproc)" --target "${targets[@]}"
 
 testdata=$(realpath tests/data/v1.1)
@@ -27,6 +27,9 @@ for t in "${targets[@]}"; do
       extra=(-max_len=32768) ;;
     fuzz_collection)
       seeds+=("$testdata/tweepy" "$testdata/../v2/twarc2" "$testdata/../collections")
+      extra=(-max_len=32768) ;;
+    fuzz_v2_mapping)
+      seeds+=("../../tests/data/v2/tweepy")
       extra=(-max_len=32768) ;;
   esac
   echo "== $t for ${seconds}s"

@@ -14,7 +14,9 @@ constexpr int kExitInterrupted = SearchCommand::kExitInterrupted;
 constexpr std::string_view kServiceUsage =
     "  --api URL            API address (default https://api.twitter.com)\n"
     "  --cacert FILE        extra CA certificate to trust\n"
-    "  --data-dir DIR       data folder holding the appcred file (see 'wrenfold-cli auth')\n";
+    "  --data-dir DIR       data folder holding the appcred file (see 'wrenfold-cli auth')\n"
+    "  --api-version V      1.1 or 2: the Twitter API to use (default: the desktop window's\n"
+    "                       Settings > Use API v2, as kept in the data folder, else 1.1)\n";
 
 constexpr std::string_view kRunUsage =
     "A spent quota is waited out with a countdown. Ctrl-C stops the run and saves what was\n"
@@ -191,6 +193,11 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
     io.err << "wrenfold-cli timeline: interrupted; the " << rows
            << " tweets collected so far are saved in " << output << "\n";
     return kExitInterrupted;
+  }
+  // A refusal that ended the walk before any timeline was asked for.
+  if (const std::string& reason = window.Twitter().StopReason(); !reason.empty()) {
+    io.err << "wrenfold-cli timeline: " << reason << "\n";
+    return kExitBadInput;
   }
   if (failed > 0) {
     io.err << "wrenfold-cli timeline: " << failed << " of the timelines could not be retrieved\n";

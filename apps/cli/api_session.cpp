@@ -39,6 +39,8 @@ bool ApiSession::Open(const ServiceOptions& service) {
   env.http = http_.get();
   env.program_folder = folder;
   if (!service.api.empty()) env.api_base = service.api;
+  env.api_version = service.api_version;
+  env.full_archive = service.full_archive;
   window_ = std::make_unique<MainWindow>(env);
   ui_.Attach(window_.get());
   window_->SetObserver(&ui_);

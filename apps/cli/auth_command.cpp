@@ -18,6 +18,8 @@ std::string AuthCommand::Usage() const {
          "you alone), where the desktop window and 'wrenfold-cli search' find them.\n\n"
          "  --api URL       API address (default https://api.twitter.com)\n"
          "  --cacert FILE   extra CA certificate to trust (a simulator over HTTPS)\n"
+         "  --api-version V 1.1 or 2; both use the same token request, so the credentials\n"
+         "                  serve either\n"
          "  --data-dir DIR  data folder (default: beside the program when writable and\n"
          "                  not installed, else $XDG_DATA_HOME/wrenfold)\n";
 }

@@ -2,6 +2,7 @@
 
 #include "api/response_archive.h"
 #include "records/member_scan.h"
+#include "records/v2_mapping.h"
 #include "util/file_io.h"
 
 namespace wf::cli {
@@ -106,6 +107,7 @@ std::optional<std::vector<ResponsePage>> ReadArchive(const std::string& path, Ar
     return std::nullopt;
   }
   std::vector<ResponsePage> pages;
+  V2Mapping v2;
   std::size_t from = 0;
   int line_number = 0;
   while (from < text->size()) {
@@ -124,13 +126,38 @@ std::optional<std::vector<ResponsePage>> ReadArchive(const std::string& path, Ar
     if (r->status != 200) continue;
     const std::string& url = r->url;
     auto has = [&url](std::string_view part) { return url.find(part) != std::string::npos; };
+    // API v2 answers are kept as they came and read through the v1.1 form of their rows;
+    // pages without rows (the last of a paging) add nothing. Name lookups made only to find
+    // timelines' ids ask for no user fields and are no user rows.
+    auto add_v2 = [&](std::optional<std::string> mapped, V2PageInfo& info, bool wrapped) {
+      if (!mapped) {
+        *error = path + ": line " + std::to_string(line_number) +
+                 " holds an API v2 answer that is not JSON";
+        return false;
+      }
+      if (info.rows > 0) pages.push_back({std::move(*mapped), wrapped});
+      return true;
+    };
+    V2PageInfo info;
+    const bool v2_users = has("/2/users");
     if (kind == ArchiveKind::Tweets) {
       if (has("/1.1/search/tweets.json")) pages.push_back({r->body, true});
       if (has("/1.1/statuses/user_timeline.json")) pages.push_back({r->body, false});
+      if (has("/2/tweets/search/") && !add_v2(v2.SearchPage(r->body, &info), info, true)) {
+        return std::nullopt;
+      }
+      if (v2_users && has("/tweets?") && !add_v2(v2.TimelinePage(r->body, &info), info, false)) {
+        return std::nullopt;
+      }
     } else {
       if (has("/1.1/users/lookup.json")) pages.push_back({r->body, false});
       if (has("/1.1/followers/list.json") || has("/1.1/friends/list.json")) {
         pages.push_back({r->body, true});
+      }
+      const bool lookup = (has("/2/users?") || has("/2/users/by?")) && has("user.fields=");
+      const bool list = v2_users && (has("/followers?") || has("/following?"));
+      if ((lookup || list) && !add_v2(v2.UserPage(r->body, &info), info, true)) {
+        return std::nullopt;
       }
     }
   }

@@ -20,7 +20,7 @@ std::string SearchCommand::Usage() const {
   return "Usage: wrenfold-cli search QUERY -o FILE [--lang CODE] [--geocode LAT,LONG,RADIUS]\n"
          "                          [--since DATE] [--update FILE] [--headers]\n"
          "                          [--archive FILE.jsonl] [--api URL] [--cacert FILE]\n"
-         "                          [--data-dir DIR]\n"
+         "                          [--data-dir DIR] [--api-version 1.1|2] [--full-archive]\n"
          "       wrenfold-cli search --resume -o FILE [--headers] [--api URL] [--cacert FILE]\n"
          "                          [--data-dir DIR]\n\n"
          "Collects the tweets matching QUERY page by page, newest first, back to the threshold\n"
@@ -37,6 +37,11 @@ std::string SearchCommand::Usage() const {
          "  --unicode            keep the full text of tweets and profiles (UTF-8 with a\n"
          "                       byte-order mark when Windows-1252 cannot hold it)\n"
          "  --archive FILE       append every raw response to FILE (JSON lines)\n"
+         "  --api-version V      1.1 or 2: the Twitter API to use (default: the desktop\n"
+         "                       window's Settings > Use API v2, as kept in the data folder,\n"
+         "                       else 1.1)\n"
+         "  --full-archive       search all tweets, not only the last 7 days (API v2 access\n"
+         "                       levels that include /2/tweets/search/all)\n"
          "  --resume             take up a search that was killed or crashed: the tweets it had\n"
          "                       collected and the rest of its pages, with its own query,\n"
          "                       language, geocode, threshold date and update file\n\n"
@@ -83,7 +88,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   std::string error;
   const auto parsed = ParseCommand(
       args, {"-o", "--output", "--lang", "--geocode", "--since", "--update", "--archive"},
-      {"--headers", "--resume", "--unicode"}, &error);
+      {"--headers", "--resume", "--unicode", "--full-archive"}, &error);
   if (!parsed) {
     io.err << "wrenfold-cli search: " << error << "\n\n" << Usage();
     return kExitUsage;
@@ -176,6 +181,8 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   env.http = &http;
   env.program_folder = folder;
   if (!parsed->service.api.empty()) env.api_base = parsed->service.api;
+  env.api_version = parsed->service.api_version;
+  env.full_archive = parsed->Flag("--full-archive");
   MainWindow window(env);
   ui.Attach(&window);
   window.SetObserver(&ui);
@@ -246,7 +253,9 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitInterrupted;
   }
   if (!ok) {
-    io.err << "wrenfold-cli search: the search failed: " << code << "\n";
+    const std::string& reason = window.Twitter().StopReason();
+    io.err << "wrenfold-cli search: the search failed: " << (reason.empty() ? code : reason)
+           << "\n";
     return kExitBadInput;
   }
   return kExitOk;

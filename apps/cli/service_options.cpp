@@ -22,7 +22,7 @@ std::optional<ParsedCommand> ParseCommand(const std::vector<std::string>& args,
                                           const std::vector<std::string>& flags,
                                           std::string* error) {
   std::vector<std::string> valued = valued_in;
-  for (const char* s : {"--api", "--cacert", "--data-dir"}) valued.emplace_back(s);
+  for (const char* s : {"--api", "--cacert", "--data-dir", "--api-version"}) valued.emplace_back(s);
   ParsedCommand parsed;
   bool only_positional = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -60,6 +60,15 @@ std::optional<ParsedCommand> ParseCommand(const std::vector<std::string>& args,
         parsed.service.cacert = value;
       } else if (a == "--data-dir") {
         parsed.service.data_dir = value;
+      } else if (a == "--api-version") {
+        if (value == "1.1" || value == "1") {
+          parsed.service.api_version = 1;
+        } else if (value == "2") {
+          parsed.service.api_version = 2;
+        } else {
+          *error = "--api-version takes 1.1 or 2, not " + value;
+          return std::nullopt;
+        }
       } else {
         parsed.values.emplace_back(a, value);
       }

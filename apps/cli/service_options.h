@@ -6,11 +6,14 @@
 
 namespace wf::cli {
 
-// Options every command that talks to the API takes: --api URL, --cacert FILE, --data-dir DIR.
+// Options every command that talks to the API takes: --api URL, --cacert FILE, --data-dir DIR,
+// --api-version 1.1|2.
 struct ServiceOptions {
   std::string api;
   std::string cacert;
   std::optional<std::string> data_dir;
+  int api_version = 0;        // 1 or 2 when given; 0: the data folder's prefs decide (else 1.1)
+  bool full_archive = false;  // search through the full-archive endpoint (v2)
 };
 
 // Takes the service options (and "--name value" / "--name=value" pairs named in `valued`, and

@@ -41,6 +41,8 @@ std::string UserTableCommand::Usage() const {
          "  --api URL            API address (default https://api.twitter.com)\n"
          "  --cacert FILE        extra CA certificate to trust\n"
          "  --data-dir DIR       data folder holding the appcred file (see 'wrenfold-cli auth')\n"
+         "  --api-version V      1.1 or 2: the Twitter API to use (default: the desktop window's\n"
+         "                       Settings > Use API v2, as kept in the data folder, else 1.1)\n"
          "\nA spent quota is waited out. Ctrl-C stops the run; the rows done so far are saved\n"
          "(exit status 130). Exit status 0 on success, 1 when the run failed (unreadable\n"
          "table, credentials, connection), 2 on wrong usage.\n";

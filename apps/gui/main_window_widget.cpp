@@ -282,6 +282,13 @@ void MainWindowWidget::BuildMenus() {
   full_text_action_->setToolTip(
       QStringLiteral("Keep tweets and profiles as written (any script, emoji) instead of "
                      "the Windows-1252 text with tags"));
+  settings->addSeparator();
+  api_v2_action_ =
+      add(settings, QStringLiteral("Use API v2"), "mApiV2", [this] { model_.mApiV2_Click(); });
+  api_v2_action_->setCheckable(true);
+  full_archive_action_ = add(settings, QStringLiteral("Full-Archive Search (v2)"), "mFullArchive",
+                             [this] { model_.mFullArchive_Click(); });
+  full_archive_action_->setCheckable(true);
 
   // Tools
   tools_menu_ = menuBar()->addMenu(QStringLiteral("&Tools"));
@@ -849,6 +856,9 @@ void MainWindowWidget::BuildStatusBar() {
   progress_bar_->setFixedWidth(220);
   progress_bar_->setVisible(false);
   bar->addPermanentWidget(progress_bar_);
+  api_version_ = new QLabel(bar);
+  api_version_->setObjectName(QStringLiteral("ApiVersion"));
+  bar->addPermanentWidget(api_version_);
 }
 
 void MainWindowWidget::SetTabOrder() {
@@ -895,6 +905,8 @@ void MainWindowWidget::RefreshCaption() {
 }
 
 void MainWindowWidget::RefreshStatus() {
+  api_version_->setText(ToQ(model_.ApiVersionText()));
+  api_version_->setVisible(model_.ApiV2Checked());
   const auto& panels = model_.InfoBar();
   for (std::size_t i = 0; i < info_bar_.size(); ++i) {
     const QString text = PanelText(panels[i]);
@@ -964,6 +976,8 @@ void MainWindowWidget::RefreshControls() {
   headers_action_->setChecked(model_.HeadersChecked());
   archive_action_->setChecked(model_.ArchiveChecked());
   full_text_action_->setChecked(model_.FullTextChecked());
+  api_v2_action_->setChecked(model_.ApiV2Checked());
+  full_archive_action_->setChecked(model_.FullArchiveChecked());
   update_search_->setEnabled(model_.UpdateSearchEnabled());
   vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
   ul_count_->setText(ToQ(model_.ULCount()));

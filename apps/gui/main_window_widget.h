@@ -113,6 +113,9 @@ class MainWindowWidget : public QMainWindow, public MainWindowObserver {
   QAction* headers_action_ = nullptr;
   QAction* archive_action_ = nullptr;
   QAction* full_text_action_ = nullptr;
+  QAction* api_v2_action_ = nullptr;
+  QAction* full_archive_action_ = nullptr;
+  QLabel* api_version_ = nullptr;
   QAction* vb_date_time_action_ = nullptr;
   QAction* sel_all_ul_action_ = nullptr;
 

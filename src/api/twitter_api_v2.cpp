@@ -192,10 +192,10 @@ std::string TwitterAPI::ResolvedUserId(std::string_view screen_name) const {
 }
 
 std::string TwitterAPI::UserIdFor(std::string_view screen_name) {
+  if (!user_ids_.contains(Lower(screen_name)) && !ResolveUserIds({std::string(screen_name)})) {
+    return {};
+  }
   std::string id = ResolvedUserId(screen_name);
-  if (!id.empty()) return id;
-  if (!ResolveUserIds({std::string(screen_name)})) return {};
-  id = ResolvedUserId(screen_name);
   if (id.empty()) {
     // Answered, but the account is unknown (or suspended): a failure of this request.
     last_failed_ = true;

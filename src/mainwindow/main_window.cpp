@@ -21,6 +21,7 @@ MainWindow::MainWindow(MainWindowEnvironment env) : env_(std::move(env)), api_ba
   };
   twitter_->SetResponseObserver(archive);
   utwitter_->SetResponseObserver(archive);
+  ApplyApiVersion();
 }
 
 namespace {
@@ -144,23 +145,25 @@ void MainWindow::Form_Load() {
   user_tables_.assign(1, UserTableView());
   current_user_table_ = 0;
   enabled_ = false;  // until the credentials window has a token
-  // The API host must be known before the first token request, long before LoadPrefs.
-  if (!env_.api_base_given) {
-    if (const auto prefs = ReadWholeFile((fs::path(env_.program_folder) / "prefs").string())) {
-      std::size_t from = 0;
-      while (from < prefs->size()) {
-        std::size_t end = prefs->find_first_of("\r\n", from);
-        if (end == std::string::npos) end = prefs->size();
-        const std::string_view line = std::string_view(*prefs).substr(from, end - from);
-        if (line.size() > 3 && line.substr(0, 3) == "AH-") {
-          api_base_ = std::string(line.substr(3));
-          twitter_->SetApiBase(api_base_);
-          utwitter_->SetApiBase(api_base_);
-        }
-        from = end + 1;
+  // The API host and version must be known before the first token request, long before
+  // LoadPrefs.
+  if (const auto prefs = ReadWholeFile((fs::path(env_.program_folder) / "prefs").string())) {
+    std::size_t from = 0;
+    while (from < prefs->size()) {
+      std::size_t end = prefs->find_first_of("\r\n", from);
+      if (end == std::string::npos) end = prefs->size();
+      const std::string_view line = std::string_view(*prefs).substr(from, end - from);
+      if (!env_.api_base_given && line.size() > 3 && line.substr(0, 3) == "AH-") {
+        api_base_ = std::string(line.substr(3));
+        twitter_->SetApiBase(api_base_);
+        utwitter_->SetApiBase(api_base_);
+      } else if (line.size() >= 3) {
+        LoadApiVersionPref(line.substr(0, 3), line.substr(3));
       }
+      from = end + 1;
     }
   }
+  ApplyApiVersion();
   // Output files a classifier run left behind (one killed or timed out).
   for (int n = 0; n <= 254; ++n) {
     const std::string leftover =

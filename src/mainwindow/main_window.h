@@ -53,6 +53,10 @@ struct MainWindowEnvironment {
   std::string api_base = std::string(kDefaultApiBase);
   // The base was given for this run (--api): it wins over the host saved in prefs.
   bool api_base_given = false;
+  // The API version given for this run (--api-version: 1 or 2) wins over prefs; 0: prefs say.
+  int api_version = 0;
+  // Full-archive search for this run (--full-archive), whatever prefs say.
+  bool full_archive = false;
   // Runs a command line and waits as ShellAndWait does; replaceable in tests.
   std::function<int(std::string_view command, std::int32_t timeout_ms, int window_style)> shell;
   // Where wrenfold-senti lives; empty: beside the running program.
@@ -122,6 +126,15 @@ class MainWindow {
   void mArchive_Click();
   // False (and the user told) when the file cannot be opened.
   bool SetArchiveFile(const std::string& path);
+
+  // Settings > "Use API v2" and "Full-Archive Search (v2)": every retrieval through API v2,
+  // searches through its full-archive endpoint. Both kept in prefs.
+  bool ApiV2Checked() const { return api_v2_; }
+  void mApiV2_Click();
+  bool FullArchiveChecked() const { return full_archive_; }
+  void mFullArchive_Click();
+  // What the status bar shows about the API: "API v2" while it is on, else empty.
+  std::string ApiVersionText() const { return api_v2_ ? "API v2" : ""; }
 
   const std::string& SearchQuery() const { return search_query_; }
   void SetSearchQuery(std::string text);
@@ -462,10 +475,20 @@ class MainWindow {
   bool update_utl_enabled_ = false;
   std::function<void()> get_users_from_tweets_;
   bool archive_checked_ = false;
+  bool api_v2_ = false;
+  bool full_archive_ = false;
+  // What prefs hold, saved back when this run's choice came from the command line.
+  bool api_v2_pref_ = false;
+  bool full_archive_pref_ = false;
   std::string archive_fixed_path_;
   ResponseArchive archive_;
 
   void FollowListCommand(bool friends);
+  // Hands the API settings to both clients (the run's own choice over prefs).
+  void ApplyApiVersion();
+  // A prefs record of the API settings; false when `type` is none of them.
+  bool LoadApiVersionPref(std::string_view type, std::string_view payload);
+  std::string ApiVersionPrefs() const;
   void ShowULCount();
   bool EnsureUTwitterToken();
 

@@ -146,6 +146,8 @@ void MainWindow::LoadPrefs() {
       archive_checked_ = payload == "1";
     } else if (type == "FT-") {
       SetFullText(payload == "1");
+    } else if (LoadApiVersionPref(type, payload)) {
+      ApplyApiVersion();
     } else if (type == "AH-") {
       if (!payload.empty() && !env_.api_base_given) {
         api_base_ = payload;
@@ -188,6 +190,7 @@ bool MainWindow::SavePrefs() {
   if (full_text_checked_) text += "FT-1\r\n";
   // Only a visualiser the user picked: the default follows the program when it moves.
   if (nv_path_ != DefaultVisualiser()) text += "NV-" + nv_path_ + "\r\n";
+  text += ApiVersionPrefs();
   std::string error;
   // A query in Japanese, say, makes the file marked UTF-8, which LoadPrefs recognises.
   if (!WriteFileAtomically(PrefsPath(env_.program_folder), EncodeFileText(text), &error)) {

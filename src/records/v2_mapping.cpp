@@ -2,6 +2,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -162,7 +163,9 @@ void AppendIds(std::string& out, const object& o) {
   }
   const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
   out += "\"id\":";
-  out += digits ? text : std::string("0");
+  // A JSON number has no leading zeros: "007" is the number 7.
+  const std::size_t first = digits ? std::min(text.find_first_not_of('0'), text.size() - 1) : 0;
+  out += digits ? std::string_view(text).substr(first) : std::string_view("0");
   out += ",\"id_str\":";
   AppendQuoted(out, text);
 }

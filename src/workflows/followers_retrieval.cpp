@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "workflows/profile_lookup.h"
+#include "workflows/v2_paging.h"
 
 namespace wf {
 namespace {
@@ -67,6 +68,9 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       if (last_page) ctx.SetStopRequested(true);
     } else if (!asked) {
       last_page = true;  // nothing to ask for: no account given
+    } else if (StopForV2Refusal(ctx, api)) {
+      result.end = FollowListEnd::kFailed;
+      break;
     } else if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
         result.end = FollowListEnd::kCancelled;

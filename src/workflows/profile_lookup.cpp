@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "util/url_encode.h"
+#include "workflows/v2_paging.h"
 
 namespace wf {
 namespace {
@@ -44,7 +45,9 @@ CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset) {
 }
 
 bool RefusedForQuota(const TwitterAPI& api) {
-  return api.LastRequestFailed() && api.LastResponseCode().rfind("429", 0) == 0;
+  // A monthly cap spent is no window to wait for.
+  return api.LastRequestFailed() && api.LastResponseCode().rfind("429", 0) == 0 &&
+         api.StopReason().empty();
 }
 
 bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::string>& identifiers,
@@ -54,6 +57,7 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
   ctx.SetStopRequested(false);
 
   bool completed = true;
+  std::vector<std::string> missing;
   for (std::size_t i = 0; i < n && completed; i += kBatch) {
     const int remaining = api.ULRateLimitRemaining();
     if (remaining >= 1 && remaining < kPauseBelow) {
@@ -92,6 +96,11 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
       }
       send();
     }
+    if (StopForV2Refusal(ctx, api)) {
+      completed = false;
+      break;
+    }
+    missing.insert(missing.end(), api.LastMissing().begin(), api.LastMissing().end());
 
     ctx.ReplaceLastLogLine("Getting profile details for user list (" + std::to_string(end) +
                            " out of " + std::to_string(n) + " retrieved)");
@@ -106,6 +115,7 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
     if (ctx.StopRequested() && end < n) completed = false;
   }
   ctx.SetProgress(-1, "");
+  LogV2Missing(ctx, missing);
   if (!completed) {
     if (ctx.Ui() != nullptr) {
       ctx.Ui()->MessageBox("User table update was not completed", MsgButtons::Ok,

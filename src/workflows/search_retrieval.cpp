@@ -2,6 +2,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "api/twitter_api_v2.h"
+#include "workflows/v2_paging.h"
 
 namespace wf {
 namespace {
@@ -29,6 +34,12 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
 
   ctx.AddLogLine("Search initiated @" + LogDateTime(NowLocal()) + " for [" + std::string(query) +
                  "]");
+  // API v2: the recent search reaches back only so far, which the log notes before the
+  // progress line that each page rewrites.
+  const std::string start_time =
+      api.ApiVersion() == 2
+          ? V2SearchStartTime(ctx, threshold, api.FullArchive(), std::time(nullptr))
+          : "";
   ctx.AddLogLine("Retrieved " + std::to_string(tweets.Count()) + " statuses");
   ctx.SelectLastLogLine();
   ctx.YieldToEvents();
@@ -36,11 +47,24 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
   std::string max_id(start_max_id);
   bool trimmed = false;
   std::int64_t newest = 0;
+  // API v2 pages by token; a resumed run starts below the oldest tweet it kept.
+  const bool v2 = api.ApiVersion() == 2;
+  std::string next_token;
+  std::vector<std::string> missing;
   for (;;) {
     std::string count(kPageSize);
     const std::string result =
-        api.GetSearch(query, ctx.SearchLang(), geocode, since_id, max_id, count, true, kResultType);
+        v2 ? api.GetSearchV2(query, ctx.SearchLang(), geocode, since_id,
+                             next_token.empty() && !max_id.empty() ? NextId(max_id) : "",
+                             start_time, next_token, true)
+           : api.GetSearch(query, ctx.SearchLang(), geocode, since_id, max_id, count, true,
+                           kResultType);
     ctx.SetLastResponse(result);
+    if (v2) {
+      next_token = api.NextToken();
+      missing.insert(missing.end(), api.LastMissing().begin(), api.LastMissing().end());
+      StopForV2Refusal(ctx, api);
+    }
     if (api.LastResponseCount() > 0) {
       max_id = tweets.OldestTweetId(true);
       trimmed = tweets.TrimToDateRange(threshold_text, "");
@@ -78,15 +102,18 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
           MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
       if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
     }
-    if (!(api.LastResponseCount() >= 1 && !trimmed && ctx.RetrievalBusy() &&
-          !ctx.StopRequested())) {
+    if (!(api.LastResponseCount() >= 1 && !trimmed && ctx.RetrievalBusy() && !ctx.StopRequested() &&
+          (!v2 || !next_token.empty()))) {
       break;
     }
   }
 
+  LogV2Missing(ctx, missing);
   std::string ending = "Search ended @" + LogDateTime(NowLocal()) + ", ";
   if (trimmed) {
     ending += "terminated at user threshold date (" + threshold_text + ")";
+  } else if (!api.StopReason().empty()) {
+    ending += api.StopReason();
   } else if (ctx.StopRequested()) {
     ending += "user cancelled the procedure";
   } else {

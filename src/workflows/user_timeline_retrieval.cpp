@@ -1,6 +1,10 @@
 #include "workflows/user_timeline_retrieval.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "api/twitter_api_v2.h"
+#include "workflows/v2_paging.h"
 
 namespace wf {
 namespace {
@@ -10,6 +14,21 @@ constexpr int kLowQuota = 10;
 
 double Clamp01(double v) {
   return std::clamp(v, 0.0, 1.0);
+}
+
+// API v2 timelines are asked for by id: the run's screen names are resolved up front, 100 to a
+// request. False when the run must stop (the request was refused for good).
+bool ResolveV2Names(RetrievalContext& ctx, const std::vector<std::string>& names) {
+  TwitterAPI& api = ctx.Twitter();
+  if (names.empty()) return true;
+  if (api.ResolveUserIds(names)) {
+    LogV2Missing(ctx, api.LastMissing());
+    return true;
+  }
+  if (StopForV2Refusal(ctx, api)) return false;
+  // Otherwise each timeline asks for its own name again and reports its own failure.
+  ctx.AddLogLine("Resolving user names failed: " + api.LastResponseCode());
+  return true;
 }
 
 }  // namespace
@@ -33,10 +52,22 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
   int total = 0;
   bool threshold_reached = false;
   std::int64_t newest = 0;
+  // API v2 pages by token; a resumed run starts below the oldest tweet it kept.
+  const bool v2 = api.ApiVersion() == 2;
+  std::string next_token;
+  std::vector<std::string> missing;
   for (;;) {
     const std::string result =
-        api.GetUserTimeLine(user, user_is_screen_name, since_id, max_id, kPageSize, true);
+        v2 ? api.GetUserTimeLineV2(user, user_is_screen_name, since_id,
+                                   next_token.empty() && !max_id.empty() ? NextId(max_id) : "",
+                                   next_token, true)
+           : api.GetUserTimeLine(user, user_is_screen_name, since_id, max_id, kPageSize, true);
     ctx.SetLastResponse(result);
+    if (v2) {
+      next_token = api.NextToken();
+      missing.insert(missing.end(), api.LastMissing().begin(), api.LastMissing().end());
+      StopForV2Refusal(ctx, api);
+    }
     const std::int32_t got = api.LastResponseCount();
     if (got < 1) {
       if (got == -1) ctx.AddLogLine("Retrieval error: " + api.LastResponseCode());
@@ -78,12 +109,18 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
           MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
       if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
     }
-    if (!(api.LastResponseCount() >= 1 && !threshold_reached && !ctx.StopRequested())) break;
+    if (!(api.LastResponseCount() >= 1 && !threshold_reached && !ctx.StopRequested() &&
+          (!v2 || !next_token.empty()))) {
+      break;
+    }
   }
 
+  LogV2Missing(ctx, missing);
   std::string ending = "Retrieval of [" + name + "] ended @" + LogDateTime(NowLocal()) + ", ";
   if (threshold_reached) {
     ending += "terminated at user threshold date (" + threshold_text + ")";
+  } else if (!api.StopReason().empty()) {
+    ending += api.StopReason();
   } else if (ctx.StopRequested()) {
     ending += "user cancelled the procedure";
   } else {
@@ -99,6 +136,16 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
                               bool show_each, bool entries_are_ids) {
   int checked = 0;
   for (int i = 0; i < ctx.UserListCount(); ++i) checked += ctx.UserListTicked(i) ? 1 : 0;
+  if (!entries_are_ids && ctx.Twitter().ApiVersion() == 2) {
+    std::vector<std::string> names;
+    for (int i = 0; i < ctx.UserListCount(); ++i) {
+      if (ctx.UserListTicked(i)) names.push_back(ctx.UserListEntry(i));
+    }
+    if (!ResolveV2Names(ctx, names)) {
+      ctx.SetProgress(-1, "");
+      return;
+    }
+  }
   int done = 0;
   for (int i = 0; i < ctx.UserListCount(); ++i) {
     if (ctx.UserListTicked(i)) {
@@ -128,6 +175,13 @@ void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& user
                      const std::vector<std::string>& since_ids, std::size_t from,
                      std::string_view max_id, bool show_each, bool entries_are_ids) {
   const std::size_t count = users.size();
+  if (!entries_are_ids && ctx.Twitter().ApiVersion() == 2 &&
+      !ResolveV2Names(ctx, std::vector<std::string>(
+                               users.begin() + static_cast<std::ptrdiff_t>(std::min(from, count)),
+                               users.end()))) {
+    ctx.SetProgress(-1, "");
+    return;
+  }
   for (std::size_t i = from; i < count; ++i) {
     const ProgressSpan span{static_cast<double>(i) / static_cast<double>(count),
                             static_cast<double>(i + 1) / static_cast<double>(count)};

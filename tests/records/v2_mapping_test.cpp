@@ -159,6 +159,11 @@ TEST(V2Mapping, NoteTextEscapesAndMissingMembers) {
           R"("geo":{"type":"Point","coordinates":[51,-0.5]},"coordinates":{"type":"Point","coordinates":[-0.5,51]},)"
           R"("retweet_count":0,"favorite_count":0,"lang":""})"),
       std::string::npos);
+  // Ids keep their text; the number form has no leading zeros, so the text stays JSON.
+  const auto zeros = m.User(R"({"id":"0042","username":"z"})");
+  ASSERT_TRUE(zeros);
+  EXPECT_EQ(zeros->substr(0, 28), R"({"id":42,"id_str":"0042","na)");
+  EXPECT_EQ(m.User(R"({"id":"000"})")->substr(0, 25), R"({"id":0,"id_str":"000","n)");
   // No author found: no user member at all.
   const auto alone = m.Tweet(R"({"id":"5","text":"x","author_id":"77"})");
   ASSERT_TRUE(alone);
