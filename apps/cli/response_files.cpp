@@ -1,8 +1,6 @@
 #include "response_files.h"
 
-#include "api/response_archive.h"
 #include "records/member_scan.h"
-#include "records/v2_mapping.h"
 #include "util/file_io.h"
 
 namespace wf::cli {
@@ -96,72 +94,6 @@ std::optional<std::string> ReadResponse(const std::string& path, ResponseKind ki
 
 bool IsArchivePath(const std::string& path) {
   return path.size() > 6 && path.compare(path.size() - 6, 6, ".jsonl") == 0;
-}
-
-std::optional<std::vector<ResponsePage>> ReadArchive(const std::string& path, ArchiveKind kind,
-                                                     std::string* error) {
-  std::string io_error;
-  const auto text = ReadWholeFile(path, &io_error);
-  if (!text) {
-    *error = io_error;
-    return std::nullopt;
-  }
-  std::vector<ResponsePage> pages;
-  V2Mapping v2;
-  std::size_t from = 0;
-  int line_number = 0;
-  while (from < text->size()) {
-    std::size_t end = text->find('\n', from);
-    if (end == std::string::npos) end = text->size();
-    const std::string_view line = std::string_view(*text).substr(from, end - from);
-    from = end + 1;
-    ++line_number;
-    if (line.find_first_not_of(" \t\r") == std::string_view::npos) continue;
-    const auto r = ParseArchiveLine(line);
-    if (!r && IsCutOffArchiveLine(line)) continue;  // the response being written at a crash
-    if (!r) {
-      *error = path + ": line " + std::to_string(line_number) + " is not an archived response";
-      return std::nullopt;
-    }
-    if (r->status != 200) continue;
-    const std::string& url = r->url;
-    auto has = [&url](std::string_view part) { return url.find(part) != std::string::npos; };
-    // API v2 answers are kept as they came and read through the v1.1 form of their rows;
-    // pages without rows (the last of a paging) add nothing. Name lookups made only to find
-    // timelines' ids ask for no user fields and are no user rows.
-    auto add_v2 = [&](std::optional<std::string> mapped, V2PageInfo& info, bool wrapped) {
-      if (!mapped) {
-        *error = path + ": line " + std::to_string(line_number) +
-                 " holds an API v2 answer that is not JSON";
-        return false;
-      }
-      if (info.rows > 0) pages.push_back({std::move(*mapped), wrapped});
-      return true;
-    };
-    V2PageInfo info;
-    const bool v2_users = has("/2/users");
-    if (kind == ArchiveKind::Tweets) {
-      if (has("/1.1/search/tweets.json")) pages.push_back({r->body, true});
-      if (has("/1.1/statuses/user_timeline.json")) pages.push_back({r->body, false});
-      if (has("/2/tweets/search/") && !add_v2(v2.SearchPage(r->body, &info), info, true)) {
-        return std::nullopt;
-      }
-      if (v2_users && has("/tweets?") && !add_v2(v2.TimelinePage(r->body, &info), info, false)) {
-        return std::nullopt;
-      }
-    } else {
-      if (has("/1.1/users/lookup.json")) pages.push_back({r->body, false});
-      if (has("/1.1/followers/list.json") || has("/1.1/friends/list.json")) {
-        pages.push_back({r->body, true});
-      }
-      const bool lookup = (has("/2/users?") || has("/2/users/by?")) && has("user.fields=");
-      const bool list = v2_users && (has("/followers?") || has("/following?"));
-      if ((lookup || list) && !add_v2(v2.UserPage(r->body, &info), info, true)) {
-        return std::nullopt;
-      }
-    }
-  }
-  return pages;
 }
 
 std::optional<ConversionArgs> ParseConversionArgs(const std::vector<std::string>& args,

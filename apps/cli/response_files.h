@@ -15,19 +15,6 @@ enum class ResponseKind { Search, Timeline, UsersLookup, UsersList };
 std::optional<std::string> ReadResponse(const std::string& path, ResponseKind kind,
                                         std::string* error);
 
-// A response to feed a record set, with the reading mode its resource needs.
-struct ResponsePage {
-  std::string text;
-  bool ignore_top_level;
-};
-
-enum class ArchiveKind { Tweets, Users };
-
-// The pages of a raw response archive (JSON lines) that the command reads: search and
-// timeline pages for tweets, lookups and follower/friend pages for users, in file order.
-std::optional<std::vector<ResponsePage>> ReadArchive(const std::string& path, ArchiveKind kind,
-                                                     std::string* error);
-
 bool IsArchivePath(const std::string& path);
 
 // Options shared by the conversion commands: boolean flags, "-o FILE", and the inputs.

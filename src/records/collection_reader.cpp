@@ -175,6 +175,9 @@ struct CollectionReader::Impl {
                (UrlHas(url, "/1.1/followers/list.json") || UrlHas(url, "/1.1/friends/list.json"))) {
       pages.push_back({CompactJson(body), true});
     } else if (UrlHas(url, "/2/")) {
+      // Names looked up only to find timelines' ids ask for no user fields: no user rows.
+      const bool lookup = UrlHas(url, "/2/users?") || UrlHas(url, "/2/users/by?");
+      if (lookup && !UrlHas(url, "user.fields=")) return true;
       // v2 answers as they are, read by their content.
       CollectionShape inner;
       const std::string copy(body);  // the body is a view into the line's parse

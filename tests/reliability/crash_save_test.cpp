@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "api/response_archive.h"
-#include "response_files.h"
+#include "records/collection_reader.h"
 #include "support/test_paths.h"
 #include "tweettable/skein_data.h"
 #include "util/file_io.h"
@@ -184,21 +184,28 @@ TEST(CrashSave, ACutOffArchiveLineCostsOnlyThatResponse) {
   const std::string text = test::ReadBytes(path);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
 
-  std::string error;
-  auto pages = cli::ReadArchive(path, cli::ArchiveKind::Tweets, &error);
-  ASSERT_TRUE(pages) << error;
-  EXPECT_EQ(pages->size(), 3u);
+  auto read = [&path]() {
+    std::string error;
+    auto result = ReadCollectionFile(
+        path, CollectionKind::kTweets, [](CollectionPage&&) {}, {}, &error);
+    EXPECT_TRUE(result) << error;
+    return result.value_or(CollectionFileResult{});
+  };
+  CollectionFileResult result = read();
+  EXPECT_EQ(result.pages, 3u);
+  EXPECT_EQ(result.skipped, 1u);
 
   // Cut at its very end too, without a line end.
   test::WriteBytes(path, text + third.substr(0, 80));
-  pages = cli::ReadArchive(path, cli::ArchiveKind::Tweets, &error);
-  ASSERT_TRUE(pages) << error;
-  EXPECT_EQ(pages->size(), 3u);
+  result = read();
+  EXPECT_EQ(result.pages, 3u);
+  EXPECT_EQ(result.skipped, 2u);
 
-  // A file that is not an archive at all is still refused.
+  // A line that is not a response at all is counted with them, and costs nothing else.
   test::WriteBytes(path, text + "not a response\n");
-  EXPECT_FALSE(cli::ReadArchive(path, cli::ArchiveKind::Tweets, &error));
-  EXPECT_NE(error.find("line 5"), std::string::npos) << error;
+  result = read();
+  EXPECT_EQ(result.pages, 3u);
+  EXPECT_EQ(result.skipped, 2u);
 }
 
 }  // namespace
