@@ -229,11 +229,11 @@ Answer UserTweets(const Corpus& corpus, std::string_view id_text, const Params& 
     w.EndObject();
     return {200, std::move(out)};
   }
-  const uint64_t seed = corpus.config().data_seed;
+  const uint64_t data_key = corpus.config().data_seed;
   uint32_t i = 0;
   const std::string token = params::Get(p, "pagination_token");
   if (!token.empty()) {
-    const auto at = ReadToken(seed, TokenKind::kTimeline, *user, token);
+    const auto at = ReadToken(data_key, TokenKind::kTimeline, *user, token);
     if (!at || *at > kTimelineCap)
       return InvalidRequest("pagination_token", token,
                             "The pagination token [" + token + "] is not valid");
@@ -251,7 +251,7 @@ Answer UserTweets(const Corpus& corpus, std::string_view id_text, const Params& 
     Tweet tweet = corpus.TimelineTweet(*user, i);
     if ((drop_retweets && tweet.retweeted) || (drop_replies && tweet.is_reply)) continue;
     if (tweets.size() == count) {
-      next = MakeToken(seed, TokenKind::kTimeline, *user, i);
+      next = MakeToken(data_key, TokenKind::kTimeline, *user, i);
       break;
     }
     tweets.push_back(std::move(tweet));

@@ -152,12 +152,12 @@ Answer Follows(const Corpus& corpus, std::string_view id_text, const Params& p, 
     return UserPage(corpus, none, *fields, false);
   }
   const TokenKind kind = following ? TokenKind::kFollowing : TokenKind::kFollowers;
-  const uint64_t seed = corpus.config().data_seed;
+  const uint64_t data_key = corpus.config().data_seed;
   const uint32_t total = following ? corpus.FriendCount(*user) : corpus.FollowerCount(*user);
   uint32_t start = 0;
   const std::string token = params::Get(p, "pagination_token");
   if (!token.empty()) {
-    const auto at = ReadToken(seed, kind, *user, token);
+    const auto at = ReadToken(data_key, kind, *user, token);
     if (!at || *at > total)
       return InvalidRequest("pagination_token", token,
                             "The pagination token [" + token + "] is not valid");
@@ -178,7 +178,7 @@ Answer Follows(const Corpus& corpus, std::string_view id_text, const Params& p, 
     w.EndArray();
   }
   w.Key("meta").BeginObject().UNum("result_count", end - start);
-  if (end < total) w.Str("next_token", MakeToken(seed, kind, *user, end));
+  if (end < total) w.Str("next_token", MakeToken(data_key, kind, *user, end));
   w.EndObject().EndObject();
   return {200, std::move(out)};
 }
