@@ -120,9 +120,11 @@ bool SaveImages(const QString& base, QSize size, Paint paint, QString* error) {
 
 QChart* MakeVolumeChart(const std::vector<Bin>& bins, BinSize bin) {
   QChart* chart = NewChart(QStringLiteral("Tweets over time"));
-  auto* zero = new QLineSeries;
-  auto* originals = new QLineSeries;
-  auto* totals = new QLineSeries;
+  // An area series does not own its boundary lines (originals bounds both areas): the chart
+  // does, so that they go with it.
+  auto* zero = new QLineSeries(chart);
+  auto* originals = new QLineSeries(chart);
+  auto* totals = new QLineSeries(chart);
   AddSteps(zero, bins, bin, [](const Bin&) { return 0.0; });
   AddSteps(originals, bins, bin, [](const Bin& b) { return static_cast<double>(b.Originals()); });
   AddSteps(totals, bins, bin, [](const Bin& b) { return static_cast<double>(b.tweets); });
