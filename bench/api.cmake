@@ -24,3 +24,7 @@ target_link_libraries(api_v2_paging_bench PRIVATE wf_api benchmark::benchmark)
 target_compile_definitions(api_v2_paging_bench PRIVATE
                            WF_APISIM_EXE="$<TARGET_FILE:wrenfold-apisim>")
 add_dependencies(api_v2_paging_bench wrenfold-apisim)
+
+# The simulator's time to build one search page of 100 tweets (target: at most 5 ms).
+add_executable(apisim_page_bench ${CMAKE_CURRENT_LIST_DIR}/apisim_page_bench.cpp)
+target_link_libraries(apisim_page_bench PRIVATE wf_apisim benchmark::benchmark)
