@@ -107,7 +107,8 @@ TEST(SearchEndpointTest, PagesBackSixtyTimesByNextResults) {
   for (int page = 0; page < 60; ++page) {
     const Answer a = Search(p);
     ASSERT_EQ(a.status, 200);
-    const auto& statuses = Parse(a.body)["statuses"].items;
+    const JValue parsed = Parse(a.body);
+    const auto& statuses = parsed["statuses"].items;
     ASSERT_EQ(statuses.size(), 100u) << "page " << page;
     EXPECT_LT(IdOf(statuses.front()), previous);
     previous = IdOf(statuses.back());
