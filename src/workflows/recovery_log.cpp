@@ -11,8 +11,10 @@
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <utility>
 
 #include "util/file_io.h"
+#include "util/unique_fd.h"
 
 namespace wf {
 namespace {
@@ -271,17 +273,16 @@ RecoveryLog::~RecoveryLog() {
 bool RecoveryLog::OpenLocked(const std::string& path, bool truncate, std::string* error) {
   Close();
   const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (truncate ? O_CREAT | O_TRUNC : 0);
-  const int fd = ::open(path.c_str(), flags, 0600);
-  if (fd < 0) {
+  UniqueFd fd(::open(path.c_str(), flags, 0600));
+  if (!fd.valid()) {
     if (error != nullptr) *error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (error != nullptr) *error = path + " is in use by another running retrieval";
     return false;
   }
-  fd_ = fd;
+  fd_ = std::move(fd);
   path_ = path;
   return true;
 }
@@ -312,7 +313,7 @@ bool RecoveryLog::Continue(const std::string& path, std::int32_t in_file, std::i
 }
 
 bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state) {
-  if (fd_ < 0) return false;
+  if (!fd_.valid()) return false;
   const std::int32_t count = tweets.Count();
   // Records already journalled stay as they are; were any dropped (never seen so far), the
   // whole set is written again over its old place.
@@ -335,8 +336,8 @@ bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state)
 
 bool RecoveryLog::Append(char type, const std::string& payload) {
   const std::string record = Frame(type, payload);
-  bool ok = WriteAllFd(fd_, record);
-  if (ok && sync_) ok = ::fdatasync(fd_) == 0;
+  bool ok = WriteAllFd(fd_.get(), record);
+  if (ok && sync_) ok = ::fdatasync(fd_.get()) == 0;
   if (!ok) {
     last_error_ = "cannot write " + path_ + ": " + std::strerror(errno);
     // A journal with a gap would restore the wrong tweets; keep what is whole and stop.
@@ -346,15 +347,14 @@ bool RecoveryLog::Append(char type, const std::string& payload) {
 }
 
 void RecoveryLog::Finish() {
-  if (fd_ >= 0) {
+  if (fd_.valid()) {
     ::unlink(path_.c_str());
     Close();
   }
 }
 
 void RecoveryLog::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.Reset();
 }
 
 std::optional<RecoveredRetrieval> ParseRecoveryJournal(std::string_view bytes) {
@@ -410,11 +410,8 @@ std::optional<RecoveredRetrieval> ReadRecoveryFile(const std::string& path, std:
 }
 
 bool RecoveryFileInUse(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  ::close(fd);
-  return locked;
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 }  // namespace wf

@@ -8,6 +8,7 @@
 #include "records/tweet_record.h"
 #include "records/tweet_set.h"
 #include "util/date_time.h"
+#include "util/unique_fd.h"
 
 namespace wf {
 
@@ -81,7 +82,7 @@ class RecoveryLog {
   void SetUserIndex(std::int32_t index) { user_index_ = index; }
   std::int32_t UserIndex() const { return user_index_; }
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   const std::string& Path() const { return path_; }
   const std::string& LastError() const { return last_error_; }
   std::int32_t TweetsInFile() const { return in_file_; }
@@ -94,7 +95,7 @@ class RecoveryLog {
   bool Append(char type, const std::string& payload);
   bool OpenLocked(const std::string& path, bool truncate, std::string* error);
 
-  int fd_ = -1;
+  UniqueFd fd_;
   std::string path_;
   std::string last_error_;
   std::int32_t in_file_ = 0;
