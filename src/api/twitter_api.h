@@ -79,6 +79,13 @@ class TwitterAPI {
   using ResponseObserver =
       std::function<void(std::string_view url, int status, std::string_view body)>;
   void SetResponseObserver(ResponseObserver observer) { on_response_ = std::move(observer); }
+  // Asked while a request waits for its answer: once it turns true (Cancel) the request is
+  // given up and the operation fails at once, without a retry question, with
+  // LastRequestCancelled set. A stop that was already asked for when the request began leaves
+  // it alone: the loops look at that between requests.
+  void SetStopSignal(std::function<bool()> stopped) { stopped_ = std::move(stopped); }
+  // True when the last request was given up on the stop signal.
+  bool LastRequestCancelled() const { return last_cancelled_; }
 
   std::int16_t UTLRateLimitRemaining() const { return utl_.remaining; }
   std::int16_t UTLRateLimit() const { return utl_.limit; }
@@ -163,7 +170,7 @@ class TwitterAPI {
     bool proxy_notice;    // says so before going through the proxy
     Retry retry;
   };
-  enum class Outcome { Ok, Status, Transport };
+  enum class Outcome { Ok, Status, Transport, Cancelled };
 
   std::string Request(const Resource& resource,
                       const std::function<void(const std::string&)>& load);
@@ -190,6 +197,8 @@ class TwitterAPI {
   std::string app_name_;
   std::string response_text_;
   bool last_failed_ = false;
+  bool last_cancelled_ = false;
+  std::function<bool()> stopped_;
   std::string last_response_code_;
   std::string last_transport_error_;
   AuthResult last_auth_;

@@ -68,6 +68,9 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       if (last_page) ctx.SetStopRequested(true);
     } else if (!asked) {
       last_page = true;  // nothing to ask for: no account given
+    } else if (api.LastRequestCancelled()) {
+      result.end = FollowListEnd::kCancelled;
+      break;
     } else if (StopForV2Refusal(ctx, api)) {
       result.end = FollowListEnd::kRequestFailed;
       break;

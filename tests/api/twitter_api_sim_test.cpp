@@ -577,5 +577,56 @@ TEST(TwitterApiSim, AnswerLaterThanTheWaitIsATransportFailure) {
   EXPECT_LT(waited, std::chrono::seconds(30));
 }
 
+// ---- A slow server ----------------------------------------------------------------------------
+
+ServerConfig Slow(int latency_ms) {
+  ServerConfig config = SmallWorld();
+  config.faults.latency_ms = latency_ms;
+  return config;
+}
+
+// At the client's 20 ms pace a 2 s wait gives about a hundred turns; ten (one per 200 ms) holds
+// on a machine busy with other work, and is far above libcurl's own progress pace while no
+// data moves (about one call a second).
+constexpr int kTurnsInTwoSeconds = 10;
+
+TEST(ApiSimSlowServer, TheTokenRequestGivesTheWindowItsTurnsWhileItWaits) {
+  TestServer server(Slow(2000));
+  int turns = 0;
+  CurlHttpOptions options;
+  options.while_waiting = [&] { ++turns; };
+  CurlHttpClient http(options);
+  TwitterAPI api(http, nullptr, server.BaseUrl());
+  EXPECT_EQ(api.AuthAppAccess(kAppName, "demo-key", "demo-secret"), server.Token());
+  EXPECT_GE(turns, kTurnsInTwoSeconds);
+}
+
+TEST(ApiSimSlowServer, ATickThatAsksToStopGivesTheRequestUp) {
+  TestServer server(Slow(2000));
+  int turns = 0;
+  CurlHttpOptions options;
+  options.while_waiting = [&] { ++turns; };
+  CurlHttpClient http(options);
+  auto request = http.CreateRequest();
+  int ticks = 0;
+  request->SetTransferTick([&] { return ++ticks < 3; });
+  request->Open("GET", server.BaseUrl() + "/1.1/search/tweets.json?q=skein", false);
+  request->Send();
+  EXPECT_FALSE(request->WaitForResponse(10));
+  EXPECT_TRUE(request->Cancelled());
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(turns, 3);  // the window's turn comes first, so a Cancel taken there counts at once
+  EXPECT_EQ(request->Status(), 0);
+  EXPECT_TRUE(request->ResponseText().empty());
+  EXPECT_FALSE(request->ErrorText().empty());
+
+  // The same request object asks again, and with a tick that lets it run, it is answered.
+  ticks = -1000;
+  EXPECT_TRUE(request->WaitForResponse(10));
+  EXPECT_FALSE(request->Cancelled());
+  EXPECT_EQ(request->Status(), 401);  // no token sent
+  EXPECT_GE(ticks, -1000 + kTurnsInTwoSeconds);
+}
+
 }  // namespace
 }  // namespace wf
