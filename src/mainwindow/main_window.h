@@ -182,6 +182,8 @@ class MainWindow {
   // order (main_window_hydrate.cpp). HydrateIdsFile runs it for a path without the dialog.
   void mHydrateIds_Click();
   bool HydrateIdsFile(const std::string& path);
+  // Takes up a hydration a journal recorded; false when its ids file cannot be read.
+  bool ResumeHydration(const RecoveredRetrieval& r);
   const HydrationResult& LastHydration() const { return last_hydration_; }
   void UpdateSearch_Click();
   // Cancel: stops whichever retrieval runs.

@@ -17,15 +17,15 @@ std::string Progress(std::size_t done, std::size_t total, std::size_t missing) {
 }  // namespace
 
 HydrationResult RetrieveHydration(RetrievalContext& ctx, std::string_view file,
-                                  const std::vector<std::string>& ids, std::size_t start) {
+                                  const std::vector<std::string>& ids, HydrationResult before) {
   TwitterAPI& api = ctx.Twitter();
-  HydrationResult result;
-  result.done = std::min(start, ids.size());
+  HydrationResult result = std::move(before);
+  result.done = std::min(result.done, ids.size());
   const std::size_t total = ids.size();
 
   ctx.AddLogLine("Hydration initiated @" + LogDateTime(NowLocal()) + " for [" + std::string(file) +
                  "] (" + std::to_string(total) + " ids)");
-  ctx.AddLogLine(Progress(result.done, total, 0));
+  ctx.AddLogLine(Progress(result.done, total, result.missing.size()));
   ctx.SelectLastLogLine();
   ctx.YieldToEvents();
 
@@ -48,7 +48,9 @@ HydrationResult RetrieveHydration(RetrievalContext& ctx, std::string_view file,
     result.missing.insert(result.missing.end(), api.LastMissingTweets().begin(),
                           api.LastMissingTweets().end());
     if (RecoveryLog* journal = ctx.Recovery()) {
-      journal->AppendPage(api.Tweets(), {std::to_string(result.done), 0});
+      MissingIds missing;
+      for (const MissingTweet& m : api.LastMissingTweets()) missing.emplace_back(m.id, m.reason);
+      journal->AppendPage(api.Tweets(), {std::to_string(result.done), 0}, missing);
     }
     ctx.SetStatusPanel(3,
                        std::to_string(api.TLRateLimitRemaining()) + " LOOKUP requests remaining");

@@ -21,8 +21,9 @@ struct HydrationResult {
 
 // Looks up `ids` (file order) 100 at a time into the API client's tweet set, in the order of
 // the ids, until all are asked for, a request fails, or the user stops. `file` names the ids
-// file in the log. `start` > 0 takes up a run whose first `start` ids were asked already.
+// file in the log. `before` takes up an interrupted run: its first `before.done` ids were asked
+// already, with what they gave.
 HydrationResult RetrieveHydration(RetrievalContext& ctx, std::string_view file,
-                                  const std::vector<std::string>& ids, std::size_t start = 0);
+                                  const std::vector<std::string>& ids, HydrationResult before = {});
 
 }  // namespace wf
