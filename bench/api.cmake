@@ -34,3 +34,14 @@ target_include_directories(apisim_page_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(apisim_page_bench PRIVATE wf_apisim wf_util benchmark::benchmark)
 target_compile_definitions(apisim_page_bench PRIVATE WF_APISIM_EXE="$<TARGET_FILE:wrenfold-apisim>")
 add_dependencies(apisim_page_bench wrenfold-apisim)
+
+# Hydrating an id list of a size given on the command line (default 1,000,000 ids, 10,000
+# requests) from the simulator with raised lookup limits: client CPU per batch and the
+# resident memory at 10% and 100% of the run.
+add_executable(hydrate_bench
+  ${CMAKE_CURRENT_LIST_DIR}/hydrate_bench.cpp
+  ${CMAKE_SOURCE_DIR}/tests/support-apisim/apisim_process.cpp)
+target_include_directories(hydrate_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(hydrate_bench PRIVATE wf_api)
+target_compile_definitions(hydrate_bench PRIVATE WF_APISIM_EXE="$<TARGET_FILE:wrenfold-apisim>")
+add_dependencies(hydrate_bench wrenfold-apisim)

@@ -165,7 +165,9 @@ void ForEachLine(std::string_view payload, Fn&& fn) {
 
 std::string HeaderPayload(const RecoveryHeader& h) {
   std::string p;
-  AddLine(p, {"kind", h.kind == RecoveryHeader::Kind::Search ? "search" : "timelines"});
+  AddLine(p, {"kind", h.kind == RecoveryHeader::Kind::Search    ? "search"
+                      : h.kind == RecoveryHeader::Kind::Hydrate ? "hydrate"
+                                                                : "timelines"});
   AddLine(p, {"query", h.query});
   AddLine(p, {"lang", h.lang});
   AddLine(p, {"geocode", h.geocode});
@@ -187,9 +189,10 @@ bool ParseHeader(std::string_view payload, RecoveryHeader& h) {
     const std::string& key = f[0];
     const std::string value = f.size() > 1 ? f[1] : std::string();
     if (key == "kind") {
-      have_kind = value == "search" || value == "timelines";
-      h.kind =
-          value == "timelines" ? RecoveryHeader::Kind::Timelines : RecoveryHeader::Kind::Search;
+      have_kind = value == "search" || value == "timelines" || value == "hydrate";
+      h.kind = value == "timelines" ? RecoveryHeader::Kind::Timelines
+               : value == "hydrate" ? RecoveryHeader::Kind::Hydrate
+                                    : RecoveryHeader::Kind::Search;
     } else if (key == "query") {
       h.query = value;
     } else if (key == "lang") {
@@ -221,6 +224,7 @@ bool ParseHeader(std::string_view payload, RecoveryHeader& h) {
 bool ApplyPage(std::string_view payload, RecoveredRetrieval& r) {
   std::int64_t base = -1;
   RecoveryState state;
+  MissingIds missing;
   std::vector<TweetRecord> tweets;
   bool ok = true;
   ForEachLine(payload, [&](const std::vector<std::string>& f) {
@@ -238,11 +242,14 @@ bool ApplyPage(std::string_view payload, RecoveredRetrieval& r) {
       state.max_id = f[1];
     } else if (key == "user_index" && f.size() > 1) {
       if (!ParseInt(f[1], state.user_index)) ok = false;
+    } else if (key == "missing" && f.size() > 1) {
+      missing.emplace_back(f[1], f.size() > 2 ? f[2] : std::string());
     }
   });
   if (!ok || base < 0 || base > static_cast<std::int64_t>(r.tweets.size())) return false;
   r.tweets.resize(static_cast<std::size_t>(base));
   for (auto& t : tweets) r.tweets.push_back(std::move(t));
+  r.missing.insert(r.missing.end(), missing.begin(), missing.end());
   r.state = std::move(state);
   ++r.pages;
   return true;
@@ -312,7 +319,8 @@ bool RecoveryLog::Continue(const std::string& path, std::int32_t in_file, std::i
   return true;
 }
 
-bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state) {
+bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state,
+                             const MissingIds& missing) {
   if (!fd_.valid()) return false;
   const std::int32_t count = tweets.Count();
   // Records already journalled stay as they are; were any dropped (never seen so far), the
@@ -327,6 +335,7 @@ bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state)
   AddLine(p, {"at", std::to_string(at)});
   AddLine(p, {"max_id", state.max_id});
   AddLine(p, {"user_index", std::to_string(state.user_index)});
+  for (const auto& [id, reason] : missing) AddLine(p, {"missing", id, reason});
   for (std::int32_t i = from + 1; i <= count; ++i) AppendTweetLine(p, tweets.At(i));
   if (!Append(kPageRecord, p)) return false;
   in_file_ = at + (count - from);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/tweet_record.h"
@@ -14,8 +15,9 @@ namespace wf {
 
 // What a retrieval needs to be taken up again: its kind and the parameters it was started with.
 struct RecoveryHeader {
-  enum class Kind { Search, Timelines };
+  enum class Kind { Search, Timelines, Hydrate };
   Kind kind = Kind::Search;
+  // Hydrate: `query` is the ids file.
   // Search: the query, language, geocode (empty: none) and since id (an update search).
   std::string query;
   std::string lang;
@@ -34,16 +36,22 @@ struct RecoveryHeader {
 // Where a retrieval stood after a page.
 struct RecoveryState {
   // Search and timelines: the max id the next page asks for (empty: from the newest).
+  // Hydrate: how many ids of the file were asked for.
   std::string max_id;
   // Timelines: the user the next page belongs to (an index into RecoveryHeader::users).
   std::int32_t user_index = 0;
 };
+
+// Hydrate: ids a page's answer did not hold, and why ("" when it did not say).
+using MissingIds = std::vector<std::pair<std::string, std::string>>;
 
 // The contents of a recovery file, as far as its records are whole.
 struct RecoveredRetrieval {
   RecoveryHeader header;
   RecoveryState state;
   std::vector<TweetRecord> tweets;
+  // Hydrate: the missing ids of all pages.
+  MissingIds missing;
   std::int32_t pages = 0;
   // The last record was cut short (the program died while appending it) and was left out.
   bool torn_tail = false;
@@ -72,7 +80,9 @@ class RecoveryLog {
                 std::string* error = nullptr);
   // Appends the tweets `tweets` gained since the last call, and `state`. False on a write
   // failure (the journal is then closed and the retrieval goes on without it).
-  bool AppendPage(const TweetSet& tweets, const RecoveryState& state);
+  // `missing`: a hydration page's missing ids.
+  bool AppendPage(const TweetSet& tweets, const RecoveryState& state,
+                  const MissingIds& missing = {});
   // The retrieval ended normally: the journal goes.
   void Finish();
   // Stops writing but leaves the file for the next start.
