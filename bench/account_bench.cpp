@@ -19,6 +19,7 @@
 #include "api/curl_http.h"
 #include "mainwindow/main_window.h"
 #include "support-apisim/apisim_process.h"
+#include "util/null_ui_port.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ class CountingHttp : public wf::HttpClient {
 };
 
 // Answers the window's input box with the account to list and every question with OK.
-class BenchUi : public wf::UiPort {
+class BenchUi : public wf::NullUiPort {
  public:
   wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons, wf::MsgIcon,
                            std::string_view) override {
@@ -62,16 +63,6 @@ class BenchUi : public wf::UiPort {
                                       std::string_view) override {
     return account;
   }
-  std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetClipboardText(std::string_view) override {}
-  std::string ClipboardText() override { return {}; }
-  void SetPointer(wf::Pointer) override {}
-  void YieldToEvents() override {}
 
   std::string account = "skein_big";
 };

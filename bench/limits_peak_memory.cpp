@@ -29,6 +29,7 @@
 #include "mainwindow/main_window.h"
 #include "tweettable/skein_data.h"
 #include "util/memory_info.h"
+#include "util/null_ui_port.h"
 
 namespace {
 
@@ -41,28 +42,16 @@ std::string PeakResident() {
 }
 
 // Prints every message and answers as a user who picks `file` in the open dialog.
-class PrintingUi : public wf::UiPort {
+class PrintingUi : public wf::NullUiPort {
  public:
   std::string file;
-  wf::MsgAnswer MessageBox(std::string_view text, wf::MsgButtons b, wf::MsgIcon,
+  wf::MsgAnswer MessageBox(std::string_view text, wf::MsgButtons b, wf::MsgIcon icon,
                            std::string_view caption) override {
     std::printf("message [%.*s]: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                 static_cast<int>(std::min<std::size_t>(text.size(), 300)), text.data());
-    return b == wf::MsgButtons::YesNo || b == wf::MsgButtons::YesNoCancel ? wf::MsgAnswer::No
-                                                                          : wf::MsgAnswer::Ok;
-  }
-  std::optional<std::string> InputBox(std::string_view, std::string_view,
-                                      std::string_view) override {
-    return std::nullopt;
+    return NullUiPort::MessageBox(text, b, icon, caption);
   }
   std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override { return file; }
-  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetClipboardText(std::string_view) override {}
-  std::string ClipboardText() override { return {}; }
-  void SetPointer(wf::Pointer) override {}
-  void YieldToEvents() override {}
 };
 
 std::filesystem::path TempPath(const std::string& name) {

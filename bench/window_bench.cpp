@@ -14,32 +14,17 @@
 #include "main_window_widget.h"
 #include "mainwindow/main_window.h"
 #include "tweet_table_sample.h"
+#include "util/null_ui_port.h"
 
 namespace {
 
 constexpr std::size_t kRows = 200000;
 
 // Answers every question "No" and offers the sample file to the Open dialog.
-class BenchUi : public wf::UiPort {
+class BenchUi : public wf::NullUiPort {
  public:
   std::string file;
-  wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons buttons, wf::MsgIcon,
-                           std::string_view) override {
-    return buttons == wf::MsgButtons::YesNo || buttons == wf::MsgButtons::YesNoCancel
-               ? wf::MsgAnswer::No
-               : wf::MsgAnswer::Ok;
-  }
-  std::optional<std::string> InputBox(std::string_view, std::string_view,
-                                      std::string_view) override {
-    return std::nullopt;
-  }
   std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override { return file; }
-  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetClipboardText(std::string_view) override {}
-  std::string ClipboardText() override { return {}; }
-  void SetPointer(wf::Pointer) override {}
   void YieldToEvents() override { QCoreApplication::processEvents(); }
 };
 

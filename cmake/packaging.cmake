@@ -26,7 +26,7 @@ endif()
 # have no place in a build step.
 find_program(WF_HELP2MAN help2man)
 set(WF_MAN_PAGES_BUILT OFF)
-if(WF_HELP2MAN AND NOT WF_SANITIZE)
+if(WF_HELP2MAN AND NOT WF_SANITIZE AND NOT WF_TSAN)
   set(WF_MAN_PAGES_BUILT ON)
   set(man_dir ${CMAKE_BINARY_DIR}/man)
   set(man_files)

@@ -10,36 +10,13 @@
 #include <string>
 
 #include "mainwindow/main_window.h"
+#include "util/null_ui_port.h"
 
 namespace {
 
 class NoHttp : public wf::HttpClient {
  public:
   std::unique_ptr<wf::HttpRequest> CreateRequest() override { return nullptr; }
-};
-
-// Answers No to every question (no history entry is removed) and cancels every dialog.
-class QuietUi : public wf::UiPort {
- public:
-  wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons b, wf::MsgIcon,
-                           std::string_view) override {
-    return b == wf::MsgButtons::YesNo || b == wf::MsgButtons::YesNoCancel ? wf::MsgAnswer::No
-                                                                          : wf::MsgAnswer::Ok;
-  }
-  std::optional<std::string> InputBox(std::string_view, std::string_view,
-                                      std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetClipboardText(std::string_view) override {}
-  std::string ClipboardText() override { return {}; }
-  void SetPointer(wf::Pointer) override {}
-  void YieldToEvents() override {}
 };
 
 std::filesystem::path Folder() {
@@ -64,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     out << text;
   }
   NoHttp http;
-  QuietUi ui;
+  wf::NullUiPort ui;  // No to every question: no history entry is removed
   wf::MainWindowEnvironment env;
   env.ui = &ui;
   env.http = &http;

@@ -13,10 +13,11 @@
 
 #include "tweettable/skein_data.h"
 #include "util/cp1252.h"
+#include "util/null_ui_port.h"
 
 namespace {
 
-class AnswerEveryPrompt : public wf::UiPort {
+class AnswerEveryPrompt : public wf::NullUiPort {
  public:
   explicit AnswerEveryPrompt(wf::MsgAnswer answer) : answer_(answer) {}
   wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons, wf::MsgIcon,
@@ -24,20 +25,6 @@ class AnswerEveryPrompt : public wf::UiPort {
     ++prompts;
     return answer_;
   }
-  std::optional<std::string> InputBox(std::string_view, std::string_view,
-                                      std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetClipboardText(std::string_view) override {}
-  std::string ClipboardText() override { return {}; }
-  void SetPointer(wf::Pointer) override {}
-  void YieldToEvents() override {}
 
   int prompts = 0;
 

@@ -536,6 +536,7 @@ void Server::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
     }
   }
   rec.path = path;
+  if (config.on_request) config.on_request(path);
 
   Dispatch(req, rec.params, res, path, faults);
 

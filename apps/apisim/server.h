@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,6 +27,9 @@ struct ServerConfig {
   FaultConfig faults;
   std::string log_file;  // one line per request when set
   int threads = 16;
+  // Runs on a serving thread as each request arrives (decoded path), before it is answered:
+  // tests use it to act at an exact point of a client's run instead of after a delay.
+  std::function<void(const std::string& path)> on_request;
 };
 
 // One request as it reached the server, for tests that check what a client sent.

@@ -4,6 +4,7 @@
 
 #include "account_commands.h"
 #include "auth_command.h"
+#include "hydrate_command.h"
 #include "search_command.h"
 #include "table_command.h"
 #include "users_command.h"
@@ -15,6 +16,7 @@ std::vector<std::unique_ptr<Command>> AllCommands(std::atomic<bool>* interrupted
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(std::make_unique<AuthCommand>());
   commands.push_back(std::make_unique<SearchCommand>(interrupted));
+  commands.push_back(std::make_unique<HydrateCommand>(interrupted));
   commands.push_back(std::make_unique<TableCommand>());
   commands.push_back(std::make_unique<UsersCommand>());
   commands.push_back(std::make_unique<TimelineCommand>(interrupted));

@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
 
   wf::CurlHttpClient http(wf::CurlHttpOptions{options.ca_file});
   wf::gui::QtUiPort ui;
+  // The window repaints and takes Cancel while a request waits for its answer.
+  http.SetWhileWaiting([&ui] { ui.YieldToEvents(); });
 
   wf::MainWindowEnvironment env;
   env.ui = &ui;

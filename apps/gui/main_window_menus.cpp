@@ -61,6 +61,8 @@ void MainWindowWidget::BuildMenus() {
   open_tweets->setShortcut(QKeySequence::Open);
   add(open, QStringLiteral("Tweets From Collection File..."), "mOpenCollectionTweets",
       [this] { model_.mOpenCollectionTweets_Click(); });
+  add(open, QStringLiteral("Tweet IDs to Hydrate..."), "mHydrateIds",
+      [this] { model_.mHydrateIds_Click(); });
   QMenu* open_users = open->addMenu(QStringLiteral("User Table"));
   open_users->setObjectName(QStringLiteral("mOpenUT"));
   add(open_users, QStringLiteral("Key Fields Only"), "mOpenUsers0",

@@ -18,6 +18,7 @@
 
 #include "utf8_input.h"
 #include "util/file_io.h"
+#include "util/unique_fd.h"
 
 namespace wf::senti {
 namespace {
@@ -35,13 +36,6 @@ constexpr std::string_view kUsage =
 // Input and output move in pieces of about this size, so that neither is held whole: a
 // million texts make a hundred megabytes.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
-
-struct InputFile {
-  int fd;
-  ~InputFile() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 // Writes a score (a single digit, perhaps negative) at `o`; the end of it.
 char* PutScore(char* o, int value) {
@@ -151,13 +145,13 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
     *error = std::string(what) + " " + input_path + ": " + std::strerror(err);
     return false;
   };
-  const InputFile in{::open(input_path.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (in.fd < 0) return failed("cannot open", errno);
+  const UniqueFd in(::open(input_path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.valid()) return failed("cannot open", errno);
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0) return failed("cannot read", errno);
+  if (::fstat(in.get(), &st) != 0) return failed("cannot read", errno);
   if (S_ISDIR(st.st_mode)) return failed("cannot read", EISDIR);
   char head[3] = {};
-  if (::pread(in.fd, head, sizeof head, 0) == 3 && IsMarkedUtf8(std::string_view(head, 3))) {
+  if (::pread(in.get(), head, sizeof head, 0) == 3 && IsMarkedUtf8(std::string_view(head, 3))) {
     const auto content = ReadWholeFile(input_path, error);
     return content && ScoreUtf8File(classifier, input_path, *content, error);
   }
@@ -204,7 +198,7 @@ bool ScoreFile(const Classifier& classifier, const std::string& input_path, std:
       capacity *= 2;
       buffer.resize(capacity + Classifier::kSlack);
     }
-    const ssize_t n = ::read(in.fd, buffer.data() + held, capacity - held);
+    const ssize_t n = ::read(in.get(), buffer.data() + held, capacity - held);
     if (n < 0) {
       if (errno == EINTR) continue;
       return failed("cannot read", errno);

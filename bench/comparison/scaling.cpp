@@ -24,10 +24,11 @@
 #include "pages.h"
 #include "tweet_table_sample.h"
 #include "tweettable/skein_data.h"
+#include "util/null_ui_port.h"
 
 namespace {
 
-class SilentUi : public wf::UiPort {
+class SilentUi : public wf::NullUiPort {
  public:
   // Every question answered OK (the filter's confirmation); errors reported.
   wf::MsgAnswer MessageBox(std::string_view text, wf::MsgButtons, wf::MsgIcon icon,
@@ -37,20 +38,6 @@ class SilentUi : public wf::UiPort {
     }
     return wf::MsgAnswer::Ok;
   }
-  std::optional<std::string> InputBox(std::string_view, std::string_view,
-                                      std::string_view) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> SaveFileDialog(const wf::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-  void SetClipboardText(std::string_view) override {}
-  std::string ClipboardText() override { return {}; }
-  void SetPointer(wf::Pointer) override {}
-  void YieldToEvents() override {}
 };
 
 // A compact search page of `count` tweets with every member the record set reads; ids fall

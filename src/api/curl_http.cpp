@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -99,8 +101,14 @@ class CurlHttpRequest : public HttpRequest {
     char error_buffer[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, error_buffer);
 
-    const CURLcode rc = curl_easy_perform(handle_);
+    const CURLcode rc = Perform();
     curl_slist_free_all(header_list);
+    if (cancelled_) {
+      std::string().swap(body_in_);
+      error_ = "the request was cancelled";
+      status_ = 0;
+      return false;
+    }
     if (rc != CURLE_OK) {
       if (too_large_ || rc == CURLE_FILESIZE_EXCEEDED) {
         // Nothing of an over-long answer is kept.
@@ -149,8 +157,59 @@ class CurlHttpRequest : public HttpRequest {
 
   std::string ErrorText() const override { return error_; }
   bool CertificateRejected() const override { return certificate_rejected_; }
+  void SetTransferTick(std::function<bool()> tick) override { tick_ = std::move(tick); }
+  bool Cancelled() const override { return cancelled_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
+  // Drives the transfer through a multi handle rather than curl_easy_perform: libcurl calls
+  // its progress function only about once a second while no data moves, and the window must
+  // get its turn far more often than that. The turns run between curl calls, never inside a
+  // callback, because the event loop may start other requests.
+  CURLcode Perform() {
+    CURLM* multi = curl_multi_init();
+    if (multi == nullptr) return CURLE_OUT_OF_MEMORY;
+    curl_multi_add_handle(multi, handle_);
+    const auto interval = std::max(options_.tick_interval, std::chrono::milliseconds(1));
+    auto next_tick = Clock::now() + interval;
+    CURLcode rc = CURLE_OK;
+    for (;;) {
+      int running = 0;
+      if (const CURLMcode mc = curl_multi_perform(multi, &running); mc != CURLM_OK) {
+        rc = CURLE_FAILED_INIT;
+        break;
+      }
+      if (running == 0) {
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+          if (msg->msg == CURLMSG_DONE) rc = msg->data.result;
+        }
+        break;
+      }
+      if (Clock::now() >= next_tick) {
+        if (!Tick()) {
+          cancelled_ = true;
+          break;
+        }
+        next_tick = Clock::now() + interval;
+      }
+      const auto wait =
+          std::chrono::duration_cast<std::chrono::milliseconds>(next_tick - Clock::now());
+      curl_multi_poll(multi, nullptr, 0, static_cast<int>(std::max<std::int64_t>(wait.count(), 0)),
+                      nullptr);
+    }
+    curl_multi_remove_handle(multi, handle_);
+    curl_multi_cleanup(multi);
+    return rc;
+  }
+
+  // One turn for the front end and the caller; false when the caller wants the request given up.
+  bool Tick() {
+    if (options_.while_waiting) options_.while_waiting();
+    return !tick_ || tick_();
+  }
+
   void Reset() {
     if (handle_ != nullptr) curl_easy_cleanup(handle_);
     handle_ = nullptr;
@@ -161,6 +220,7 @@ class CurlHttpRequest : public HttpRequest {
     completed_ = false;
     too_large_ = false;
     certificate_rejected_ = false;
+    cancelled_ = false;
     error_.clear();
   }
 
@@ -207,6 +267,8 @@ class CurlHttpRequest : public HttpRequest {
   bool completed_ = false;
   bool too_large_ = false;
   bool certificate_rejected_ = false;
+  bool cancelled_ = false;
+  std::function<bool()> tick_;
   std::string error_;
 };
 

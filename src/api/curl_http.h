@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "api/http_request.h"
@@ -16,6 +18,10 @@ struct CurlHttpOptions {
   // or 200 timeline tweets) is under 1 MB.
   std::size_t max_response_bytes = kDefaultMaxResponseBytes;
   static constexpr std::size_t kDefaultMaxResponseBytes = std::size_t{64} << 20;
+  // Runs every `tick_interval` while a request waits for its answer: the front end lets its
+  // window repaint and take clicks here, so a slow server never freezes it. Empty: nothing runs.
+  std::function<void()> while_waiting = nullptr;
+  std::chrono::milliseconds tick_interval{20};
 };
 
 // HTTP over libcurl: one easy handle per request.
@@ -23,6 +29,8 @@ class CurlHttpClient : public HttpClient {
  public:
   explicit CurlHttpClient(CurlHttpOptions options = {});
   std::unique_ptr<HttpRequest> CreateRequest() override;
+  // Replaces CurlHttpOptions::while_waiting for the requests made from now on.
+  void SetWhileWaiting(std::function<void()> hook) { options_.while_waiting = std::move(hook); }
 
  private:
   CurlHttpOptions options_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,13 @@ class HttpRequest {
   // certificates to verify it with could not be read), rather than the server being out of
   // reach.
   virtual bool CertificateRejected() const { return false; }
+
+  // Called over and over while WaitForResponse waits for the answer (not at all for an answer
+  // that comes at once); returning false gives the exchange up at once: WaitForResponse then
+  // returns false and Cancelled() is true. Set before WaitForResponse.
+  virtual void SetTransferTick(std::function<bool()> tick) { (void)tick; }
+  // True when the last WaitForResponse ended because its tick asked to stop.
+  virtual bool Cancelled() const { return false; }
 };
 
 class HttpClient {

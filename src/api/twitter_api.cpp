@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::string_view kCouldNotAccess = "Couldn't access the API server";
 constexpr std::string_view kNoQuotaHeaders = "the answer carried no rate-limit headers";
+constexpr std::string_view kRequestCancelled = "Request cancelled by the user";
 
 std::optional<std::int32_t> HeaderNumber(const HttpRequest& request, std::string_view name) {
   const auto value = request.GetResponseHeader(name);
@@ -125,8 +126,10 @@ TwitterAPI::Outcome TwitterAPI::Exchange(const Resource& resource, std::string* 
   request->SetRequestHeader("User-Agent", app_name_);
   request->SetRequestHeader("Authorization", "Bearer " + bearer_token_);
   request->Send();
+  if (stopped_ && !stopped_()) request->SetTransferTick([this] { return !stopped_(); });
   if (!request->WaitForResponse(resource.wait_seconds)) {
     last_transport_error_ = request->ErrorText();
+    if (request->Cancelled()) return Outcome::Cancelled;
     if (last_transport_error_.empty()) last_transport_error_ = "no answer";
     return Outcome::Transport;
   }
@@ -189,16 +192,25 @@ std::string TwitterAPI::Request(const Resource& resource,
                               : std::string(kCouldNotAccess) + " (" + last_transport_error_ + ")";
     return finish_failed();
   };
+  // Cancel pressed during the request ends the operation as a cancel, not as network trouble.
+  auto finish_cancelled = [&] {
+    last_cancelled_ = true;
+    last_response_code_ = std::string(kRequestCancelled);
+    return finish_failed();
+  };
+  last_cancelled_ = false;
   for (;;) {
     std::string body;
     const Outcome outcome = Exchange(resource, &body);
     if (outcome == Outcome::Ok) return finish_ok(body);
     if (outcome == Outcome::Status) return finish_failed();
+    if (outcome == Outcome::Cancelled) return finish_cancelled();
     if (resource.retry == Retry::Never || !AskRetry(resource)) return finish_unanswered();
     if (resource.retry == Retry::AskResendOnce) {
       // One more attempt only; failing again counts as the user giving up.
       const Outcome again = Exchange(resource, &body);
       if (again == Outcome::Ok) return finish_ok(body);
+      if (again == Outcome::Cancelled) return finish_cancelled();
       return again == Outcome::Status ? finish_failed() : finish_unanswered();
     }
   }

@@ -27,6 +27,13 @@ struct RateQuota {
   std::int32_t reset = 0;
 };
 
+// A tweet a lookup asked for that the answer did not hold, and why when the answer says
+// ("deleted", "suspended", "protected", "not found"; empty: unknown).
+struct MissingTweet {
+  std::string id;
+  std::string reason;
+};
+
 // How the last token request ended.
 enum class AuthFailure {
   kNone,         // a token came back
@@ -79,6 +86,13 @@ class TwitterAPI {
   using ResponseObserver =
       std::function<void(std::string_view url, int status, std::string_view body)>;
   void SetResponseObserver(ResponseObserver observer) { on_response_ = std::move(observer); }
+  // Asked while a request waits for its answer: once it turns true (Cancel) the request is
+  // given up and the operation fails at once, without a retry question, with
+  // LastRequestCancelled set. A stop that was already asked for when the request began leaves
+  // it alone: the loops look at that between requests.
+  void SetStopSignal(std::function<bool()> stopped) { stopped_ = std::move(stopped); }
+  // True when the last request was given up on the stop signal.
+  bool LastRequestCancelled() const { return last_cancelled_; }
 
   std::int16_t UTLRateLimitRemaining() const { return utl_.remaining; }
   std::int16_t UTLRateLimit() const { return utl_.limit; }
@@ -92,6 +106,9 @@ class TwitterAPI {
   std::int16_t ULRateLimitRemaining() const { return ul_.remaining; }
   std::int16_t ULRateLimit() const { return ul_.limit; }
   CivilDateTime ULNextLimitReset() const { return NextReset(ul_); }
+  std::int16_t TLRateLimitRemaining() const { return tl_.remaining; }
+  std::int16_t TLRateLimit() const { return tl_.limit; }
+  CivilDateTime TLNextLimitReset() const { return NextReset(tl_); }
   std::int16_t SearchRateLimitRemaining() const { return search_.remaining; }
   std::int16_t SearchRateLimit() const { return search_.limit; }
   CivilDateTime SearchNextLimitReset() const { return NextReset(search_); }
@@ -110,6 +127,14 @@ class TwitterAPI {
   std::string GetSearch(std::string_view query, std::string_view lang, std::string_view geo_code,
                         std::string_view since_id, std::string_view max_id, std::string& count,
                         bool append_tweets, std::string_view result_type);
+
+  // Looks up to 100 tweets by id (v1.1 statuses/lookup, v2 /2/tweets) and adds those found to
+  // the tweet set in the order of `ids`, whatever order the answer has. LastMissingTweets()
+  // then names the ids the answer did not hold.
+  std::string GetTweetsLookUp(const std::vector<std::string>& ids, bool append_tweets);
+  const std::vector<MissingTweet>& LastMissingTweets() const { return last_missing_tweets_; }
+  // Tweets the last lookup added.
+  std::int32_t LastLookUpCount() const { return last_lookup_count_; }
 
   // API v2: every operation above becomes its v2 request when the version is 2 (1 is v1.1).
   // Their answers fill the same record sets; max_id becomes until_id, a follower/friend page's
@@ -163,7 +188,7 @@ class TwitterAPI {
     bool proxy_notice;    // says so before going through the proxy
     Retry retry;
   };
-  enum class Outcome { Ok, Status, Transport };
+  enum class Outcome { Ok, Status, Transport, Cancelled };
 
   std::string Request(const Resource& resource,
                       const std::function<void(const std::string&)>& load);
@@ -173,6 +198,10 @@ class TwitterAPI {
                         const std::function<void(const std::string&)>& load);
   std::string GetUsersLookUpV2(std::string_view user_id_list, std::string_view screen_name_list,
                                bool append_users);
+  // Adds the tweets of `found` to the set in the order of `ids`; the rest become missing
+  // (with the reasons `reasons` gives, by id).
+  void AddLookedUp(TweetSet& found, const std::vector<std::string>& ids,
+                   const std::unordered_map<std::string, std::string>& reasons, bool append);
   std::string GetFollowListV2(bool followers, std::string_view user_id,
                               std::string_view screen_name, bool append_users);
   // A screen name's id, asking the API when it is not resolved yet; empty when unknown.
@@ -190,6 +219,8 @@ class TwitterAPI {
   std::string app_name_;
   std::string response_text_;
   bool last_failed_ = false;
+  bool last_cancelled_ = false;
+  std::function<bool()> stopped_;
   std::string last_response_code_;
   std::string last_transport_error_;
   AuthResult last_auth_;
@@ -199,6 +230,9 @@ class TwitterAPI {
   RateQuota fr_;
   RateQuota ul_;
   RateQuota search_{450, 0, 0};
+  RateQuota tl_{300, 0, 0};
+  std::vector<MissingTweet> last_missing_tweets_;
+  std::int32_t last_lookup_count_ = 0;
   ResponseObserver on_response_;
   int api_version_ = 1;
   bool full_archive_ = false;

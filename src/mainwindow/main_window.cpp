@@ -21,6 +21,10 @@ MainWindow::MainWindow(MainWindowEnvironment env) : env_(std::move(env)), api_ba
   };
   twitter_->SetResponseObserver(archive);
   utwitter_->SetResponseObserver(archive);
+  // Cancel reaches a request that is waiting for its answer, not only the loop around it.
+  const auto stopped = [this] { return stop_requested_; };
+  twitter_->SetStopSignal(stopped);
+  utwitter_->SetStopSignal(stopped);
   ApplyApiVersion();
 }
 

@@ -22,6 +22,7 @@
 #include "records/collection_reader.h"
 #include "util/date_time.h"
 #include "util/ui_port.h"
+#include "workflows/hydration.h"
 #include "workflows/recovery_log.h"
 
 namespace wf {
@@ -177,6 +178,13 @@ class MainWindow {
 
   // ---- Search ------------------------------------------------------------------------------
   void GetSrch_Click();
+  // File > Open > Tweet IDs to Hydrate: the tweets of an ids file as unsaved rows, in file
+  // order (main_window_hydrate.cpp). HydrateIdsFile runs it for a path without the dialog.
+  void mHydrateIds_Click();
+  bool HydrateIdsFile(const std::string& path);
+  // Takes up a hydration a journal recorded; false when its ids file cannot be read.
+  bool ResumeHydration(const RecoveredRetrieval& r);
+  const HydrationResult& LastHydration() const { return last_hydration_; }
   void UpdateSearch_Click();
   // Cancel: stops whichever retrieval runs.
   void QuitGet_Click();
@@ -503,6 +511,7 @@ class MainWindow {
   std::function<bool(TwitterAPI&)> utwitter_auth_;
 
   RecoveryLog journal_;
+  HydrationResult last_hydration_;
   bool keep_recovery_until_saved_ = false;
   void BeginSearchJournal(const std::string& since_id);
   void BeginTimelineJournal(const std::function<std::string(const std::string&)>& since_for);

@@ -103,6 +103,8 @@ bool MainWindow::RecoverRetrieval(bool resume) {
   auto recovered = ReadRecoveryFile(path);
   if (!recovered || recovered->tweets.empty()) return false;
   RecoveredRetrieval& r = *recovered;
+  // A hydration goes on through its ids file (main_window_hydrate.cpp).
+  if (r.header.kind == RecoveryHeader::Kind::Hydrate) return ResumeHydration(r);
   UiPort* ui = env_.ui;
 
   if (tweets_modified_ && ui != nullptr &&

@@ -13,6 +13,15 @@
 namespace wf {
 namespace {
 
+// Why a partial error left a resource out, from its title and detail.
+std::string MissingReason(std::string_view title, std::string_view detail) {
+  if (detail.find("deleted") != std::string_view::npos) return "deleted";
+  if (detail.find("suspended") != std::string_view::npos) return "suspended";
+  if (title == "Authorization Error") return "protected";
+  if (title == "Not Found Error") return "not found";
+  return {};
+}
+
 using simdjson::dom::array;
 using simdjson::dom::element;
 using simdjson::dom::element_type;
@@ -385,6 +394,7 @@ void ReadInfo(const object& page, V2PageInfo& info) {
       if (what.empty()) what = Str(e, "detail");
       if (what.empty()) what = Str(e, "title");
       info.missing.emplace_back(what);
+      info.missing_reasons.push_back(MissingReason(Str(e, "title"), Str(e, "detail")));
     }
   }
   info.title = std::string(Str(page, "title"));

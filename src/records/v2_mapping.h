@@ -16,7 +16,10 @@ struct V2PageInfo {
   std::string next_token;            // meta.next_token; empty on the last page
   std::string newest_id;             // meta.newest_id
   std::vector<std::string> missing;  // partial `errors`: the resource each one names
-  std::string title;                 // problem body members, empty when absent
+  // For each of `missing`: "deleted", "suspended", "protected", "not found", or empty when the
+  // error does not say.
+  std::vector<std::string> missing_reasons;
+  std::string title;  // problem body members, empty when absent
   std::string detail;
   std::string type;
   std::string reason;

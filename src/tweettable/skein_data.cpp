@@ -23,6 +23,7 @@
 #include "util/file_exists.h"
 #include "util/file_io.h"
 #include "util/memory_info.h"
+#include "util/unique_fd.h"
 #include "util/yielder.h"
 
 namespace wf {
@@ -185,15 +186,14 @@ std::string ReadError(const std::string& what, const std::string& path, int err)
 // memory only if the conversion writes to it. Empty, with `error` set, when the file cannot
 // be read (the messages of ReadWholeFile).
 std::optional<std::string> ReadTableFile(const std::string& path, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
     error = ReadError("cannot open", path, errno);
     return std::nullopt;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
     const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    ::close(fd);
     error = ReadError("cannot read", path, err);
     return std::nullopt;
   }
@@ -216,18 +216,15 @@ std::optional<std::string> ReadTableFile(const std::string& path, std::string& e
   }
   char buf[1 << 16];
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      error = ReadError("cannot read", path, err);
+      error = ReadError("cannot read", path, errno);
       return std::nullopt;
     }
     if (n == 0) break;
     data.append(buf, static_cast<std::size_t>(n));
   }
-  ::close(fd);
   return data;
 }
 

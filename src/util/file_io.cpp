@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "util/unique_fd.h"
+
 namespace wf {
 namespace {
 
@@ -29,25 +31,21 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 bool SyncFolder(const std::string& dir) {
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
+  const UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return fd.valid() && ::fsync(fd.get()) == 0;
 }
 
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
     SetError(error, "cannot open", path, errno);
     return std::nullopt;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) {
     const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    ::close(fd);
     SetError(error, "cannot read", path, err);
     return std::nullopt;
   }
@@ -55,18 +53,15 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
   if (st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
   char buf[1 << 16];
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
+    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      SetError(error, "cannot read", path, err);
+      SetError(error, "cannot read", path, errno);
       return std::nullopt;
     }
     if (n == 0) break;
     data.append(buf, static_cast<std::size_t>(n));
   }
-  ::close(fd);
   return data;
 }
 
@@ -80,8 +75,8 @@ bool WriteAtomically(const std::string& path, std::string_view data, std::string
   fs::path dir = target.parent_path();
   if (dir.empty()) dir = ".";
   std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) {
+  UniqueFd fd(::mkstemp(tmpl.data()));
+  if (!fd.valid()) {
     SetError(error, "cannot create a temporary file for", path, errno);
     return false;
   }
@@ -89,22 +84,22 @@ bool WriteAtomically(const std::string& path, std::string_view data, std::string
     // mkstemp creates 0600; give the result the usual permissions of a new file.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  } else if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+    ::fchmod(fd.get(), 0666 & ~mask);
+  } else if (::fchmod(fd.get(), static_cast<mode_t>(mode)) != 0) {
     const int err = errno;
-    ::close(fd);
+    fd.Reset();
     ::unlink(tmpl.c_str());
     SetError(error, "cannot set the permissions of", path, err);
     return false;
   }
-  if (!WriteAll(fd, data) || ::fsync(fd) != 0) {
+  if (!WriteAll(fd.get(), data) || ::fsync(fd.get()) != 0) {
     const int err = errno;
-    ::close(fd);
+    fd.Reset();
     ::unlink(tmpl.c_str());
     SetError(error, "cannot write", path, err);
     return false;
   }
-  if (::close(fd) != 0) {
+  if (!fd.Close()) {
     const int err = errno;
     ::unlink(tmpl.c_str());
     SetError(error, "cannot write", path, err);
@@ -135,8 +130,8 @@ bool WritePrivateFileAtomically(const std::string& path, std::string_view data,
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-  if (fd_ >= 0) {
-    ::close(fd_);
+  if (fd_.valid()) {
+    fd_.Reset();
     ::unlink(temp_.c_str());
   }
 }
@@ -148,34 +143,33 @@ bool AtomicFileWriter::Open(std::string* error) {
   if (dir.empty()) dir = ".";
   // The names RemoveStaleTemporaries recognises.
   temp_ = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  fd_ = ::mkstemp(temp_.data());
-  if (fd_ < 0) {
+  fd_.Reset(::mkstemp(temp_.data()));
+  if (!fd_.valid()) {
     SetError(error, "cannot create a temporary file for", path_, errno);
     return false;
   }
   // mkstemp creates 0600; give the result the usual permissions of a new file.
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  ::fchmod(fd_, 0666 & ~mask);
+  ::fchmod(fd_.get(), 0666 & ~mask);
   return true;
 }
 
 bool AtomicFileWriter::Write(std::string_view data, std::string* error) {
-  if (fd_ >= 0 && WriteAll(fd_, data)) return true;
-  SetError(error, "cannot write", path_, fd_ >= 0 ? errno : EBADF);
+  if (fd_.valid() && WriteAll(fd_.get(), data)) return true;
+  SetError(error, "cannot write", path_, fd_.valid() ? errno : EBADF);
   return false;
 }
 
 bool AtomicFileWriter::Commit(bool sync, std::string* error) {
-  if (fd_ < 0) {
+  if (!fd_.valid()) {
     SetError(error, "cannot write", path_, EBADF);
     return false;
   }
-  const bool synced = !sync || ::fsync(fd_) == 0;
+  const bool synced = !sync || ::fsync(fd_.get()) == 0;
   const int sync_err = errno;
-  const bool closed = ::close(fd_) == 0;
+  const bool closed = fd_.Close();
   const int close_err = errno;
-  fd_ = -1;
   if (!synced || !closed) {
     ::unlink(temp_.c_str());
     SetError(error, "cannot write", path_, synced ? close_err : sync_err);
@@ -196,15 +190,15 @@ bool AtomicFileWriter::Commit(bool sync, std::string* error) {
 }
 
 bool AppendToFile(const std::string& path, std::string_view data, std::string* error) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+  if (!fd.valid()) {
     SetError(error, "cannot open", path, errno);
     return false;
   }
   // Appends are journals (archives): what was written must survive the program.
-  const bool ok = WriteAll(fd, data) && ::fdatasync(fd) == 0;
+  const bool ok = WriteAll(fd.get(), data) && ::fdatasync(fd.get()) == 0;
   const int err = errno;
-  if (::close(fd) != 0 || !ok) {
+  if (!fd.Close() || !ok) {
     SetError(error, "cannot write", path, ok ? errno : err);
     return false;
   }

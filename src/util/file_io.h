@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "util/unique_fd.h"
+
 namespace wf {
 
 // Whole file as raw bytes; empty optional (and `error` set) when it cannot be read.
@@ -43,7 +45,7 @@ class AtomicFileWriter {
  private:
   std::string path_;
   std::string temp_;
-  int fd_ = -1;
+  UniqueFd fd_;
 };
 
 // Appends `data` and flushes it to the disk. A crash while appending can leave a partial

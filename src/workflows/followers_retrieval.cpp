@@ -68,8 +68,11 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       if (last_page) ctx.SetStopRequested(true);
     } else if (!asked) {
       last_page = true;  // nothing to ask for: no account given
+    } else if (api.LastRequestCancelled()) {
+      result.end = FollowListEnd::kCancelled;
+      break;
     } else if (StopForV2Refusal(ctx, api)) {
-      result.end = FollowListEnd::kFailed;
+      result.end = FollowListEnd::kRequestFailed;
       break;
     } else if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
@@ -88,7 +91,7 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       }
       ctx.AddLogLine(head + " ended after " + std::to_string(failures) +
                      " failed requests: " + reason);
-      result.end = FollowListEnd::kFailed;
+      result.end = FollowListEnd::kRequestFailed;
       break;
     }
 

@@ -11,9 +11,9 @@ enum class FollowList { kFollowers, kFriends };
 
 // How a list run ended.
 enum class FollowListEnd {
-  kComplete,   // the last page arrived
-  kCancelled,  // Cancel, also during a quota wait
-  kFailed,     // pages kept failing for a reason other than the quota
+  kComplete,       // the last page arrived
+  kCancelled,      // Cancel, also during a quota wait
+  kRequestFailed,  // pages kept failing for a reason other than the quota
 };
 
 struct FollowListResult {

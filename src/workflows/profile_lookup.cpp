@@ -89,6 +89,10 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
       }
     };
     send();
+    if (api.LastRequestCancelled()) {
+      completed = false;
+      break;
+    }
     if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(api.ULNextLimitReset()), kMethod)) {
         completed = false;

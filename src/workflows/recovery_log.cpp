@@ -11,8 +11,10 @@
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <utility>
 
 #include "util/file_io.h"
+#include "util/unique_fd.h"
 
 namespace wf {
 namespace {
@@ -163,7 +165,9 @@ void ForEachLine(std::string_view payload, Fn&& fn) {
 
 std::string HeaderPayload(const RecoveryHeader& h) {
   std::string p;
-  AddLine(p, {"kind", h.kind == RecoveryHeader::Kind::Search ? "search" : "timelines"});
+  AddLine(p, {"kind", h.kind == RecoveryHeader::Kind::Search    ? "search"
+                      : h.kind == RecoveryHeader::Kind::Hydrate ? "hydrate"
+                                                                : "timelines"});
   AddLine(p, {"query", h.query});
   AddLine(p, {"lang", h.lang});
   AddLine(p, {"geocode", h.geocode});
@@ -185,9 +189,10 @@ bool ParseHeader(std::string_view payload, RecoveryHeader& h) {
     const std::string& key = f[0];
     const std::string value = f.size() > 1 ? f[1] : std::string();
     if (key == "kind") {
-      have_kind = value == "search" || value == "timelines";
-      h.kind =
-          value == "timelines" ? RecoveryHeader::Kind::Timelines : RecoveryHeader::Kind::Search;
+      have_kind = value == "search" || value == "timelines" || value == "hydrate";
+      h.kind = value == "timelines" ? RecoveryHeader::Kind::Timelines
+               : value == "hydrate" ? RecoveryHeader::Kind::Hydrate
+                                    : RecoveryHeader::Kind::Search;
     } else if (key == "query") {
       h.query = value;
     } else if (key == "lang") {
@@ -219,6 +224,7 @@ bool ParseHeader(std::string_view payload, RecoveryHeader& h) {
 bool ApplyPage(std::string_view payload, RecoveredRetrieval& r) {
   std::int64_t base = -1;
   RecoveryState state;
+  MissingIds missing;
   std::vector<TweetRecord> tweets;
   bool ok = true;
   ForEachLine(payload, [&](const std::vector<std::string>& f) {
@@ -236,11 +242,14 @@ bool ApplyPage(std::string_view payload, RecoveredRetrieval& r) {
       state.max_id = f[1];
     } else if (key == "user_index" && f.size() > 1) {
       if (!ParseInt(f[1], state.user_index)) ok = false;
+    } else if (key == "missing" && f.size() > 1) {
+      missing.emplace_back(f[1], f.size() > 2 ? f[2] : std::string());
     }
   });
   if (!ok || base < 0 || base > static_cast<std::int64_t>(r.tweets.size())) return false;
   r.tweets.resize(static_cast<std::size_t>(base));
   for (auto& t : tweets) r.tweets.push_back(std::move(t));
+  r.missing.insert(r.missing.end(), missing.begin(), missing.end());
   r.state = std::move(state);
   ++r.pages;
   return true;
@@ -271,17 +280,16 @@ RecoveryLog::~RecoveryLog() {
 bool RecoveryLog::OpenLocked(const std::string& path, bool truncate, std::string* error) {
   Close();
   const int flags = O_WRONLY | O_APPEND | O_CLOEXEC | (truncate ? O_CREAT | O_TRUNC : 0);
-  const int fd = ::open(path.c_str(), flags, 0600);
-  if (fd < 0) {
+  UniqueFd fd(::open(path.c_str(), flags, 0600));
+  if (!fd.valid()) {
     if (error != nullptr) *error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (error != nullptr) *error = path + " is in use by another running retrieval";
     return false;
   }
-  fd_ = fd;
+  fd_ = std::move(fd);
   path_ = path;
   return true;
 }
@@ -311,8 +319,9 @@ bool RecoveryLog::Continue(const std::string& path, std::int32_t in_file, std::i
   return true;
 }
 
-bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state) {
-  if (fd_ < 0) return false;
+bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state,
+                             const MissingIds& missing) {
+  if (!fd_.valid()) return false;
   const std::int32_t count = tweets.Count();
   // Records already journalled stay as they are; were any dropped (never seen so far), the
   // whole set is written again over its old place.
@@ -326,6 +335,7 @@ bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state)
   AddLine(p, {"at", std::to_string(at)});
   AddLine(p, {"max_id", state.max_id});
   AddLine(p, {"user_index", std::to_string(state.user_index)});
+  for (const auto& [id, reason] : missing) AddLine(p, {"missing", id, reason});
   for (std::int32_t i = from + 1; i <= count; ++i) AppendTweetLine(p, tweets.At(i));
   if (!Append(kPageRecord, p)) return false;
   in_file_ = at + (count - from);
@@ -335,8 +345,8 @@ bool RecoveryLog::AppendPage(const TweetSet& tweets, const RecoveryState& state)
 
 bool RecoveryLog::Append(char type, const std::string& payload) {
   const std::string record = Frame(type, payload);
-  bool ok = WriteAllFd(fd_, record);
-  if (ok && sync_) ok = ::fdatasync(fd_) == 0;
+  bool ok = WriteAllFd(fd_.get(), record);
+  if (ok && sync_) ok = ::fdatasync(fd_.get()) == 0;
   if (!ok) {
     last_error_ = "cannot write " + path_ + ": " + std::strerror(errno);
     // A journal with a gap would restore the wrong tweets; keep what is whole and stop.
@@ -346,15 +356,14 @@ bool RecoveryLog::Append(char type, const std::string& payload) {
 }
 
 void RecoveryLog::Finish() {
-  if (fd_ >= 0) {
+  if (fd_.valid()) {
     ::unlink(path_.c_str());
     Close();
   }
 }
 
 void RecoveryLog::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.Reset();
 }
 
 std::optional<RecoveredRetrieval> ParseRecoveryJournal(std::string_view bytes) {
@@ -410,11 +419,8 @@ std::optional<RecoveredRetrieval> ReadRecoveryFile(const std::string& path, std:
 }
 
 bool RecoveryFileInUse(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  ::close(fd);
-  return locked;
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 }  // namespace wf

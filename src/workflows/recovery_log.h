@@ -3,18 +3,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/tweet_record.h"
 #include "records/tweet_set.h"
 #include "util/date_time.h"
+#include "util/unique_fd.h"
 
 namespace wf {
 
 // What a retrieval needs to be taken up again: its kind and the parameters it was started with.
 struct RecoveryHeader {
-  enum class Kind { Search, Timelines };
+  enum class Kind { Search, Timelines, Hydrate };
   Kind kind = Kind::Search;
+  // Hydrate: `query` is the ids file.
   // Search: the query, language, geocode (empty: none) and since id (an update search).
   std::string query;
   std::string lang;
@@ -33,16 +36,22 @@ struct RecoveryHeader {
 // Where a retrieval stood after a page.
 struct RecoveryState {
   // Search and timelines: the max id the next page asks for (empty: from the newest).
+  // Hydrate: how many ids of the file were asked for.
   std::string max_id;
   // Timelines: the user the next page belongs to (an index into RecoveryHeader::users).
   std::int32_t user_index = 0;
 };
+
+// Hydrate: ids a page's answer did not hold, and why ("" when it did not say).
+using MissingIds = std::vector<std::pair<std::string, std::string>>;
 
 // The contents of a recovery file, as far as its records are whole.
 struct RecoveredRetrieval {
   RecoveryHeader header;
   RecoveryState state;
   std::vector<TweetRecord> tweets;
+  // Hydrate: the missing ids of all pages.
+  MissingIds missing;
   std::int32_t pages = 0;
   // The last record was cut short (the program died while appending it) and was left out.
   bool torn_tail = false;
@@ -71,7 +80,9 @@ class RecoveryLog {
                 std::string* error = nullptr);
   // Appends the tweets `tweets` gained since the last call, and `state`. False on a write
   // failure (the journal is then closed and the retrieval goes on without it).
-  bool AppendPage(const TweetSet& tweets, const RecoveryState& state);
+  // `missing`: a hydration page's missing ids.
+  bool AppendPage(const TweetSet& tweets, const RecoveryState& state,
+                  const MissingIds& missing = {});
   // The retrieval ended normally: the journal goes.
   void Finish();
   // Stops writing but leaves the file for the next start.
@@ -81,7 +92,7 @@ class RecoveryLog {
   void SetUserIndex(std::int32_t index) { user_index_ = index; }
   std::int32_t UserIndex() const { return user_index_; }
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_.valid(); }
   const std::string& Path() const { return path_; }
   const std::string& LastError() const { return last_error_; }
   std::int32_t TweetsInFile() const { return in_file_; }
@@ -94,7 +105,7 @@ class RecoveryLog {
   bool Append(char type, const std::string& payload);
   bool OpenLocked(const std::string& path, bool truncate, std::string* error);
 
-  int fd_ = -1;
+  UniqueFd fd_;
   std::string path_;
   std::string last_error_;
   std::int32_t in_file_ = 0;

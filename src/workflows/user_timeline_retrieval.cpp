@@ -26,6 +26,10 @@ bool ResolveV2Names(RetrievalContext& ctx, const std::vector<std::string>& names
     return true;
   }
   if (StopForV2Refusal(ctx, api)) return false;
+  if (api.LastRequestCancelled()) {
+    ctx.AddLogLine("Resolving user names ended, user cancelled the procedure");
+    return false;
+  }
   // Otherwise each timeline asks for its own name again and reports its own failure.
   ctx.AddLogLine("Resolving user names failed: " + api.LastResponseCode());
   return true;
@@ -70,7 +74,9 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
     }
     const std::int32_t got = api.LastResponseCount();
     if (got < 1) {
-      if (got == -1) ctx.AddLogLine("Retrieval error: " + api.LastResponseCode());
+      if (got == -1 && !api.LastRequestCancelled()) {
+        ctx.AddLogLine("Retrieval error: " + api.LastResponseCode());
+      }
     } else {
       max_id = tweets.OldestTweetId(true);
       threshold_reached = tweets.TrimToDateRange(threshold_text, "");

@@ -27,8 +27,20 @@ class FakeRequest : public HttpRequest {
     if (owner_.answers.empty()) return false;
     answer_ = owner_.answers.front();
     owner_.answers.pop_front();
+    for (int i = 0; i < answer_.ticks && tick_; ++i) {
+      if (!tick_()) {
+        cancelled_ = true;
+        answer_ = FakeHttp::Answer{};
+        answer_.reached = false;
+        answer_.status = 0;
+        answer_.error = "the request was cancelled";
+        return false;
+      }
+    }
     return answer_.reached;
   }
+  void SetTransferTick(std::function<bool()> tick) override { tick_ = std::move(tick); }
+  bool Cancelled() const override { return cancelled_; }
   int Status() const override { return answer_.status; }
   std::string StatusText() const override { return answer_.status_text; }
   const std::string& ResponseText() const override { return answer_.body; }
@@ -53,6 +65,8 @@ class FakeRequest : public HttpRequest {
   FakeHttp::Sent sent_;
   FakeHttp::Answer answer_;
   std::size_t index_ = 0;
+  std::function<bool()> tick_;
+  bool cancelled_ = false;
 };
 
 }  // namespace

@@ -21,6 +21,9 @@ class FakeHttp : public HttpClient {
     std::string status_text = "OK";
     std::string body;
     std::map<std::string, std::string> headers;
+    // Turns of the request's tick before the answer comes, as a slow server gives them; the
+    // answer is not delivered when a tick asks to stop.
+    int ticks = 0;
   };
   struct Sent {
     std::string method;

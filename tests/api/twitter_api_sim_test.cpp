@@ -557,8 +557,11 @@ TEST(TwitterApiSim, SearchGoesThroughTheProxyOverHttpAndHttps) {
 TEST(TwitterApiSim, AnswerLaterThanTheWaitIsATransportFailure) {
   SimClient c;
   c.Authenticate();
+  // Every answer is held back for a minute (released when the server stops), far beyond the 5 s
+  // a timeline waits, so the failure can only come from the client's own wait.
   apisim::FaultConfig slow;
-  slow.latency_ms = 5400;  // a timeline waits 5 s
+  slow.stall = 1.0;
+  slow.stall_ms = 60000;
   c.SetFaults(slow);
   c.ui.answers = {MsgAnswer::No};
   const auto started = std::chrono::steady_clock::now();
@@ -568,9 +571,61 @@ TEST(TwitterApiSim, AnswerLaterThanTheWaitIsATransportFailure) {
   EXPECT_EQ(c.ui.messages[0].caption, "Recoverable error within GetUserTimeLine");
   EXPECT_EQ(c.api.LastResponseCount(), -1);
   EXPECT_EQ(c.api.UTLRateLimitRemaining(), 300);
-  // It gave up at its own wait rather than at once or after the answer.
+  // It gave up at its own wait rather than at once or after the answer. Only a lower bound on
+  // the wait is exact; the upper one leaves a loaded machine half the stall to spare.
   EXPECT_GE(waited, std::chrono::milliseconds(4500));
-  EXPECT_LT(waited, std::chrono::milliseconds(5400));
+  EXPECT_LT(waited, std::chrono::seconds(30));
+}
+
+// ---- A slow server ----------------------------------------------------------------------------
+
+ServerConfig Slow(int latency_ms) {
+  ServerConfig config = SmallWorld();
+  config.faults.latency_ms = latency_ms;
+  return config;
+}
+
+// At the client's 20 ms pace a 2 s wait gives about a hundred turns; ten (one per 200 ms) holds
+// on a machine busy with other work, and is far above libcurl's own progress pace while no
+// data moves (about one call a second).
+constexpr int kTurnsInTwoSeconds = 10;
+
+TEST(ApiSimSlowServer, TheTokenRequestGivesTheWindowItsTurnsWhileItWaits) {
+  TestServer server(Slow(2000));
+  int turns = 0;
+  CurlHttpOptions options;
+  options.while_waiting = [&] { ++turns; };
+  CurlHttpClient http(options);
+  TwitterAPI api(http, nullptr, server.BaseUrl());
+  EXPECT_EQ(api.AuthAppAccess(kAppName, "demo-key", "demo-secret"), server.Token());
+  EXPECT_GE(turns, kTurnsInTwoSeconds);
+}
+
+TEST(ApiSimSlowServer, ATickThatAsksToStopGivesTheRequestUp) {
+  TestServer server(Slow(2000));
+  int turns = 0;
+  CurlHttpOptions options;
+  options.while_waiting = [&] { ++turns; };
+  CurlHttpClient http(options);
+  auto request = http.CreateRequest();
+  int ticks = 0;
+  request->SetTransferTick([&] { return ++ticks < 3; });
+  request->Open("GET", server.BaseUrl() + "/1.1/search/tweets.json?q=skein", false);
+  request->Send();
+  EXPECT_FALSE(request->WaitForResponse(10));
+  EXPECT_TRUE(request->Cancelled());
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(turns, 3);  // the window's turn comes first, so a Cancel taken there counts at once
+  EXPECT_EQ(request->Status(), 0);
+  EXPECT_TRUE(request->ResponseText().empty());
+  EXPECT_FALSE(request->ErrorText().empty());
+
+  // The same request object asks again, and with a tick that lets it run, it is answered.
+  ticks = -1000;
+  EXPECT_TRUE(request->WaitForResponse(10));
+  EXPECT_FALSE(request->Cancelled());
+  EXPECT_EQ(request->Status(), 401);  // no token sent
+  EXPECT_GE(ticks, -1000 + kTurnsInTwoSeconds);
 }
 
 }  // namespace

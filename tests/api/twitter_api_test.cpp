@@ -241,6 +241,70 @@ TEST(TwitterApiFailures, RetryQuestions) {
   EXPECT_EQ(c.api.LastResponseCount(), -1);
 }
 
+// Cancel pressed while a request waits: the stop signal rises during the request's ticks.
+TEST(TwitterApiCancel, AStopDuringTheWaitGivesTheRequestUpWithoutARetryQuestion) {
+  Client c;
+  c.Authenticate();
+  bool stop = false;
+  int asked = 0;
+  c.api.SetStopSignal([&] {
+    ++asked;
+    if (asked == 3) stop = true;
+    return stop;
+  });
+  std::string count = "100";
+  const std::string page = test::ReadTestdata("rtweet/search_1.json");
+  c.http.answers = {test::FakeHttp::Ok(page)};
+  ASSERT_EQ(c.api.GetSearch("a", "", "", "", "", count, true, "recent"), page);
+  const std::int32_t kept = c.api.Tweets().Count();
+  ASSERT_GT(kept, 0);
+
+  auto slow = test::FakeHttp::Ok(page);
+  slow.ticks = 10;
+  c.http.answers = {slow};
+  asked = 0;
+  EXPECT_EQ(c.api.GetSearch("a", "", "", "", "", count, true, "recent"), "Failed");
+  EXPECT_EQ(asked, 3);  // once before the request, then each tick until the stop
+  EXPECT_TRUE(c.api.LastRequestCancelled());
+  EXPECT_TRUE(c.api.LastRequestFailed());
+  EXPECT_EQ(c.api.LastResponseCount(), -1);
+  EXPECT_EQ(c.api.LastResponseCode(), "Request cancelled by the user");
+  EXPECT_TRUE(c.ui.messages.empty());
+  EXPECT_EQ(c.api.Tweets().Count(), kept);
+
+  // The one more attempt of the follower lists is given up the same way.
+  stop = false;
+  asked = 0;
+  auto slow_list = test::FakeHttp::Ok(R"({"users":[],"next_cursor_str":"0"})");
+  slow_list.ticks = 10;
+  c.http.answers = {test::FakeHttp::Unreachable(), slow_list};
+  c.ui.answers = {MsgAnswer::Yes};
+  EXPECT_EQ(c.api.GetFollowersList("", "a", "200", false), "Failed");
+  EXPECT_TRUE(c.api.LastRequestCancelled());
+  EXPECT_EQ(c.ui.messages.size(), 1u);
+
+  // The next request is a request like any other.
+  c.api.SetStopSignal([] { return false; });
+  auto ticking = test::FakeHttp::Ok(page);
+  ticking.ticks = 10;
+  c.http.answers = {ticking};
+  EXPECT_EQ(c.api.GetSearch("a", "", "", "", "", count, false, "recent"), page);
+  EXPECT_FALSE(c.api.LastRequestCancelled());
+}
+
+TEST(TwitterApiCancel, AStopAskedForBeforeTheRequestLeavesItToTheLoop) {
+  Client c;
+  c.Authenticate();
+  c.api.SetStopSignal([] { return true; });
+  std::string count = "100";
+  const std::string page = test::ReadTestdata("rtweet/search_1.json");
+  auto slow = test::FakeHttp::Ok(page);
+  slow.ticks = 5;
+  c.http.answers = {slow};
+  EXPECT_EQ(c.api.GetSearch("a", "", "", "", "", count, false, "recent"), page);
+  EXPECT_FALSE(c.api.LastRequestCancelled());
+}
+
 TEST(TwitterApiQuota, HeadersAndLocalResetTimes) {
   const char* old_tz = getenv("TZ");
   const std::string saved = old_tz != nullptr ? old_tz : "";

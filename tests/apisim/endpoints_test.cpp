@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <set>
 
 #include "support-apisim/mini_json.h"
@@ -100,36 +99,24 @@ TEST(SearchEndpointTest, DefaultQuerySpansTwoHundredPagesBeforeSevenDays) {
   EXPECT_GE(SnowflakeMs(previous) / 1000, kNow - 10 * 86400);
 }
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define WF_INSTRUMENTED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
-#define WF_INSTRUMENTED 1
-#endif
-
-// Benchmarks page a thousand searches through the client; the server's share must stay small.
-TEST(SearchEndpointTest, BuildsAHundredTweetPageInUnderFiveMilliseconds) {
-#ifdef WF_INSTRUMENTED
-  GTEST_SKIP() << "timings mean nothing in a debug or sanitizer build";
-#endif
+// Paging back by next_results keeps giving full pages; the time one takes is measured by
+// bench/apisim_page_bench.
+TEST(SearchEndpointTest, PagesBackSixtyTimesByNextResults) {
   Params p = DefaultSearch();
-  std::vector<double> ms;
+  uint64_t previous = UINT64_MAX;
   for (int page = 0; page < 60; ++page) {
-    const auto started = std::chrono::steady_clock::now();
     const Answer a = Search(p);
-    ms.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
-            .count());
+    ASSERT_EQ(a.status, 200);
+    const JValue parsed = Parse(a.body);
+    const auto& statuses = parsed["statuses"].items;
+    ASSERT_EQ(statuses.size(), 100u) << "page " << page;
+    EXPECT_LT(IdOf(statuses.front()), previous);
+    previous = IdOf(statuses.back());
     const size_t at = a.body.find("\"next_results\":\"?max_id=");
     ASSERT_NE(at, std::string::npos);
     p.erase("max_id");
     p.emplace("max_id", a.body.substr(at + 24, a.body.find('&', at) - at - 24));
   }
-  std::sort(ms.begin(), ms.end());
-  RecordProperty("median_page_ms", std::to_string(ms[ms.size() / 2]));
-  EXPECT_LT(ms[ms.size() / 2], 5.0);
 }
 
 TEST(SearchEndpointTest, ShapeFollowsRecordedResponses) {

@@ -112,7 +112,8 @@ TEST(ServerTokenTest, ExchangesOnlyTheConfiguredCredentials) {
 TEST(ServerTokenTest, AnswersAHeaderOnlyRequestWithoutWaitingForItsBody) {
   // The token request carries "Content-Length: 29" and may send no body at all.
   TestServer s;
-  const auto started = std::chrono::steady_clock::now();
+  // A server that waited for the body would answer only at its 5 s read time-out, after this
+  // exchange has given up; no clock is read, so a loaded machine cannot fail it.
   const std::string reply =
       RawExchange(s.port(),
                   "POST /oauth2/token?grant_type=client_credentials HTTP/1.1\r\nHost: 127.0.0.1\r\n"
@@ -120,8 +121,7 @@ TEST(ServerTokenTest, AnswersAHeaderOnlyRequestWithoutWaitingForItsBody) {
                       std::string(kBasicDemo) +
                       "\r\nContent-Type: application/x-www-form-urlencoded;charset=UTF-8\r\n"
                       "Content-Length: 29\r\n\r\n",
-                  std::chrono::milliseconds(3000));
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+                  std::chrono::milliseconds(4000));
   EXPECT_EQ(reply.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << reply;
   EXPECT_NE(reply.find("\"token_type\":\"bearer\""), std::string::npos);
 }

@@ -467,7 +467,7 @@ void Prepare(Rig& rig, Retrieval r) {
       w.GetFF_Click(0);
       ASSERT_GE(w.UserTables().size(), 2u);
       ASSERT_GE(w.UserTables().back().RowCount(), 3);
-      for (int r = 0; r < 3; ++r) w.UserTable_ItemCheck(r, true);
+      for (int row = 0; row < 3; ++row) w.UserTable_ItemCheck(row, true);
       rig.ui.inputs.push_back(std::string("50"));
       break;
   }

@@ -24,13 +24,11 @@ ApisimProcess::ApisimProcess(const std::vector<std::string>& args,
   const auto started = std::chrono::steady_clock::now();
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
+  UniqueFd read_end(pipe_fds[0]);
+  UniqueFd write_end(pipe_fds[1]);
   std::string tmpl = (std::filesystem::temp_directory_path() / "apisim-stderr-XXXXXX").string();
-  const int err_fd = ::mkstemp(tmpl.data());
-  if (err_fd < 0) {
-    ::close(pipe_fds[0]);
-    ::close(pipe_fds[1]);
-    return;
-  }
+  UniqueFd err_fd(::mkstemp(tmpl.data()));
+  if (!err_fd.valid()) return;
   stderr_path_ = tmpl;
 
   const std::string exe = ExecutablePath();
@@ -45,8 +43,8 @@ ApisimProcess::ApisimProcess(const std::vector<std::string>& args,
     // even if that one crashes, and starts with default signal handling.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(127);
-    ::dup2(pipe_fds[1], STDOUT_FILENO);
-    ::dup2(err_fd, STDERR_FILENO);
+    ::dup2(write_end.get(), STDOUT_FILENO);
+    ::dup2(err_fd.get(), STDERR_FILENO);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -56,13 +54,10 @@ ApisimProcess::ApisimProcess(const std::vector<std::string>& args,
     ::execv(exe.c_str(), argv.data());
     ::_exit(127);
   }
-  ::close(pipe_fds[1]);
-  ::close(err_fd);
-  if (pid_ < 0) {
-    ::close(pipe_fds[0]);
-    return;
-  }
-  stdout_fd_ = pipe_fds[0];
+  write_end.Reset();
+  err_fd.Reset();
+  if (pid_ < 0) return;
+  stdout_fd_ = std::move(read_end);
 
   // Read the first line, a byte at a time so nothing after it is consumed.
   const auto deadline = started + timeout;
@@ -70,10 +65,10 @@ ApisimProcess::ApisimProcess(const std::vector<std::string>& args,
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
-    pollfd p{stdout_fd_, POLLIN, 0};
+    pollfd p{stdout_fd_.get(), POLLIN, 0};
     if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     char c = 0;
-    if (::read(stdout_fd_, &c, 1) != 1) break;  // the child closed stdout or exited
+    if (::read(stdout_fd_.get(), &c, 1) != 1) break;  // the child closed stdout or exited
     if (c == '\n') break;
     first_line_.push_back(c);
   }
@@ -89,7 +84,6 @@ ApisimProcess::ApisimProcess(const std::vector<std::string>& args,
 
 ApisimProcess::~ApisimProcess() {
   if (pid_ > 0 && status_ == -2) Stop(SIGTERM);
-  if (stdout_fd_ >= 0) ::close(stdout_fd_);
   if (!stderr_path_.empty()) std::filesystem::remove(stderr_path_);
 }
 

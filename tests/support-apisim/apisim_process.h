@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/unique_fd.h"
+
 namespace wf::apisim {
 
 // The real wrenfold-apisim executable as a child process, for tests that need the command
@@ -41,7 +43,7 @@ class ApisimProcess {
 
  private:
   pid_t pid_ = -1;
-  int stdout_fd_ = -1;
+  UniqueFd stdout_fd_;
   std::string stderr_path_;
   std::string first_line_;
   std::string url_;

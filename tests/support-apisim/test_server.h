@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,5 +29,15 @@ class TestServer {
   std::unique_ptr<Server> server_;
   bool started_ = false;
 };
+
+// A ServerConfig::on_request that raises `flag` as the n-th request whose path contains
+// `fragment` arrives, before it is answered: a Ctrl-C at an exact point of a client's run.
+inline std::function<void(const std::string&)> RaiseOnRequest(std::atomic<bool>& flag,
+                                                              std::string fragment, int n) {
+  auto seen = std::make_shared<std::atomic<int>>(0);
+  return [&flag, fragment = std::move(fragment), n, seen](const std::string& path) {
+    if (path.find(fragment) != std::string::npos && ++*seen == n) flag = true;
+  };
+}
 
 }  // namespace wf::apisim

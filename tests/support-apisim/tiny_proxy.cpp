@@ -24,16 +24,13 @@ bool SendAll(int fd, const char* data, size_t size) {
 
 int ConnectLoopback(const std::string& host, int port) {
   if (host != "127.0.0.1" && host != "localhost") return -1;
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<uint16_t>(port));
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+  if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return -1;
+  return fd.Release();
 }
 
 // Copies bytes both ways until either side closes.
@@ -60,17 +57,16 @@ bool SplitHostPort(const std::string& text, std::string& host, int& port) {
 }  // namespace
 
 TinyProxy::TinyProxy(int route_to_port) : route_to_port_(route_to_port) {
-  listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  listen_fd_.Reset(::socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = 0;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof addr;
-  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(listen_fd_, 16) != 0 ||
-      ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-    ::close(listen_fd_);
-    listen_fd_ = -1;
+  if (::bind(listen_fd_.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(listen_fd_.get(), 16) != 0 ||
+      ::getsockname(listen_fd_.get(), reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    listen_fd_.Reset();
     return;
   }
   port_ = ntohs(addr.sin_port);
@@ -79,14 +75,13 @@ TinyProxy::TinyProxy(int route_to_port) : route_to_port_(route_to_port) {
 
 TinyProxy::~TinyProxy() {
   stopping_ = true;
-  if (listen_fd_ >= 0) ::shutdown(listen_fd_, SHUT_RDWR);
+  if (listen_fd_.valid()) ::shutdown(listen_fd_.get(), SHUT_RDWR);
   if (acceptor_.joinable()) acceptor_.join();
   {
     std::lock_guard lock(mutex_);
     for (const int fd : open_fds_) ::shutdown(fd, SHUT_RDWR);
   }
   for (auto& w : workers_) w.join();
-  if (listen_fd_ >= 0) ::close(listen_fd_);
 }
 
 std::vector<std::string> TinyProxy::RequestLines() const {
@@ -105,7 +100,7 @@ void TinyProxy::Track(int fd, bool add) {
 
 void TinyProxy::AcceptLoop() {
   while (!stopping_) {
-    const int client = ::accept(listen_fd_, nullptr, nullptr);
+    const int client = ::accept(listen_fd_.get(), nullptr, nullptr);
     if (client < 0) return;
     Track(client, true);
     std::lock_guard lock(mutex_);
@@ -114,6 +109,9 @@ void TinyProxy::AcceptLoop() {
 }
 
 void TinyProxy::Serve(int client) {
+  // Closed on the way out, after it is no longer tracked: a number closed while still in
+  // open_fds_ could be reused by another connection and shut down by the destructor.
+  const UniqueFd client_owner(client);
   std::string head;
   char buf[4096];
   size_t end = std::string::npos;
@@ -164,13 +162,12 @@ void TinyProxy::Serve(int client) {
     }
   }
   if (upstream >= 0) {
+    const UniqueFd upstream_owner(upstream);
     Track(upstream, true);
     if (!stopping_) Relay(client, upstream);
     Track(upstream, false);
-    ::close(upstream);
   }
   Track(client, false);
-  ::close(client);
 }
 
 }  // namespace wf::apisim

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "util/unique_fd.h"
+
 namespace wf::apisim {
 
 // A forward proxy for tests of a client's proxy setting: CONNECT tunnels (for HTTPS) and
@@ -32,7 +34,7 @@ class TinyProxy {
   void Serve(int client);
   void Track(int fd, bool add);
 
-  int listen_fd_ = -1;
+  UniqueFd listen_fd_;
   int port_ = 0;
   int route_to_port_ = 0;
   std::atomic<bool> stopping_{false};
