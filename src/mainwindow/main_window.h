@@ -23,6 +23,7 @@
 #include "util/date_time.h"
 #include "util/ui_port.h"
 #include "workflows/recovery_log.h"
+#include "workflows/retrieval_outcome.h"
 
 namespace wf {
 
@@ -107,6 +108,8 @@ class MainWindow {
   const std::string& SearchLocation() const { return search_location_; }
   bool UseLoc() const { return use_loc_; }
   bool RetrievalBusy() const { return retrieval_busy_; }
+  // How the last search, user timeline walk or resumed run ended.
+  const RetrievalOutcome& LastOutcome() const { return last_outcome_; }
   bool StopRequested() const { return stop_requested_; }
   bool QuotaPausing() const { return quota_pausing_; }
   const std::string& ProgramFolder() const { return env_.program_folder; }
@@ -417,6 +420,8 @@ class MainWindow {
  private:
   class LoopContext;
   friend class LoopContext;
+  class RetrievalScope;
+  friend class RetrievalScope;
 
   void Notify(unsigned changes);
   void SetCaptionForFile(bool modified);
@@ -461,6 +466,7 @@ class MainWindow {
   std::string search_location_;
   bool use_loc_ = false;
   bool retrieval_busy_ = false;
+  RetrievalOutcome last_outcome_;
   bool stop_requested_ = false;
   bool quota_pausing_ = false;
   std::string search_query_;

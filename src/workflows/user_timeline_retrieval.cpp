@@ -33,9 +33,9 @@ bool ResolveV2Names(RetrievalContext& ctx, const std::vector<std::string>& names
 
 }  // namespace
 
-int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::string_view since_id,
-                         bool user_is_screen_name, ProgressSpan span,
-                         std::string_view start_max_id) {
+RetrievalOutcome RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user,
+                                      std::string_view since_id, bool user_is_screen_name,
+                                      ProgressSpan span, std::string_view start_max_id) {
   TwitterAPI& api = ctx.Twitter();
   TweetSet& tweets = api.Tweets();
   const std::string name(user);
@@ -56,6 +56,8 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
   const bool v2 = api.ApiVersion() == 2;
   std::string next_token;
   std::vector<std::string> missing;
+  bool quota_wait_cancelled = false;
+  bool request_failed = false;
   for (;;) {
     const std::string result =
         v2 ? api.GetUserTimeLineV2(user, user_is_screen_name, since_id,
@@ -70,7 +72,10 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
     }
     const std::int32_t got = api.LastResponseCount();
     if (got < 1) {
-      if (got == -1) ctx.AddLogLine("Retrieval error: " + api.LastResponseCode());
+      if (got == -1) {
+        ctx.AddLogLine("Retrieval error: " + api.LastResponseCode());
+        request_failed = true;
+      }
     } else {
       max_id = tweets.OldestTweetId(true);
       threshold_reached = tweets.TrimToDateRange(threshold_text, "");
@@ -107,7 +112,10 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
           "Quota for this window running low. Wait until " + LogDateTime(api.UTLNextLimitReset()) +
               " before clicking OK to resume",
           MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
-      if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
+      if (a == MsgAnswer::Cancel) {
+        ctx.SetStopRequested(true);
+        quota_wait_cancelled = true;
+      }
     }
     if (!(api.LastResponseCount() >= 1 && !threshold_reached && !ctx.StopRequested() &&
           (!v2 || !next_token.empty()))) {
@@ -128,12 +136,15 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
   }
   ctx.AddLogLine(std::move(ending));
   ctx.SelectLastLogLine();
-  return total;
+  RetrievalOutcome outcome = LoopOutcome(threshold_reached, api, ctx.StopRequested(),
+                                         quota_wait_cancelled, request_failed);
+  outcome.received = total;
+  return outcome;
 }
 
-void RetrieveCheckedTimelines(RetrievalContext& ctx,
-                              const std::function<std::string(const std::string&)>& since_for,
-                              bool show_each, bool entries_are_ids) {
+RetrievalOutcome RetrieveCheckedTimelines(
+    RetrievalContext& ctx, const std::function<std::string(const std::string&)>& since_for,
+    bool show_each, bool entries_are_ids) {
   int checked = 0;
   for (int i = 0; i < ctx.UserListCount(); ++i) checked += ctx.UserListTicked(i) ? 1 : 0;
   if (!entries_are_ids && ctx.Twitter().ApiVersion() == 2) {
@@ -143,9 +154,10 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
     }
     if (!ResolveV2Names(ctx, names)) {
       ctx.SetProgress(-1, "");
-      return;
+      return LoopOutcome(false, ctx.Twitter(), true, false, false);
     }
   }
+  RetrievalOutcome walk;
   int done = 0;
   for (int i = 0; i < ctx.UserListCount(); ++i) {
     if (ctx.UserListTicked(i)) {
@@ -156,8 +168,9 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
       ctx.SetProgress(span.from,
                       std::to_string(done) + " of " + std::to_string(checked) + " users");
       if (RecoveryLog* journal = ctx.Recovery()) journal->SetUserIndex(done);
-      RetrieveUserTimeline(ctx, entry, since_for ? since_for(entry) : std::string(),
-                           !entries_are_ids, span);
+      FoldOutcome(walk,
+                  RetrieveUserTimeline(ctx, entry, since_for ? since_for(entry) : std::string(),
+                                       !entries_are_ids, span));
       ++done;
       // A resumed walk starts with the next user, not below this one's last page.
       if (RecoveryLog* journal = ctx.Recovery()) {
@@ -169,19 +182,21 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
     if (ctx.StopRequested()) break;
   }
   ctx.SetProgress(-1, "");
+  return walk;
 }
 
-void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
-                     const std::vector<std::string>& since_ids, std::size_t from,
-                     std::string_view max_id, bool show_each, bool entries_are_ids) {
+RetrievalOutcome ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
+                                 const std::vector<std::string>& since_ids, std::size_t from,
+                                 std::string_view max_id, bool show_each, bool entries_are_ids) {
   const std::size_t count = users.size();
   if (!entries_are_ids && ctx.Twitter().ApiVersion() == 2 &&
       !ResolveV2Names(ctx, std::vector<std::string>(
                                users.begin() + static_cast<std::ptrdiff_t>(std::min(from, count)),
                                users.end()))) {
     ctx.SetProgress(-1, "");
-    return;
+    return LoopOutcome(false, ctx.Twitter(), true, false, false);
   }
+  RetrievalOutcome walk;
   for (std::size_t i = from; i < count; ++i) {
     const ProgressSpan span{static_cast<double>(i) / static_cast<double>(count),
                             static_cast<double>(i + 1) / static_cast<double>(count)};
@@ -189,8 +204,9 @@ void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& user
     if (RecoveryLog* journal = ctx.Recovery()) {
       journal->SetUserIndex(static_cast<std::int32_t>(i));
     }
-    RetrieveUserTimeline(ctx, users[i], i < since_ids.size() ? since_ids[i] : std::string(),
-                         !entries_are_ids, span, i == from ? max_id : std::string_view());
+    FoldOutcome(walk, RetrieveUserTimeline(
+                          ctx, users[i], i < since_ids.size() ? since_ids[i] : std::string(),
+                          !entries_are_ids, span, i == from ? max_id : std::string_view()));
     if (RecoveryLog* journal = ctx.Recovery()) {
       journal->SetUserIndex(static_cast<std::int32_t>(i + 1));
       journal->AppendPage(ctx.Twitter().Tweets(), {"", static_cast<std::int32_t>(i + 1)});
@@ -199,6 +215,7 @@ void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& user
     if (ctx.StopRequested()) break;
   }
   ctx.SetProgress(-1, "");
+  return walk;
 }
 
 }  // namespace wf
