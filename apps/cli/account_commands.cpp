@@ -156,7 +156,6 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   if (parsed->Flag("--headers")) window.mHeaders_Click();
 
   PasteAccounts(session, *list, ids);
-  const std::size_t log_start = window.Progress().Lines().size();
   // The walk's journal stays until the table is saved, so a crash before then loses nothing.
   window.SetKeepRecoveryUntilSaved(true);
   if (!session.Cancelled()) {
@@ -165,11 +164,7 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   }
   session.Finish();
 
-  int failed = 0;
-  const auto& log = window.Progress().Lines();
-  for (std::size_t i = log_start; i < log.size(); ++i) {
-    if (log[i].rfind("Retrieval error: ", 0) == 0) ++failed;
-  }
+  const RetrievalOutcome& outcome = window.LastOutcome();
 
   // What was collected is saved also after a failure or Ctrl-C.
   const std::int32_t rows = window.OutTable().RowCount();
@@ -195,12 +190,13 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitInterrupted;
   }
   // A refusal that ended the walk before any timeline was asked for.
-  if (const std::string& reason = window.Twitter().StopReason(); !reason.empty()) {
-    io.err << "wrenfold-cli timeline: " << reason << "\n";
+  if (outcome.end == RetrievalEnd::Refused) {
+    io.err << "wrenfold-cli timeline: " << outcome.reason << "\n";
     return kExitBadInput;
   }
-  if (failed > 0) {
-    io.err << "wrenfold-cli timeline: " << failed << " of the timelines could not be retrieved\n";
+  if (outcome.failed_parts > 0) {
+    io.err << "wrenfold-cli timeline: " << outcome.failed_parts
+           << " of the timelines could not be retrieved\n";
     return kExitBadInput;
   }
   return kExitOk;

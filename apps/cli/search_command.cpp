@@ -223,11 +223,7 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   }
   ui.Finish();
 
-  const std::string& code = window.Twitter().LastResponseCode();
-  const auto& log = window.Progress().Lines();
-  const bool threshold =
-      !log.empty() && log.back().find("terminated at user threshold date") != std::string::npos;
-  const bool ok = threshold || code == "200:OK";
+  const RetrievalOutcome& outcome = window.LastOutcome();
 
   // Save what was collected, also after a failure or Ctrl-C: the tweets are not lost.
   const std::int32_t rows = window.OutTable().RowCount();
@@ -252,10 +248,9 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
            << " tweets collected so far are saved in " << output << "\n";
     return kExitInterrupted;
   }
-  if (!ok) {
-    const std::string& reason = window.Twitter().StopReason();
-    io.err << "wrenfold-cli search: the search failed: " << (reason.empty() ? code : reason)
-           << "\n";
+  if (!outcome.Succeeded()) {
+    io.err << "wrenfold-cli search: the search failed: "
+           << (outcome.reason.empty() ? outcome.code : outcome.reason) << "\n";
     return kExitBadInput;
   }
   return kExitOk;

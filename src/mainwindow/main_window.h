@@ -24,6 +24,7 @@
 #include "util/ui_port.h"
 #include "workflows/hydration.h"
 #include "workflows/recovery_log.h"
+#include "workflows/retrieval_outcome.h"
 
 namespace wf {
 
@@ -108,6 +109,8 @@ class MainWindow {
   const std::string& SearchLocation() const { return search_location_; }
   bool UseLoc() const { return use_loc_; }
   bool RetrievalBusy() const { return retrieval_busy_; }
+  // How the last search, user timeline walk or resumed run ended.
+  const RetrievalOutcome& LastOutcome() const { return last_outcome_; }
   bool StopRequested() const { return stop_requested_; }
   bool QuotaPausing() const { return quota_pausing_; }
   const std::string& ProgramFolder() const { return env_.program_folder; }
@@ -425,6 +428,8 @@ class MainWindow {
  private:
   class LoopContext;
   friend class LoopContext;
+  class RetrievalScope;
+  friend class RetrievalScope;
 
   void Notify(unsigned changes);
   void SetCaptionForFile(bool modified);
@@ -469,6 +474,7 @@ class MainWindow {
   std::string search_location_;
   bool use_loc_ = false;
   bool retrieval_busy_ = false;
+  RetrievalOutcome last_outcome_;
   bool stop_requested_ = false;
   bool quota_pausing_ = false;
   std::string search_query_;

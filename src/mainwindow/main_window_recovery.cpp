@@ -4,6 +4,7 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/window_text.h"
 #include "util/file_exists.h"
 #include "workflows/search_retrieval.h"
@@ -168,11 +169,9 @@ void MainWindow::ResumeRetrieval(const RecoveredRetrieval& r) {
   const std::string path = RecoveryLog::PathIn(env_.program_folder);
   const bool onto_table = r.header.update;
   const auto in_file = static_cast<std::int32_t>(r.tweets.size());
-  UiPort* ui = env_.ui;
 
   const bool search = r.header.kind == RecoveryHeader::Kind::Search;
-  retrieval_busy_ = true;
-  stop_requested_ = false;
+  RetrievalScope scope(*this);
   // The run goes on with its own settings, not whatever the window was set to since.
   if (search) {
     search_lang_ = r.header.lang;
@@ -184,25 +183,24 @@ void MainWindow::ResumeRetrieval(const RecoveredRetrieval& r) {
   // already); a new search rebuilds the table from the whole set, recovered tweets first.
   if (onto_table) twitter_->Tweets().Clear();
   journal_.Continue(path, in_file, onto_table ? 0 : in_file);
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   Notify(kControlsChanged);
 
   LoopContext ctx(*this);
   if (search) {
-    RetrieveSearch(ctx, r.header.query, r.header.since_id, search_location_, r.state.max_id);
+    last_outcome_ =
+        RetrieveSearch(ctx, r.header.query, r.header.since_id, search_location_, r.state.max_id);
   } else {
     ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
     const std::size_t from =
         r.state.user_index < 0 ? 0 : static_cast<std::size_t>(r.state.user_index);
-    ResumeTimelines(ctx, r.header.users, r.header.user_since, from, r.state.max_id, !onto_table,
-                    r.header.users_are_ids);
+    last_outcome_ = ResumeTimelines(ctx, r.header.users, r.header.user_since, from, r.state.max_id,
+                                    !onto_table, r.header.users_are_ids);
   }
 
   ShowTweets(onto_table);
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  scope.End();
   cur_tweet_src_ = search ? 1 : 2;
-  retrieval_busy_ = false;
-  stop_requested_ = false;
   if (search) {
     update_search_enabled_ = out_table_.RowCount() >= 1;
   } else {

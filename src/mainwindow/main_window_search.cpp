@@ -3,6 +3,7 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/window_text.h"
 #include "workflows/search_retrieval.h"
 
@@ -23,8 +24,7 @@ void MainWindow::GetSrch_Click() {
                      kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
-  retrieval_busy_ = true;
-  stop_requested_ = false;
+  RetrievalScope scope(*this);
   twitter_->Tweets().Clear();
   update_utl_enabled_ = false;
   out_table_.Clear();
@@ -34,20 +34,18 @@ void MainWindow::GetSrch_Click() {
   utwitter_->Clear();
   info_bar_[0] = "Empty";
   info_bar_[1] = "Empty";
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   Notify(kTweetsChanged | kStatusChanged | kControlsChanged | kUserTablesChanged);
 
   BeginSearchJournal("");
   LoopContext ctx(*this);
-  RetrieveSearch(ctx, search_query_, "", search_location_);
+  last_outcome_ = RetrieveSearch(ctx, search_query_, "", search_location_);
 
   dialog_file_name_.clear();
   tweets_fn_.clear();
   ShowTweets(false);
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  scope.End();
   cur_tweet_src_ = 1;
-  retrieval_busy_ = false;
-  stop_requested_ = false;
   update_search_enabled_ = out_table_.RowCount() >= 1;
   EndJournal();
   Notify(kControlsChanged);
@@ -55,9 +53,10 @@ void MainWindow::GetSrch_Click() {
 
 void MainWindow::UpdateSearch_Click() {
   if (retrieval_busy_) return;
-  retrieval_busy_ = true;
-  stop_requested_ = false;
+  RetrievalScope scope(*this);
   twitter_->Tweets().Clear();
+  // Nothing to update from: no request is made, and that is no success.
+  last_outcome_ = {RetrievalEnd::Failed, twitter_->LastResponseCode(), "", 0, 0};
   if (out_table_.RowCount() >= 1) {
     out_table_.SetSortKey(3);
     Notify(kTweetsChanged);
@@ -70,13 +69,12 @@ void MainWindow::UpdateSearch_Click() {
     }
     BeginSearchJournal(since);
     LoopContext ctx(*this);
-    RetrieveSearch(ctx, search_query_, since, search_location_);
+    last_outcome_ = RetrieveSearch(ctx, search_query_, since, search_location_);
     ShowTweets(true);
     EndJournal();
   }
   cur_tweet_src_ = 1;
-  stop_requested_ = false;
-  retrieval_busy_ = false;
+  scope.End();
   Notify(kControlsChanged);
 }
 

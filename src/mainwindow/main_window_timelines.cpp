@@ -4,13 +4,14 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/window_text.h"
 #include "workflows/user_timeline_retrieval.h"
 
 namespace wf {
 void MainWindow::RetrieveUserTimeline(const std::string& user, const std::string& since_id) {
   LoopContext ctx(*this);
-  wf::RetrieveUserTimeline(ctx, user, since_id, user_handle_ == 0);
+  last_outcome_ = wf::RetrieveUserTimeline(ctx, user, since_id, user_handle_ == 0);
   ctx.SetProgress(-1, "");
 }
 
@@ -19,6 +20,7 @@ void MainWindow::GetAllUTL_Click() {
   UiPort* ui = env_.ui;
   // Nobody to fetch: the tweet table is not given up for nothing.
   if (user_list_.TickedCount() == 0) {
+    last_outcome_ = {};
     if (ui != nullptr) {
       ui->MessageBox("Tick the users whose timelines to get", MsgButtons::Ok, MsgIcon::Exclamation,
                      kAppTitle);
@@ -30,26 +32,23 @@ void MainWindow::GetAllUTL_Click() {
                      kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
-  retrieval_busy_ = true;
-  stop_requested_ = false;
+  RetrievalScope scope(*this);
   twitter_->Tweets().Clear();
   update_search_enabled_ = false;
   out_table_.Clear();
   user_tables_[0].Clear();
   tweets_fn_.clear();
   dialog_file_name_.clear();
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   Notify(kTweetsChanged | kControlsChanged | kUserTablesChanged);
 
   BeginTimelineJournal(nullptr);
   LoopContext ctx(*this);
   ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
-  RetrieveCheckedTimelines(ctx, nullptr, true, user_handle_ == 1);
+  last_outcome_ = RetrieveCheckedTimelines(ctx, nullptr, true, user_handle_ == 1);
 
   cur_tweet_src_ = 2;
-  stop_requested_ = false;
-  retrieval_busy_ = false;
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  scope.End();
   if (out_table_.RowCount() >= 1) update_utl_enabled_ = true;
   EndJournal();
   Notify(kControlsChanged);
@@ -57,12 +56,10 @@ void MainWindow::GetAllUTL_Click() {
 
 void MainWindow::UpdateUTL_Click() {
   if (retrieval_busy_) return;
-  retrieval_busy_ = true;
-  stop_requested_ = false;
-  UiPort* ui = env_.ui;
+  RetrievalScope scope(*this);
   twitter_->Tweets().Clear();
   out_table_.SetSortKey(3);
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   Notify(kTweetsChanged);
   LoopContext ctx(*this);
   ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
@@ -94,14 +91,12 @@ void MainWindow::UpdateUTL_Click() {
     return since;
   };
   BeginTimelineJournal(since_for);
-  RetrieveCheckedTimelines(ctx, since_for, false, user_handle_ == 1);
+  last_outcome_ = RetrieveCheckedTimelines(ctx, since_for, false, user_handle_ == 1);
 
   cur_tweet_src_ = 2;
   ShowTweets(true);
   EndJournal();
-  stop_requested_ = false;
-  retrieval_busy_ = false;
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
+  scope.End();
   Notify(kControlsChanged);
 }
 
@@ -113,24 +108,21 @@ void MainWindow::UserList_DblClick(int index) {
                      kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
-  retrieval_busy_ = true;
-  // A follower list that ended normally leaves the flag set; it must not stop this run.
-  stop_requested_ = false;
+  // A follower list that ended normally leaves the stop flag set; the scope clears it so that
+  // it does not stop this run.
+  RetrievalScope scope(*this);
   twitter_->Tweets().Clear();
   update_search_enabled_ = false;
   out_table_.Clear();
   info_bar_[0] = "Empty";
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   tweets_fn_.clear();
   dialog_file_name_.clear();
   Notify(kTweetsChanged | kStatusChanged | kControlsChanged);
 
   RetrieveUserTimeline(user_list_.Entries()[static_cast<std::size_t>(index)].text, "");
   ShowTweets(false);
-
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  stop_requested_ = false;
-  retrieval_busy_ = false;
+  scope.End();
   if (out_table_.RowCount() >= 1) update_utl_enabled_ = true;
   Notify(kControlsChanged);
 }

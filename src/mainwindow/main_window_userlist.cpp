@@ -7,6 +7,7 @@
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/paste_parser.h"
+#include "mainwindow/retrieval_scope.h"
 #include "util/cp1252.h"
 #include "util/leading_number.h"
 #include "workflows/profile_lookup.h"
@@ -165,10 +166,11 @@ void MainWindow::mAddUser_Click() {
   // The lookup rewrites the last log line: give it one of its own.
   progress_.Add("Looking up " + *answer);
   Notify(kLogChanged);
-  retrieval_busy_ = true;
-  GetUsers(*twitter_, {*answer}, false, true);
-  retrieval_busy_ = false;
-  stop_requested_ = false;
+  {
+    RetrievalScope scope(*this, RetrievalScope::StopAtStart::kKeep);
+    GetUsers(*twitter_, {*answer}, false, true);
+    scope.End();
+  }
   if (users.Count() > before) {
     // The entry is of the kind the list holds, so that the timelines ask for it rightly.
     user_list_.Add(user_handle_ == 1 ? users.Id(users.Count()) : users.ScreenName(users.Count()));
@@ -217,10 +219,11 @@ void MainWindow::mPasteUL_Click() {
   std::vector<std::string> ua;
   ua.reserve(static_cast<std::size_t>(user_list_.Count()));
   for (const auto& e : user_list_.Entries()) ua.push_back(e.text);
-  retrieval_busy_ = true;
-  GetUsers(*twitter_, ua, ids, false);
-  retrieval_busy_ = false;
-  stop_requested_ = false;
+  {
+    RetrievalScope scope(*this, RetrievalScope::StopAtStart::kKeep);
+    GetUsers(*twitter_, ua, ids, false);
+    scope.End();
+  }
 
   ShowULCount();
   ui->SetPointer(Pointer::Default);

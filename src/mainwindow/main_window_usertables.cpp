@@ -6,6 +6,7 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/window_text.h"
 #include "util/yielder.h"
 #include "workflows/profile_lookup.h"
@@ -262,8 +263,7 @@ void MainWindow::BuildTweetsUT_Click() {
     }
   }
   if (retrieval_busy_) return;
-  retrieval_busy_ = true;
-  stop_requested_ = false;
+  RetrievalScope scope(*this);
   UTToggle_Click(0);
   user_tables_[0].Clear();
   info_bar_[1] = "Empty";
@@ -272,12 +272,11 @@ void MainWindow::BuildTweetsUT_Click() {
   Yielder yielder(ui);
   const AuthorStats stats = CollectAuthorStats(out_table_, &yielder);
   if (stats.authors.empty()) {
-    retrieval_busy_ = false;
-    stop_requested_ = false;
+    scope.End();
     Notify(kControlsChanged);
     return;
   }
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   progress_.Add("Retrieving user details (click cancel to abort) ...");
   Notify(kLogChanged);
   GetUsers(*twitter_, stats.authors, false, false);
@@ -291,9 +290,7 @@ void MainWindow::BuildTweetsUT_Click() {
       std::copy(it->second.begin(), it->second.end(), row.cells.begin() + kCarriedFirst);
     }
   }
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  retrieval_busy_ = false;
-  stop_requested_ = false;
+  scope.End();
   Notify(kUserTablesChanged | kControlsChanged);
 }
 

@@ -23,8 +23,9 @@ std::string Rate(double tweets, double seconds) {
 
 }  // namespace
 
-void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_view since_id,
-                    std::string_view location, std::string_view start_max_id) {
+RetrievalOutcome RetrieveSearch(RetrievalContext& ctx, std::string_view query,
+                                std::string_view since_id, std::string_view location,
+                                std::string_view start_max_id) {
   TwitterAPI& api = ctx.Twitter();
   TweetSet& tweets = api.Tweets();
   const std::string geocode = ctx.UseLoc() ? std::string(location) : std::string();
@@ -51,6 +52,7 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
   const bool v2 = api.ApiVersion() == 2;
   std::string next_token;
   std::vector<std::string> missing;
+  bool quota_wait_cancelled = false;
   for (;;) {
     std::string count(kPageSize);
     const std::string result =
@@ -100,7 +102,10 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
           "Quota for this window running low. Wait until " +
               LogDateTime(api.SearchNextLimitReset()) + " before clicking OK to resume",
           MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
-      if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
+      if (a == MsgAnswer::Cancel) {
+        ctx.SetStopRequested(true);
+        quota_wait_cancelled = true;
+      }
     }
     if (!(api.LastResponseCount() >= 1 && !trimmed && ctx.RetrievalBusy() && !ctx.StopRequested() &&
           (!v2 || !next_token.empty()))) {
@@ -122,6 +127,11 @@ void RetrieveSearch(RetrievalContext& ctx, std::string_view query, std::string_v
   ctx.AddLogLine(std::move(ending));
   ctx.SelectLastLogLine();
   ctx.SetProgress(-1, "");
+  // A search that ends on anything but a good answer failed, unless stopped before.
+  RetrievalOutcome outcome = LoopOutcome(trimmed, api, ctx.StopRequested(), quota_wait_cancelled,
+                                         api.LastResponseCode() != "200:OK");
+  outcome.received = tweets.Count();
+  return outcome;
 }
 
 }  // namespace wf

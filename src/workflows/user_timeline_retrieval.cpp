@@ -37,9 +37,9 @@ bool ResolveV2Names(RetrievalContext& ctx, const std::vector<std::string>& names
 
 }  // namespace
 
-int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::string_view since_id,
-                         bool user_is_screen_name, ProgressSpan span,
-                         std::string_view start_max_id) {
+RetrievalOutcome RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user,
+                                      std::string_view since_id, bool user_is_screen_name,
+                                      ProgressSpan span, std::string_view start_max_id) {
   TwitterAPI& api = ctx.Twitter();
   TweetSet& tweets = api.Tweets();
   const std::string name(user);
@@ -60,6 +60,8 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
   const bool v2 = api.ApiVersion() == 2;
   std::string next_token;
   std::vector<std::string> missing;
+  bool quota_wait_cancelled = false;
+  bool request_failed = false;
   for (;;) {
     const std::string result =
         v2 ? api.GetUserTimeLineV2(user, user_is_screen_name, since_id,
@@ -76,6 +78,7 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
     if (got < 1) {
       if (got == -1 && !api.LastRequestCancelled()) {
         ctx.AddLogLine("Retrieval error: " + api.LastResponseCode());
+        request_failed = true;
       }
     } else {
       max_id = tweets.OldestTweetId(true);
@@ -113,7 +116,10 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
           "Quota for this window running low. Wait until " + LogDateTime(api.UTLNextLimitReset()) +
               " before clicking OK to resume",
           MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
-      if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
+      if (a == MsgAnswer::Cancel) {
+        ctx.SetStopRequested(true);
+        quota_wait_cancelled = true;
+      }
     }
     if (!(api.LastResponseCount() >= 1 && !threshold_reached && !ctx.StopRequested() &&
           (!v2 || !next_token.empty()))) {
@@ -134,12 +140,15 @@ int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::stri
   }
   ctx.AddLogLine(std::move(ending));
   ctx.SelectLastLogLine();
-  return total;
+  RetrievalOutcome outcome = LoopOutcome(threshold_reached, api, ctx.StopRequested(),
+                                         quota_wait_cancelled, request_failed);
+  outcome.received = total;
+  return outcome;
 }
 
-void RetrieveCheckedTimelines(RetrievalContext& ctx,
-                              const std::function<std::string(const std::string&)>& since_for,
-                              bool show_each, bool entries_are_ids) {
+RetrievalOutcome RetrieveCheckedTimelines(
+    RetrievalContext& ctx, const std::function<std::string(const std::string&)>& since_for,
+    bool show_each, bool entries_are_ids) {
   int checked = 0;
   for (int i = 0; i < ctx.UserListCount(); ++i) checked += ctx.UserListTicked(i) ? 1 : 0;
   if (!entries_are_ids && ctx.Twitter().ApiVersion() == 2) {
@@ -149,9 +158,10 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
     }
     if (!ResolveV2Names(ctx, names)) {
       ctx.SetProgress(-1, "");
-      return;
+      return LoopOutcome(false, ctx.Twitter(), true, false, false);
     }
   }
+  RetrievalOutcome walk;
   int done = 0;
   for (int i = 0; i < ctx.UserListCount(); ++i) {
     if (ctx.UserListTicked(i)) {
@@ -162,8 +172,9 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
       ctx.SetProgress(span.from,
                       std::to_string(done) + " of " + std::to_string(checked) + " users");
       if (RecoveryLog* journal = ctx.Recovery()) journal->SetUserIndex(done);
-      RetrieveUserTimeline(ctx, entry, since_for ? since_for(entry) : std::string(),
-                           !entries_are_ids, span);
+      FoldOutcome(walk,
+                  RetrieveUserTimeline(ctx, entry, since_for ? since_for(entry) : std::string(),
+                                       !entries_are_ids, span));
       ++done;
       // A resumed walk starts with the next user, not below this one's last page.
       if (RecoveryLog* journal = ctx.Recovery()) {
@@ -175,19 +186,21 @@ void RetrieveCheckedTimelines(RetrievalContext& ctx,
     if (ctx.StopRequested()) break;
   }
   ctx.SetProgress(-1, "");
+  return walk;
 }
 
-void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
-                     const std::vector<std::string>& since_ids, std::size_t from,
-                     std::string_view max_id, bool show_each, bool entries_are_ids) {
+RetrievalOutcome ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
+                                 const std::vector<std::string>& since_ids, std::size_t from,
+                                 std::string_view max_id, bool show_each, bool entries_are_ids) {
   const std::size_t count = users.size();
   if (!entries_are_ids && ctx.Twitter().ApiVersion() == 2 &&
       !ResolveV2Names(ctx, std::vector<std::string>(
                                users.begin() + static_cast<std::ptrdiff_t>(std::min(from, count)),
                                users.end()))) {
     ctx.SetProgress(-1, "");
-    return;
+    return LoopOutcome(false, ctx.Twitter(), true, false, false);
   }
+  RetrievalOutcome walk;
   for (std::size_t i = from; i < count; ++i) {
     const ProgressSpan span{static_cast<double>(i) / static_cast<double>(count),
                             static_cast<double>(i + 1) / static_cast<double>(count)};
@@ -195,8 +208,9 @@ void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& user
     if (RecoveryLog* journal = ctx.Recovery()) {
       journal->SetUserIndex(static_cast<std::int32_t>(i));
     }
-    RetrieveUserTimeline(ctx, users[i], i < since_ids.size() ? since_ids[i] : std::string(),
-                         !entries_are_ids, span, i == from ? max_id : std::string_view());
+    FoldOutcome(walk, RetrieveUserTimeline(
+                          ctx, users[i], i < since_ids.size() ? since_ids[i] : std::string(),
+                          !entries_are_ids, span, i == from ? max_id : std::string_view()));
     if (RecoveryLog* journal = ctx.Recovery()) {
       journal->SetUserIndex(static_cast<std::int32_t>(i + 1));
       journal->AppendPage(ctx.Twitter().Tweets(), {"", static_cast<std::int32_t>(i + 1)});
@@ -205,6 +219,7 @@ void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& user
     if (ctx.StopRequested()) break;
   }
   ctx.SetProgress(-1, "");
+  return walk;
 }
 
 }  // namespace wf

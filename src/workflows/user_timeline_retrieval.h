@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workflows/retrieval_context.h"
+#include "workflows/retrieval_outcome.h"
 
 namespace wf {
 
@@ -19,23 +20,23 @@ struct ProgressSpan {
 // set, until no more come, the tweets pass the threshold date, or the user stops. `user` is
 // a screen name, or a user id when `user_is_screen_name` is false; with a non-empty
 // `since_id` only newer tweets are asked for; a non-empty `start_max_id` takes up an
-// interrupted run below the tweets it had. Returns the number of statuses received.
-int RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user, std::string_view since_id,
-                         bool user_is_screen_name = true, ProgressSpan span = {},
-                         std::string_view start_max_id = {});
+// interrupted run below the tweets it had.
+RetrievalOutcome RetrieveUserTimeline(RetrievalContext& ctx, std::string_view user,
+                                      std::string_view since_id, bool user_is_screen_name = true,
+                                      ProgressSpan span = {}, std::string_view start_max_id = {});
 
 // Walks the ticked entries of the user list, first to last, through RetrieveUserTimeline.
 // `since_for` gives the since id of an entry (empty: the whole reachable timeline). With
 // `show_each` every entry becomes current as its turn comes and the tweet table is rebuilt
 // after it. `entries_are_ids` sends the entries as user ids. The walk ends early on Cancel.
-void RetrieveCheckedTimelines(RetrievalContext& ctx,
-                              const std::function<std::string(const std::string&)>& since_for,
-                              bool show_each, bool entries_are_ids);
+RetrievalOutcome RetrieveCheckedTimelines(
+    RetrievalContext& ctx, const std::function<std::string(const std::string&)>& since_for,
+    bool show_each, bool entries_are_ids);
 
 // Takes up an interrupted walk over `users` (with their since ids) at entry `from`, whose
 // pages continue below `max_id`. The same loop as RetrieveCheckedTimelines otherwise.
-void ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
-                     const std::vector<std::string>& since_ids, std::size_t from,
-                     std::string_view max_id, bool show_each, bool entries_are_ids);
+RetrievalOutcome ResumeTimelines(RetrievalContext& ctx, const std::vector<std::string>& users,
+                                 const std::vector<std::string>& since_ids, std::size_t from,
+                                 std::string_view max_id, bool show_each, bool entries_are_ids);
 
 }  // namespace wf

@@ -95,6 +95,29 @@ TEST(SearchCommand, AuthenticatesSearchesAndArchives) {
   EXPECT_NE(r.err.find("authentication failed"), std::string::npos);
 }
 
+TEST(SearchCommand, ExitStatusFollowsTheRetrievalsOutcome) {
+  apisim::ServerConfig config = Small();
+  config.faults.status503 = 0.25;  // the fourth request fails
+  apisim::TestServer server(config);
+  test::TempDir dir;
+  const std::string data = dir.File("data");
+  ASSERT_EQ(Cli({"auth", "--app-name", "A", "--key", "demo-key", "--secret", "demo-secret", "--api",
+                 server.BaseUrl(), "--data-dir", data})
+                .code,
+            0);
+  // A failed request ends the search as a failure; what came before it is saved.
+  CliRun r = Cli({"search", "skein AND twitter", "-o", dir.File("f.txt"), "--api", server.BaseUrl(),
+                  "--data-dir", data});
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_NE(r.err.find("the search failed: 503:"), std::string::npos) << r.err;
+  EXPECT_EQ(Rows(dir.File("f.txt")).size(), 300u);
+  // With nothing failing, the search that reaches the threshold date succeeds.
+  server.server().SetFaults({});
+  r = Cli({"search", "skein AND twitter", "-o", dir.File("ok.txt"), "--api", server.BaseUrl(),
+           "--data-dir", data});
+  EXPECT_EQ(r.code, 0) << r.err;
+}
+
 TEST(SearchCommand, InterruptSavesWhatWasCollected) {
   std::atomic<bool> interrupted{false};
   apisim::ServerConfig config = Small();

@@ -56,6 +56,9 @@ TEST(UserTimelines, CheckedUsersBackToTheThresholdDate) {
   EXPECT_EQ(f.Log().at(1).rfind("User timeline retrieval started @", 0), 0u);
   EXPECT_TRUE(f.LogHas("Retrieval error: 401:"));
   EXPECT_TRUE(f.LogHas("Retrieval of [skein_private] ended @"));
+  // One timeline of the walk failed; the walk itself ran to its end.
+  EXPECT_EQ(w.LastOutcome().failed_parts, 1);
+  EXPECT_EQ(w.LastOutcome().reason.rfind("401:", 0), 0u) << w.LastOutcome().reason;
   EXPECT_TRUE(f.LogHas(", no more statuses available: 401:"));
   bool quiet_ended = false, team_at_threshold = false;
   for (const auto& l : f.Log()) {
@@ -138,6 +141,8 @@ TEST(UserTimelines, CancelEndsTheWalkAndKeepsTheTweets) {
   for (const auto& r : f.Requests(kTimeline)) EXPECT_EQ(Param(r, "screen_name"), "skein_team");
   EXPECT_NE(f.Log().back().find("user cancelled the procedure"), std::string::npos);
   EXPECT_EQ(w.OutTable().RowCount(), 600);
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Cancelled);
+  EXPECT_EQ(w.LastOutcome().received, 600);
 }
 
 TEST(UserTimelines, DoubleClickFetchesThatUser) {
@@ -149,6 +154,8 @@ TEST(UserTimelines, DoubleClickFetchesThatUser) {
   EXPECT_EQ(w.OutTable().RowCount(), 57);
   EXPECT_TRUE(w.UpdateUTLEnabled());
   EXPECT_FALSE(w.RetrievalBusy());
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Completed);
+  EXPECT_EQ(w.LastOutcome().received, 57);
 }
 
 TEST(UserTimelines, LowQuotaQuestionCancelStopsTheWalk) {
@@ -172,6 +179,7 @@ TEST(UserTimelines, LowQuotaQuestionCancelStopsTheWalk) {
   }
   EXPECT_EQ(questions, 2);
   EXPECT_NE(f.Log().back().find("user cancelled the procedure"), std::string::npos);
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::QuotaWaitCancelled);
   EXPECT_EQ(w.OutTable().RowCount(), 400);
 }
 

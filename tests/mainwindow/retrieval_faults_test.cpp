@@ -170,6 +170,11 @@ TEST(UserTimelines, ALostConnectionIsLoggedAsItselfNotAsTheLastStatus) {
   EXPECT_FALSE(f.LogHas("Retrieval error: 200:OK"));
   EXPECT_EQ(Count(f.Log(), "Retrieval error: Couldn't access the API server ("), 1);
   EXPECT_TRUE(f.LogHas("no more statuses available: Couldn't access the API server ("));
+  // The walk names the failed timeline in its outcome rather than only in the log.
+  EXPECT_EQ(w.LastOutcome().failed_parts, 1);
+  EXPECT_EQ(w.LastOutcome().received, 57);
+  EXPECT_FALSE(w.LastOutcome().Succeeded());
+  EXPECT_EQ(w.LastOutcome().reason.rfind("Couldn't access the API server (", 0), 0u);
 }
 
 // ---- Followers and friends ------------------------------------------------------------------

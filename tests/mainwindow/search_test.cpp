@@ -70,6 +70,8 @@ TEST(Search, PagesBackToTheThresholdDate) {
               f.Contains(log[0], "for [skein AND twitter]"));
   EXPECT_TRUE(f.Contains(log[1], "statuses back to ")) << log[1];
   EXPECT_TRUE(f.Contains(log[2], "terminated at user threshold date (")) << log[2];
+  EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::ThresholdReached);
+  EXPECT_TRUE(f.window->LastOutcome().Succeeded());
   const TweetView& v = f.window->OutTable();
   ASSERT_GT(v.RowCount(), 1000);
   const std::int64_t threshold = ToSerialSeconds(f.window->EarlyDate());
@@ -120,6 +122,9 @@ TEST(Search, EmptyFirstPage) {
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[1], "Retrieved 0 statuses");
   EXPECT_TRUE(f.Contains(log[2], ", no more statuses available: 200:OK")) << log[2];
+  EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::Completed);
+  EXPECT_EQ(f.window->LastOutcome().code, "200:OK");
+  EXPECT_EQ(f.window->LastOutcome().received, 0);
   EXPECT_EQ(f.window->OutTable().RowCount(), 0);
   EXPECT_FALSE(f.window->UpdateSearchEnabled());
 }
@@ -132,6 +137,8 @@ TEST(Search, CancelMidRunKeepsTheTweets) {
   f.window->GetSrch_Click();
   EXPECT_TRUE(f.Contains(f.Log().back(), "user cancelled the procedure")) << f.Log().back();
   EXPECT_GT(f.window->OutTable().RowCount(), 0);
+  EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::Cancelled);
+  EXPECT_FALSE(f.window->LastOutcome().Succeeded());
   bool told = false;
   for (const auto& m : f.ui.messages)
     told = told || m.text == "User cancelled the retrieval process";
@@ -162,6 +169,8 @@ TEST(Search, LowQuotaQuestion) {
     EXPECT_EQ(f.ui.messages[0].text.rfind("Quota for this window running low. Wait until ", 0), 0u);
     EXPECT_EQ(f.ui.messages[0].buttons, MsgButtons::OkCancel);
     EXPECT_TRUE(f.Contains(f.Log().back(), "user cancelled the procedure"));
+    EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::QuotaWaitCancelled);
+    EXPECT_TRUE(f.window->LastOutcome().CancelledByUser());
   }
   {
     // Going on until the quota is spent: the API refuses and the tweets so far stay.
@@ -170,6 +179,8 @@ TEST(Search, LowQuotaQuestion) {
     f.window->GetSrch_Click();
     EXPECT_TRUE(f.Contains(f.Log().back(), "no more statuses available: 429:")) << f.Log().back();
     EXPECT_EQ(f.window->OutTable().RowCount(), 1200);  // 12 pages of 100
+    EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::Failed);
+    EXPECT_EQ(f.window->LastOutcome().code.rfind("429:", 0), 0u) << f.window->LastOutcome().code;
   }
 }
 
@@ -180,6 +191,30 @@ TEST(Search, FailedRequestMidRun) {
   f.window->GetSrch_Click();
   EXPECT_TRUE(f.Contains(f.Log().back(), "no more statuses available: 503:")) << f.Log().back();
   EXPECT_EQ(f.window->OutTable().RowCount(), 300);
+  const RetrievalOutcome& outcome = f.window->LastOutcome();
+  EXPECT_EQ(outcome.end, RetrievalEnd::Failed);
+  EXPECT_EQ(outcome.reason.rfind("503:", 0), 0u) << outcome.reason;
+  EXPECT_EQ(outcome.received, 300);
+}
+
+TEST(Search, AnExceptionInsideTheRetrievalLeavesTheWindowNotBusy) {
+  SearchFixture f;
+  struct PortFailure {};
+  f.ui.on_yield = [&](int n) {
+    if (n == 6) throw PortFailure{};
+  };
+  EXPECT_THROW(f.window->GetSrch_Click(), PortFailure);
+  EXPECT_FALSE(f.window->RetrievalBusy());
+  EXPECT_FALSE(f.window->StopRequested());
+  ASSERT_FALSE(f.ui.pointers.empty());
+  EXPECT_EQ(f.ui.pointers.front(), Pointer::ArrowHourglass);
+  EXPECT_EQ(f.ui.pointers.back(), Pointer::Default);
+
+  // Not stuck: the next search runs to its end.
+  f.ui.on_yield = nullptr;
+  f.window->GetSrch_Click();
+  EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::ThresholdReached);
+  EXPECT_FALSE(f.window->RetrievalBusy());
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#pragma once
+
+// Marks the window busy for one retrieval and puts the busy flag, the stop flag, the status
+// timer and the pointer back when it ends, also when an exception leaves the retrieval.
+// Private to the window's own source files.
+#include "mainwindow/main_window.h"
+
+namespace wf {
+
+class MainWindow::RetrievalScope {
+ public:
+  // Lookups inside a command that may follow a stopped run keep its stop flag until they end.
+  enum class StopAtStart { kClear, kKeep };
+
+  explicit RetrievalScope(MainWindow& w, StopAtStart stop = StopAtStart::kClear)
+      : w_(w), timer_was_(w.timer1_enabled_) {
+    w_.retrieval_busy_ = true;
+    if (stop == StopAtStart::kClear) w_.stop_requested_ = false;
+  }
+  RetrievalScope(const RetrievalScope&) = delete;
+  RetrievalScope& operator=(const RetrievalScope&) = delete;
+  ~RetrievalScope() {
+    if (ended_) return;
+    End();
+    // Unwinding: a view that throws now cannot be told anything more.
+    try {
+      w_.Notify(kControlsChanged);
+    } catch (...) {
+    }
+  }
+
+  // The hourglass until the retrieval ends.
+  void ShowHourglass() {
+    if (w_.env_.ui != nullptr) w_.env_.ui->SetPointer(Pointer::ArrowHourglass);
+    hourglass_ = true;
+  }
+
+  // Puts the flags, the timer and the pointer back; the window says so itself afterwards.
+  void End() {
+    if (ended_) return;
+    ended_ = true;
+    if (hourglass_ && w_.env_.ui != nullptr) w_.env_.ui->SetPointer(Pointer::Default);
+    w_.timer1_enabled_ = timer_was_;
+    w_.stop_requested_ = false;
+    w_.retrieval_busy_ = false;
+  }
+
+ private:
+  MainWindow& w_;
+  bool timer_was_;
+  bool hourglass_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace wf
