@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every fuzz target (clang, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each
 # for SECONDS with its corpus; exits non-zero on any finding (crash, leak, or an input taking
-# over 1 s). Findings are left as crash-*/leak-*/timeout-* files in build-asan/fuzz/.
+# over 1 s). Findings are left as TARGET-crash-*/-leak-*/-timeout-* files in build-asan/fuzz/.
 #   bash fuzz/run.sh [SECONDS]      (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,11 +34,11 @@ for t in "${targets[@]}"; do
   esac
   echo "== $t for ${seconds}s"
   if ! (cd build-asan/fuzz && ASAN_OPTIONS=detect_leaks=1 "./$t" -max_total_time="$seconds" \
-          -timeout=1 -rss_limit_mb=4096 -print_final_stats=1 "${extra[@]}" \
+          -artifact_prefix="$t-" -timeout=1 -rss_limit_mb=4096 -print_final_stats=1 "${extra[@]}" \
           "../../$corpus" "${seeds[@]}" 2>&1 | grep -E "^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY|Done)" ); then
     :
   fi
-  if [ -n "$(find build-asan/fuzz -maxdepth 1 \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) -print -quit)" ]; then
+  if [ -n "$(find build-asan/fuzz -maxdepth 1 \( -name "$t-crash-*" -o -name "$t-leak-*" -o -name "$t-timeout-*" -o -name "$t-oom-*" \) -print -quit)" ]; then
     echo "!! $t left findings in build-asan/fuzz/"
     status=1
     failed=$((failed + 1))

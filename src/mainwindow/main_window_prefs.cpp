@@ -90,9 +90,7 @@ void MainWindow::LoadPrefs() {
   // Windows-1252, unless the file starts with the UTF-8 byte-order mark SavePrefs writes when
   // the code page cannot hold the text (deciding by "is it valid UTF-8" would misread
   // Windows-1252 text such as "\xE9\x97\x97" that happens to form a UTF-8 character).
-  constexpr std::string_view kBom = "\xEF\xBB\xBF";
-  const std::string text =
-      std::string_view(*bytes).substr(0, 3) == kBom ? bytes->substr(3) : Cp1252ToUtf8(*bytes);
+  const std::string text = DecodeFileText(*bytes);
   bool use_location = false;
   for (const std::string& line : SplitLines(text)) {
     if (line.size() < 3) continue;

@@ -123,15 +123,7 @@ std::string EncodeUserFileText(std::string_view utf8) {
 }
 
 std::string DecodeUserFileBytes(std::string_view bytes) {
-  if (!bytes.starts_with(kUtf8Bom)) return Cp1252ToUtf8(bytes);
-  bytes.remove_prefix(kUtf8Bom.size());
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  // Announced as UTF-8 but damaged: keep the text valid for everything downstream.
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t pos = 0;
-  while (pos < bytes.size()) AppendUtf8(out, NextCodePoint(bytes, pos));
-  return out;
+  return DecodeFileText(bytes);
 }
 
 UserKeys ReadUserKeys(std::string_view text, Yielder* yielder) {

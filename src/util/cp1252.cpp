@@ -169,4 +169,18 @@ std::string EncodeFileText(std::string_view utf8) {
   return std::string(kUtf8Bom) + std::string(utf8);
 }
 
+std::string DecodeFileText(std::string_view bytes) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (!bytes.starts_with(kUtf8Bom)) return Cp1252ToUtf8(bytes);
+  bytes.remove_prefix(kUtf8Bom.size());
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  // Announced as UTF-8 but damaged: keep the text valid for everything downstream, so that
+  // what is read writes back and reads again the same.
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t pos = 0;
+  while (pos < bytes.size()) AppendUtf8(out, NextCodePoint(bytes, pos));
+  return out;
+}
+
 }  // namespace wf

@@ -29,6 +29,9 @@ char32_t NextCodePoint(std::string_view utf8, std::size_t& pos);
 // code page holds the whole text, as such files have always been, otherwise UTF-8 behind a
 // byte-order mark, so that no character is lost. The readers tell the two apart by the mark.
 std::string EncodeFileText(std::string_view utf8);
+// The text of such a file as UTF-8: behind the mark as it stands (damaged sequences replaced),
+// otherwise decoded from Windows-1252.
+std::string DecodeFileText(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
 bool IsAscii(std::string_view bytes);

@@ -148,6 +148,21 @@ TEST(PrefsFile, TextOutsideWindows1252SurvivesSaving) {
   EXPECT_EQ(test::ReadBytes(h.File("prefs")).rfind("LA-\xE9\x97\x97\r\n", 0), 0u);
 }
 
+TEST(PrefsFile, DamagedUtf8BehindTheMarkReadsAndWritesBackTheSame) {
+  // Found by fuzzing: bytes that are not UTF-8 behind the mark were kept as they were, written
+  // back as Windows-1252 without the mark, and read again as different characters.
+  WindowFixture f;
+  test::WriteBytes(f.File("prefs"), "\xEF\xBB\xBFLA-\xB8@\x86\xFF\r\n");
+  f.window->LoadPrefs();
+  const std::string lang = f.window->SearchLang();
+  EXPECT_EQ(lang.find('@'), 1u);  // the damaged bytes around it became single characters
+  ASSERT_TRUE(f.window->SavePrefs());
+  WindowFixture g;
+  std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
+  g.window->LoadPrefs();
+  EXPECT_EQ(g.window->SearchLang(), lang);
+}
+
 TEST(History, OpeningAFileDirectlyRecordsNothing) {
   WindowFixture f;
   test::WriteBytes(f.File("x.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
