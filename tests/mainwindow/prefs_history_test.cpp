@@ -155,7 +155,8 @@ TEST(PrefsFile, DamagedUtf8BehindTheMarkReadsAndWritesBackTheSame) {
   test::WriteBytes(f.File("prefs"), "\xEF\xBB\xBFLA-\xB8@\x86\xFF\r\n");
   f.window->LoadPrefs();
   const std::string lang = f.window->SearchLang();
-  EXPECT_EQ(lang.find('@'), 1u);  // the damaged bytes around it became single characters
+  // Each damaged byte became the replacement character.
+  EXPECT_EQ(lang, "\xEF\xBF\xBD@\xEF\xBF\xBD\xEF\xBF\xBD");
   ASSERT_TRUE(f.window->SavePrefs());
   WindowFixture g;
   std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli_process.h"
 #include "sim_window_fixture.h"
 #include "support-apisim/test_server.h"
 #include "support/scripted_ui.h"
@@ -475,32 +476,7 @@ TEST(RecoveryWindow, ResumedTimelineWalkEndsWithTheTableOfAnUninterruptedOne) {
 
 // ---- A real command-line search killed and resumed ------------------------------------------
 
-// Runs wrenfold-cli with `args`; stdout and stderr go to `log`.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
-  std::vector<std::string> all = {WF_CLI_EXE};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd >= 0) {
-      ::dup2(fd, STDOUT_FILENO);
-      ::dup2(fd, STDERR_FILENO);
-    }
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-int RunCli(const std::vector<std::string>& args, const std::string& log) {
-  const pid_t pid = Spawn(args, log);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+using test::RunCli;
 
 std::string IsoDaysAgo(int days) {
   const std::time_t t = std::time(nullptr) - days * 86400;
@@ -559,7 +535,7 @@ TEST(RecoveryCli, KilledSearchResumesToTheSameTable) {
   // The same search killed once its journal holds three pages.
   args = search;
   args.insert(args.end(), {"-o", dir.File("killed.txt")});
-  const pid_t pid = Spawn(with(args), log);
+  const pid_t pid = test::SpawnCli(with(args), log);
   std::optional<RecoveredRetrieval> seen;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
