@@ -9,8 +9,6 @@
 namespace wf {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
 // Columns (1-based) each layout writes, in order.
 std::vector<int> LayoutColumns(UserFileLayout layout) {
   std::vector<int> columns;
