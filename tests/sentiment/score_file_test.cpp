@@ -144,9 +144,9 @@ TEST(CommandLine, ExitStatusAndMessages) {
   // help2man builds the manual page from these, so they answer on standard output.
   for (const char* option : {"--help", "--version"}) {
     std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(RunCommandLine({option}, kData, out, err), 0) << option;
-    EXPECT_EQ(err.str(), "") << option;
+    std::ostringstream help_err;
+    EXPECT_EQ(RunCommandLine({option}, kData, out, help_err), 0) << option;
+    EXPECT_EQ(help_err.str(), "") << option;
     EXPECT_EQ(out.str().rfind(option == std::string("--help") ? "Usage: wrenfold-senti"
                                                               : "wrenfold-senti " WF_VERSION "\n",
                               0),
