@@ -149,14 +149,14 @@ int UserFile(std::size_t megabytes, const std::string& which) {
 
   if (which != "all") {
     ui.file = keys.string();
-    window.UserTables().mOpenUsers_Click(0);
+    window.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
     std::printf("key file with a %zu MB line: %zu rows in table \"%s\"\n", megabytes,
                 window.UserTables().Tables().back().Rows().size(),
                 window.UserTables().Tables().back().Name().c_str());
   }
   if (which != "keys") {
     ui.file = all.string();
-    window.UserTables().mOpenUsers_Click(1);
+    window.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
     std::printf("all-fields file with two %zu MB cells: %zu rows in table \"%s\"\n", megabytes,
                 window.UserTables().Tables().back().Rows().size(),
                 window.UserTables().Tables().back().Name().c_str());

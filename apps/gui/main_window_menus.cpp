@@ -66,9 +66,9 @@ void MainWindowWidget::BuildMenus() {
   QMenu* open_users = open->addMenu(QStringLiteral("User Table"));
   open_users->setObjectName(QStringLiteral("mOpenUT"));
   add(open_users, QStringLiteral("Key Fields Only"), "mOpenUsers0",
-      [this] { model_.UserTables().mOpenUsers_Click(0); });
+      [this] { model_.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields); });
   add(open_users, QStringLiteral("All Fields"), "mOpenUsers1",
-      [this] { model_.UserTables().mOpenUsers_Click(1); });
+      [this] { model_.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields); });
   add(open_users, QStringLiteral("From Collection File..."), "mOpenCollectionUsers",
       [this] { model_.Sessions().mOpenCollectionUsers_Click(); });
   QMenu* save = file->addMenu(QStringLiteral("Save"));

@@ -244,7 +244,8 @@ void MainWindowWidget::RefreshControls() {
 
   ut_frame_->setEnabled(model_.UserListPanel().UTFrameEnabled());
   update_utl_->setEnabled(model_.UpdateUTLEnabled());
-  (model_.UserListPanel().UserHandle() == 1 ? handle_user_id_ : handle_screen_name_)
+  (model_.UserListPanel().UserHandle() == wf::UserEntryKind::kUserId ? handle_user_id_
+                                                                     : handle_screen_name_)
       ->setChecked(true);
   sel_all_ul_action_->setText(ToQ(model_.UserListPanel().SelAllULCaption()));
   if (const QString meta = ToQ(model_.UserListPanel().UserMeta());

@@ -55,7 +55,7 @@ void RecoveryPart::BeginTimelineJournal(
   RecoveryHeader h;
   h.kind = RecoveryHeader::Kind::Timelines;
   h.threshold = core_.early_date;
-  h.users_are_ids = list_.UserHandle() == 1;
+  h.users_are_ids = list_.UserHandle() == UserEntryKind::kUserId;
   h.update = static_cast<bool>(since_for);
   if (h.update) h.base_file = core_.tweets_fn;
   // The walk takes the ticked entries in list order; the table does not change during an

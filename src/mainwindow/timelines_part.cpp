@@ -16,7 +16,8 @@
 namespace wf {
 void TimelinesPart::RetrieveUserTimeline(const std::string& user, const std::string& since_id) {
   LoopContext ctx(core_, list_);
-  core_.last_outcome = wf::RetrieveUserTimeline(ctx, user, since_id, list_.UserHandle() == 0);
+  core_.last_outcome = wf::RetrieveUserTimeline(ctx, user, since_id,
+                                                list_.UserHandle() == UserEntryKind::kScreenName);
   ctx.SetProgress(-1, "");
 }
 
@@ -50,7 +51,8 @@ void TimelinesPart::GetAllUTL_Click() {
   recovery_.BeginTimelineJournal(nullptr);
   LoopContext ctx(core_, list_);
   ctx.AddLogLine("User timeline retrieval started @" + LogDateTime(NowLocal()));
-  core_.last_outcome = RetrieveCheckedTimelines(ctx, nullptr, true, list_.UserHandle() == 1);
+  core_.last_outcome =
+      RetrieveCheckedTimelines(ctx, nullptr, true, list_.UserHandle() == UserEntryKind::kUserId);
 
   core_.cur_tweet_src = TweetSource::kTimelines;
   scope.End();
@@ -73,7 +75,7 @@ void TimelinesPart::UpdateUTL_Click() {
   // In "User Id" mode the entries are ids, while the rows name their authors by screen name:
   // the list's profiles pair the two.
   std::unordered_map<std::string, std::string> name_of_id;
-  if (list_.UserHandle() == 1) {
+  if (list_.UserHandle() == UserEntryKind::kUserId) {
     for (const UserRecord& u : core_.twitter->Users().Records())
       name_of_id.try_emplace(u.Id, u.ScreenName);
   }
@@ -82,7 +84,7 @@ void TimelinesPart::UpdateUTL_Click() {
   // the whole reachable timeline.
   const auto since_for = [this, name_of_id](const std::string& entry) {
     std::string user = entry;
-    if (list_.UserHandle() == 1) {
+    if (list_.UserHandle() == UserEntryKind::kUserId) {
       const auto it = name_of_id.find(entry);
       if (it == name_of_id.end()) return std::string();
       user = it->second;
@@ -96,7 +98,8 @@ void TimelinesPart::UpdateUTL_Click() {
     return since;
   };
   recovery_.BeginTimelineJournal(since_for);
-  core_.last_outcome = RetrieveCheckedTimelines(ctx, since_for, false, list_.UserHandle() == 1);
+  core_.last_outcome =
+      RetrieveCheckedTimelines(ctx, since_for, false, list_.UserHandle() == UserEntryKind::kUserId);
 
   core_.cur_tweet_src = TweetSource::kTimelines;
   core_.ShowTweets(true);

@@ -188,7 +188,7 @@ void TweetEditPart::mAddU2UL_Click() {
   core_.progress.Add("Looking up " + name);
   core_.Notify(kLogChanged);
   core_.retrieval_busy = true;
-  if (list_.UserHandle() == 1 && at < 0) {
+  if (list_.UserHandle() == UserEntryKind::kUserId && at < 0) {
     // The list holds ids: look the others up by id and the new name by its name, then
     // write the new entry as its id so the list stays all ids.
     entries.pop_back();
@@ -203,7 +203,8 @@ void TweetEditPart::mAddU2UL_Click() {
       list_.List().SetText(last, users.Id(users.Count()));
     }
   } else {
-    followers_.GetUsers(*core_.twitter, entries, list_.UserHandle() == 1, false);
+    followers_.GetUsers(*core_.twitter, entries, list_.UserHandle() == UserEntryKind::kUserId,
+                        false);
   }
   core_.retrieval_busy = false;
   core_.stop_requested = false;

@@ -75,7 +75,7 @@ void UserListPart::UserList_Click(int index) {
   const UserSet& users = core_.twitter->Users();
   if (user_list_.Current() >= 0 && users.Count() >= 1) {
     const std::string& entry = user_list_.Entries()[static_cast<std::size_t>(index)].text;
-    user_meta_ = Summary(users, FindProfile(users, entry, user_handle_ == 1));
+    user_meta_ = Summary(users, FindProfile(users, entry, user_handle_ == UserEntryKind::kUserId));
   }
   core_.Notify(kUserListChanged | kControlsChanged);
 }
@@ -132,8 +132,8 @@ void UserListPart::mDeleteUser_Click() {
 void UserListPart::UserHandle_Click(int index) {
   if (index != 0 && index != 1) return;
   const bool to_ids = index == 1;
-  const bool changed = user_handle_ != index;
-  user_handle_ = index;
+  const bool changed = static_cast<int>(user_handle_) != index;
+  user_handle_ = static_cast<UserEntryKind>(index);
   const UserSet& users = core_.twitter->Users();
   if (changed && users.Count() >= 1) {
     // Paired by what each entry holds, not by position: a user the lookup skipped must not
@@ -173,7 +173,8 @@ void UserListPart::mAddUser_Click() {
   }
   if (users.Count() > before) {
     // The entry is of the kind the list holds, so that the timelines ask for it rightly.
-    user_list_.Add(user_handle_ == 1 ? users.Id(users.Count()) : users.ScreenName(users.Count()));
+    user_list_.Add(user_handle_ == UserEntryKind::kUserId ? users.Id(users.Count())
+                                                          : users.ScreenName(users.Count()));
     user_list_.SetUnsaved(true);
     ShowULCount();
     UserList_Click(user_list_.Count() - 1);
@@ -242,7 +243,7 @@ void UserListPart::mPasteUL_Click() {
     }
   }
   // The entries are screen names now, whatever the option said before the paste.
-  user_handle_ = 0;
+  user_handle_ = UserEntryKind::kScreenName;
   if (!missing.empty()) {
     core_.progress.Add("No profile found for: " + missing);
     core_.progress.SelectLast();

@@ -10,6 +10,9 @@ namespace wf {
 
 class FollowersPart;
 
+// What the entries of the user list hold: the switch "Screen Name" / "User Id".
+enum class UserEntryKind { kScreenName = 0, kUserId = 1 };
+
 // The user list panel: the list with its ticks and current entry, the summary box, the
 // screen-name/id switch and the "User List" menu commands that edit the list.
 class UserListPart {
@@ -22,8 +25,7 @@ class UserListPart {
   const std::string& ULCount() const { return ul_count_; }
   // The summary box of the current entry's profile.
   const std::string& UserMeta() const { return user_meta_; }
-  // 0 "Screen Name", 1 "User Id": what the entries hold.
-  int UserHandle() const { return user_handle_; }
+  UserEntryKind UserHandle() const { return user_handle_; }
   // "Select All" or "Deselect All".
   const std::string& SelAllULCaption() const { return sel_all_ul_caption_; }
   // The user timelines frame; off while a paste looks its users up.
@@ -31,6 +33,7 @@ class UserListPart {
 
   void UserList_Click(int index);
   void UserList_ItemCheck(int index, bool ticked);
+  // 0 "Screen Name", 1 "User Id".
   void UserHandle_Click(int index);
   void mCopyUL_Click();
   void mCopyUT_Click();
@@ -44,7 +47,7 @@ class UserListPart {
   // A command filled the list afresh with screen names: the switch and the tick caption
   // start over.
   void MarkNewScreenNameList() {
-    user_handle_ = 0;
+    user_handle_ = UserEntryKind::kScreenName;
     sel_all_ul_caption_ = "Select All";
   }
   // The count as the window shows it before any list is made.
@@ -56,7 +59,7 @@ class UserListPart {
   UserList user_list_;
   std::string ul_count_;
   std::string user_meta_;
-  int user_handle_ = 0;
+  UserEntryKind user_handle_ = UserEntryKind::kScreenName;
   std::string sel_all_ul_caption_ = "Select All";
   bool ut_frame_enabled_ = true;
 };

@@ -128,11 +128,11 @@ void UserTablesPart::FinishUserTableOpen() {
   core_.Notify(kUserTablesChanged | kStatusChanged | kControlsChanged);
 }
 
-void UserTablesPart::mOpenUsers_Click(int index) {
+void UserTablesPart::mOpenUsers_Click(UserTableOpen what) {
   UiPort* ui = core_.env.ui;
   // A key file's lookup is a retrieval: none may start while another runs, and an open must
   // not clear the busy state of one that does.
-  if (index < 0 || index > 1 || ui == nullptr || core_.retrieval_busy) return;
+  if (ui == nullptr || core_.retrieval_busy) return;
   const auto picked = ui->OpenFileDialog(
       {"Open User Table", std::string(kUserFilter), "suk", core_.dialog_file_name});
   if (picked) core_.dialog_file_name = *picked;
@@ -154,7 +154,7 @@ void UserTablesPart::mOpenUsers_Click(int index) {
   const std::string text = DecodeUserFileBytes(*bytes);
   UserKeys keys;
   std::vector<UserCells> rows;
-  if (index == 0) {
+  if (what == UserTableOpen::kKeyFields) {
     keys = ReadUserKeys(text, &yielder);
     if (keys.overlong > 0) {
       ui->MessageBox(std::to_string(keys.overlong) + (keys.overlong == 1 ? " entry" : " entries") +
@@ -182,7 +182,7 @@ void UserTablesPart::mOpenUsers_Click(int index) {
   }
   const int opened = current_user_table_;
 
-  if (index == 0) {
+  if (what == UserTableOpen::kKeyFields) {
     if (!keys.entries.empty()) {
       followers_.GetUsers(*core_.utwitter, keys.entries, keys.ids, false);
       FillUserTable(*core_.utwitter);

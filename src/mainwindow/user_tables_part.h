@@ -13,6 +13,8 @@ namespace wf {
 class FollowersPart;
 class UserListPart;
 
+// Open > User Table: key fields (profiles looked up afresh) or a table with all its fields.
+enum class UserTableOpen { kKeyFields = 0, kAllFields = 1 };
 // The "User Table" pop-up menu's selections.
 enum class UserTableSelection { kAll = 0, kNoTimelineSample = 1, kDownToSelectedRow = 2 };
 // "Filter Checked Rows": what happens to the ticked rows, and what it acts on.
@@ -90,8 +92,7 @@ class UserTablesPart {
 
   // Save > User Table in one of its layouts.
   void mSaveUsers_Click(UserFileLayout layout);
-  // Open > User Table: 0 "Key Fields Only" (profiles looked up afresh), 1 "All Fields".
-  void mOpenUsers_Click(int index);
+  void mOpenUsers_Click(UserTableOpen what);
   void mImportProfilo_Click();
   // Writes the user table on show to `path` in `layout`, without dialogs or questions (the
   // command line's save); false, with the user told, when it cannot.

@@ -169,7 +169,7 @@ TEST(UserListWindow, PastedNamesTickedInTheViewGetTheirTimelines) {
 
   // The id option turns every entry into its id and back, in the model and on screen.
   QTest::mouseClick(g.Find<QRadioButton>("UserHandle1"), Qt::LeftButton);
-  EXPECT_EQ(g.model.UserListPanel().UserHandle(), 1);
+  EXPECT_EQ(g.model.UserListPanel().UserHandle(), wf::UserEntryKind::kUserId);
   EXPECT_TRUE(g.Find<QRadioButton>("UserHandle1")->isChecked());
   for (const QString& entry : g.Shown())
     EXPECT_FALSE(entry.startsWith("skein")) << entry.toStdString();

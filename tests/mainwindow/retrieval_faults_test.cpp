@@ -310,7 +310,7 @@ TEST(Proxy, ReachesTheSecondClientsFrameOtherTablesAndKeyFiles) {
   const std::string keys = f.dir.File("two.suk");
   test::WriteBytes(keys, "\tskein_small\r\n\tskein_quiet\r\n");
   f.ui.open_files.push_back(keys);
-  w.UserTables().mOpenUsers_Click(0);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
   ASSERT_EQ(w.UserTables().Tables().size(), 3u);
   EXPECT_EQ(Shown(w).RowCount(), 2);
 

@@ -154,7 +154,7 @@ TEST(ProfiloAttributes, MatchByIdOrByScreenName) {
 int OpenAllFields(WindowFixture& f, const std::string& name, const std::string& content) {
   WriteBytes(f.File(name), content);
   f.ui.open_files.push_back(f.File(name));
-  f.window->UserTables().mOpenUsers_Click(1);
+  f.window->UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
   return f.window->UserTables().CurrentUserTable();
 }
 
@@ -194,7 +194,7 @@ TEST(UserFileCommands, AllFieldsSavedAndReopenedGiveTheSameTable) {
 
   // That name holds every extension: still one table, named without them.
   f.ui.open_files = {f.File("copy.txt.sut")};
-  w.UserTables().mOpenUsers_Click(1);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
   ASSERT_EQ(w.UserTables().Tables().size(), 3u);
   EXPECT_EQ(w.UserTables().Tables()[2].Name(), "copy");
   EXPECT_EQ(w.UserTables().Tables()[2].Rows().size(), 3u);
@@ -285,8 +285,8 @@ TEST(UserFileCommands, CancelledOrMissingOpenResetsTheState) {
   WindowFixture f;
   MainWindow& w = *f.window;
   f.ui.open_files = {std::nullopt, f.File("nothere.suk")};
-  w.UserTables().mOpenUsers_Click(0);
-  w.UserTables().mOpenUsers_Click(1);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
   EXPECT_EQ(w.UserTables().Tables().size(), 1u);
   EXPECT_EQ(w.InfoBar()[1], "0 users displayed");
   EXPECT_FALSE(w.RetrievalBusy());
@@ -308,7 +308,7 @@ TEST(UserKeyFiles, OpenLooksProfilesUpByIdOrScreenName) {
   test::WriteBytes(f.dir.File("names.suk"),
                    "\t" + a.screen_name + "\r\n\t" + b.screen_name + "\r\n");
   f.ui.open_files = {f.dir.File("names.suk")};
-  w.UserTables().mOpenUsers_Click(0);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
   ASSERT_EQ(w.UserTables().Tables().size(), 2u);
   EXPECT_EQ(w.UserTables().Tables()[1].Name(), "names");
   ASSERT_EQ(w.UserTables().Tables()[1].RowCount(), 2);
@@ -323,7 +323,7 @@ TEST(UserKeyFiles, OpenLooksProfilesUpByIdOrScreenName) {
   f.ui.save_files = {f.dir.File("again")};
   w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kKeys);
   f.ui.open_files = {f.dir.File("again.suk")};
-  w.UserTables().mOpenUsers_Click(0);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
   ASSERT_EQ(w.UserTables().Tables().size(), 3u);
   ASSERT_EQ(w.UserTables().Tables()[2].RowCount(), 2);
   EXPECT_EQ(w.UserTables().Tables()[2].Rows()[1].cells[1], b.screen_name);

@@ -116,12 +116,12 @@ TEST(MainWindowClose, OpenedOrSavedWorkAsksNothing) {
   w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kAll);
   // A table opened from a file, and a list that came from the clipboard.
   f.ui.open_files = {f.File("kept.sut")};
-  w.UserTables().mOpenUsers_Click(1);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
   ASSERT_EQ(w.UserTables().Tables().size(), 3u);
   // Rows a file adds to a saved table on show leave it saved.
   test::WriteBytes(f.File("more.csv"), w.UserTables().Tables()[2].Rows()[0].cells[0] + "\tx\r\n");
   f.ui.open_files = {f.File("more.csv")};
-  w.UserTables().mOpenUsers_Click(1);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
   ASSERT_EQ(w.UserTables().Tables()[2].RowCount(), 5);
   f.ui.clipboard = "kesuke\r\n";
   f.http.answers.push_back(

@@ -133,14 +133,14 @@ TEST(UserIdMode, PasteAndAddUserKeepTheOptionInStep) {
   w.UserListPanel().mAddUser_Click();
   ASSERT_EQ(w.UserListPanel().Users().Count(), 3);
   EXPECT_EQ(f.Entries().back(), IdOf(w, "skein_team"));
-  EXPECT_EQ(w.UserListPanel().UserHandle(), 1);
+  EXPECT_EQ(w.UserListPanel().UserHandle(), wf::UserEntryKind::kUserId);
   EXPECT_NE(w.UserListPanel().UserMeta().find("has 5237 Followers"), std::string::npos)
       << w.UserListPanel().UserMeta();
 
   // A paste of screen names puts the option back on "Screen Name", so Get All asks by name.
   Paste(f, "skein_small\r\nskein_quiet\r\n");
   ASSERT_EQ(f.Entries(), (std::vector<std::string>{"skein_small", "skein_quiet"}));
-  EXPECT_EQ(w.UserListPanel().UserHandle(), 0);
+  EXPECT_EQ(w.UserListPanel().UserHandle(), wf::UserEntryKind::kScreenName);
   w.UserListPanel().UserList_ItemCheck(0, true);
   f.server.server().ClearReceived();
   w.Timelines().GetAllUTL_Click();
