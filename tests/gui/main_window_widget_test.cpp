@@ -539,5 +539,46 @@ TEST(MainWindowWidget, UserTableFrameDrivesTheModel) {
   EXPECT_TRUE(g.Find<QRadioButton>("UTToggle0")->isChecked());
 }
 
+// Each option button stands for one value of its group's enum, both ways: a click sets that
+// value in the model, and the value the model holds shows on that button alone.
+TEST(MainWindowWidget, OptionButtonsStandForTheirEnumValues) {
+  Gui g;
+  g.model.ActivateAfterAuthentication();
+  const auto shows = [&g](const std::string& group, int count, int on) {
+    g.widget.OnModelChanged(~0u);
+    for (int i = 0; i < count; ++i) {
+      const std::string name = group + std::to_string(i);
+      EXPECT_EQ(g.Find<QRadioButton>(name.c_str())->isChecked(), i == on) << name;
+    }
+  };
+  const auto click = [&g](const std::string& name) { g.Find<QRadioButton>(name.c_str())->click(); };
+
+  click("FilterMode1");
+  EXPECT_EQ(g.model.UserTables().FilterMode(), RowFilterMode::kRetain);
+  g.model.UserTables().FilterMode_Click(0);
+  shows("FilterMode", 2, 0);
+  const std::array<RowFilterEntity, 3> entities = {
+      RowFilterEntity::kTweetsAndUsers, RowFilterEntity::kUsersOnly, RowFilterEntity::kTweetsOnly};
+  for (int i : {2, 1, 0}) {
+    click("FilterEntity" + std::to_string(i));
+    EXPECT_EQ(g.model.UserTables().FilterEntity(), entities[static_cast<std::size_t>(i)]);
+    shows("FilterEntity", 3, i);
+  }
+
+  const std::array<FollowersPart::GufOp, 3> ops = {FollowersPart::GufOp::kSelectedUsers,
+                                                   FollowersPart::GufOp::kScreenName,
+                                                   FollowersPart::GufOp::kUserId};
+  for (int i : {2, 1, 0}) {
+    click("GUFOp" + std::to_string(i));
+    EXPECT_EQ(g.model.Followers().GUFOp(), ops[static_cast<std::size_t>(i)]);
+    shows("GUFOp", 3, i);
+  }
+
+  click("UserHandle1");
+  EXPECT_EQ(g.model.UserListPanel().UserHandle(), UserEntryKind::kUserId);
+  g.model.UserListPanel().UserHandle_Click(0);
+  shows("UserHandle", 2, 0);
+}
+
 }  // namespace
 }  // namespace wf::gui
