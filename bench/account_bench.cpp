@@ -133,13 +133,14 @@ void BM_FollowersList(benchmark::State& state) {
     const std::int64_t sent = s.http.requests;
     const std::int64_t thread_before = ThreadCpuNs();
     const std::int64_t process_before = ProcessCpuNs();
-    s.window->mGetUserFollowers_Click();
+    s.window->Followers().mGetUserFollowers_Click();
     thread_ns += ThreadCpuNs() - thread_before;
     process_ns += ProcessCpuNs() - process_before;
     requests += s.http.requests - sent;
-    if (s.window->Users().Count() != kAccounts) {
+    if (s.window->UserListPanel().Users().Count() != kAccounts) {
       const auto& log = s.window->Progress().Lines();
-      state.SkipWithError(("the list held " + std::to_string(s.window->Users().Count()) +
+      state.SkipWithError(("the list held " +
+                           std::to_string(s.window->UserListPanel().Users().Count()) +
                            " accounts: " + (log.empty() ? std::string() : log.back()))
                               .c_str());
       return;
@@ -155,7 +156,7 @@ void BM_LookupIds(benchmark::State& state) {
     state.SkipWithError(problem.c_str());
     return;
   }
-  s.window->mGetUserFollowers_Click();
+  s.window->Followers().mGetUserFollowers_Click();
   std::vector<std::string> ids;
   for (const auto& u : s.window->Twitter().Users().Records()) ids.push_back(u.Id);
   if (ids.size() != static_cast<std::size_t>(kAccounts)) {
@@ -167,7 +168,7 @@ void BM_LookupIds(benchmark::State& state) {
     const std::int64_t sent = s.http.requests;
     const std::int64_t thread_before = ThreadCpuNs();
     const std::int64_t process_before = ProcessCpuNs();
-    const bool done = s.window->GetUsers(s.window->Twitter(), ids, true, false);
+    const bool done = s.window->Followers().GetUsers(s.window->Twitter(), ids, true, false);
     thread_ns += ThreadCpuNs() - thread_before;
     process_ns += ProcessCpuNs() - process_before;
     requests += s.http.requests - sent;

@@ -149,17 +149,17 @@ int UserFile(std::size_t megabytes, const std::string& which) {
 
   if (which != "all") {
     ui.file = keys.string();
-    window.mOpenUsers_Click(0);
+    window.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
     std::printf("key file with a %zu MB line: %zu rows in table \"%s\"\n", megabytes,
-                window.UserTables().back().Rows().size(),
-                window.UserTables().back().Name().c_str());
+                window.UserTables().Tables().back().Rows().size(),
+                window.UserTables().Tables().back().Name().c_str());
   }
   if (which != "keys") {
     ui.file = all.string();
-    window.mOpenUsers_Click(1);
+    window.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
     std::printf("all-fields file with two %zu MB cells: %zu rows in table \"%s\"\n", megabytes,
-                window.UserTables().back().Rows().size(),
-                window.UserTables().back().Name().c_str());
+                window.UserTables().Tables().back().Rows().size(),
+                window.UserTables().Tables().back().Name().c_str());
   }
   for (const auto& l : window.Progress().Lines())
     std::printf("log: %.*s\n", static_cast<int>(std::min<std::size_t>(l.size(), 200)), l.data());

@@ -90,12 +90,12 @@ void BM_StatsAndFill(benchmark::State& state) {
   for (auto _ : state) {
     // Each round fills a fresh table (the fill appends to the table on show).
     state.PauseTiming();
-    w.AddUserTable("round");
+    w.UserTables().AddUserTable("round");
     state.ResumeTiming();
-    w.FillUserTable(w.Twitter(), true);
+    w.UserTables().FillUserTable(w.Twitter(), true);
     state.PauseTiming();
-    if (w.UserTables()[1].RowCount() != kAuthors) state.SkipWithError("wrong row count");
-    w.RemoveUserTableAt(1);
+    if (w.UserTables().Tables()[1].RowCount() != kAuthors) state.SkipWithError("wrong row count");
+    w.UserTables().RemoveUserTableAt(1);
     state.ResumeTiming();
   }
 }

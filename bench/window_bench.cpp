@@ -92,7 +92,7 @@ void BM_OpenTweetFile200k(benchmark::State& state) {
     QCoreApplication::processEvents();
     const std::int64_t before = HeapInUse();
     state.ResumeTiming();
-    model->mOpenTweets_Click();
+    model->Sessions().mOpenTweets_Click();
     QCoreApplication::processEvents();
     state.PauseTiming();
     grown = HeapInUse() - before;
@@ -114,13 +114,13 @@ void BM_SortBy(benchmark::State& state) {
   wf::gui::MainWindowWidget window(*model, b.ui);
   model->Form_Load();
   window.show();
-  model->mOpenTweets_Click();
-  model->mSortDT_Click();
+  model->Sessions().mOpenTweets_Click();
+  model->TweetEdit().mSortDT_Click();
   QCoreApplication::processEvents();
   const int columns[] = {2, 4, 3};  // UserScreenName, TweetID, Tweet (1-based)
   int i = 0;
   for (auto _ : state) {
-    model->OutTable_ColumnClick(columns[i++ % 3]);
+    model->TweetEdit().OutTable_ColumnClick(columns[i++ % 3]);
     QCoreApplication::processEvents();
   }
   state.counters["rows"] = model->OutTable().RowCount();

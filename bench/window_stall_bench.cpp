@@ -133,7 +133,7 @@ Figures RunOnce() {
       cancel.setSingleShot(true);
       QObject::connect(&cancel, &QTimer::timeout, [&] {
         cancel_at = Clock::now();
-        window.QuitGet_Click();
+        window.Search().QuitGet_Click();
       });
       QTimer pages;
       pages.setInterval(0);
@@ -149,7 +149,7 @@ Figures RunOnce() {
         last_turn = Clock::now();
         turns.start();
         pages.start();
-        window.GetSrch_Click();
+        window.Search().GetSrch_Click();
         turns.stop();
         pages.stop();
         QCoreApplication::quit();

@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   env.program_folder = folder.string();
   env.api_base_given = true;
   wf::MainWindow first(env);
-  first.LoadPrefs();
-  if (!first.SavePrefs()) std::abort();
+  first.Sessions().LoadPrefs();
+  if (!first.Sessions().SavePrefs()) std::abort();
   wf::MainWindow second(env);
-  second.LoadPrefs();
-  if (second.QPHistory().Entries() != first.QPHistory().Entries() ||
-      second.UTLHistory().Entries() != first.UTLHistory().Entries() ||
+  second.Sessions().LoadPrefs();
+  if (second.Sessions().QPHistory().Entries() != first.Sessions().QPHistory().Entries() ||
+      second.Sessions().UTLHistory().Entries() != first.Sessions().UTLHistory().Entries() ||
       second.SearchLang() != first.SearchLang() ||
       second.OutTable().Widths() != first.OutTable().Widths()) {
     std::abort();

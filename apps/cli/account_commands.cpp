@@ -85,7 +85,7 @@ std::optional<std::string> AccountListText(const ParsedCommand& parsed, std::str
 void PasteAccounts(ApiSession& session, const std::string& text, bool ids) {
   session.Ui().SetClipboardText(text);
   session.Ui().SetListHoldsIds(ids);
-  session.Window().mPasteUL_Click();
+  session.Window().UserListPanel().mPasteUL_Click();
 }
 
 bool WriteText(const std::string& path, std::string_view text, std::string_view command,
@@ -151,16 +151,17 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("timeline", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
-  if (parsed->Flag("--unicode")) window.mFullText_Click();
+  if (parsed->Flag("--unicode")) window.Sessions().mFullText_Click();
   if (since) window.SetEarlyDate(*since);
-  if (parsed->Flag("--headers")) window.mHeaders_Click();
+  if (parsed->Flag("--headers")) window.Sessions().mHeaders_Click();
 
   PasteAccounts(session, *list, ids);
   // The walk's journal stays until the table is saved, so a crash before then loses nothing.
-  window.SetKeepRecoveryUntilSaved(true);
+  window.Recovery().SetKeepRecoveryUntilSaved(true);
   if (!session.Cancelled()) {
-    for (int i = 0; i < window.Users().Count(); ++i) window.UserList_ItemCheck(i, true);
-    window.GetAllUTL_Click();
+    for (int i = 0; i < window.UserListPanel().Users().Count(); ++i)
+      window.UserListPanel().UserList_ItemCheck(i, true);
+    window.Timelines().GetAllUTL_Click();
   }
   session.Finish();
 
@@ -169,21 +170,21 @@ int TimelineCommand::Run(const std::vector<std::string>& args, Streams& io) {
   // What was collected is saved also after a failure or Ctrl-C.
   const std::int32_t rows = window.OutTable().RowCount();
   if (rows > 0) {
-    window.mSaveTweets_Click();
+    window.Sessions().mSaveTweets_Click();
     if (window.TweetsFN() != output || window.TweetsModified()) {
       io.err << "wrenfold-cli timeline: the table could not be saved to " << output << "\n";
       return kExitBadInput;
     }
   } else {
     const auto none = [](std::size_t, int) { return std::string_view(); };
-    if (!WriteTweetTableFile(output, 0, none, window.HeadersChecked(), &error)) {
+    if (!WriteTweetTableFile(output, 0, none, window.Sessions().HeadersChecked(), &error)) {
       io.err << "wrenfold-cli timeline: " << error << "\n";
       return kExitBadInput;
     }
   }
-  window.DiscardRecovery();
-  io.out << rows << " tweets of " << window.Users().Count() << " accounts saved to " << output
-         << "\n";
+  window.Recovery().DiscardRecovery();
+  io.out << rows << " tweets of " << window.UserListPanel().Users().Count() << " accounts saved to "
+         << output << "\n";
   if (session.Cancelled()) {
     io.err << "wrenfold-cli timeline: interrupted; the " << rows
            << " tweets collected so far are saved in " << output << "\n";
@@ -245,17 +246,18 @@ int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("lookup", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
-  if (parsed->Flag("--unicode")) window.mFullText_Click();
+  if (parsed->Flag("--unicode")) window.Sessions().mFullText_Click();
   PasteAccounts(session, *list, ids);
   session.Finish();
 
   const TwitterAPI& api = window.Twitter();
   const std::int32_t found = api.Users().Count();
-  window.mCopyUT_Click();
+  window.UserListPanel().mCopyUT_Click();
   if (!WriteText(output, EncodeFileText(session.Ui().ClipboardText()), "lookup", io)) {
     return kExitBadInput;
   }
-  io.out << found << " of " << window.Users().Count() << " accounts written to " << output << "\n";
+  io.out << found << " of " << window.UserListPanel().Users().Count() << " accounts written to "
+         << output << "\n";
   if (session.Cancelled()) {
     io.err << "wrenfold-cli lookup: interrupted; the " << found
            << " profiles looked up so far are saved in " << output << "\n";
@@ -315,12 +317,12 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session(command, io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
-  if (parsed->Flag("--unicode")) window.mFullText_Click();
+  if (parsed->Flag("--unicode")) window.Sessions().mFullText_Click();
   session.Ui().SetInputAnswer(name);
   if (friends_) {
-    window.mGetUserFriends_Click();
+    window.Followers().mGetUserFriends_Click();
   } else {
-    window.mGetUserFollowers_Click();
+    window.Followers().mGetUserFollowers_Click();
   }
   session.Finish();
 
@@ -329,10 +331,10 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   // The list is replaced only when accounts came back; otherwise the file gets none.
   std::string text;
   if (parsed->Flag("--profiles")) {
-    window.mCopyUT_Click();
+    window.UserListPanel().mCopyUT_Click();
     text = EncodeFileText(session.Ui().ClipboardText());
   } else if (got > 0) {
-    window.mCopyUL_Click();
+    window.UserListPanel().mCopyUL_Click();
     text = session.Ui().ClipboardText();
   }
   if (!WriteText(output, text, command, io)) return kExitBadInput;

@@ -120,33 +120,33 @@ int HydrateCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitBadInput;
   }
   window.ActivateAfterAuthentication();
-  window.SetKeepRecoveryUntilSaved(true);
+  window.Recovery().SetKeepRecoveryUntilSaved(true);
   if (const auto archive = parsed->Value("--archive")) {
-    if (!window.SetArchiveFile(*archive)) return kExitBadInput;
+    if (!window.Sessions().SetArchiveFile(*archive)) return kExitBadInput;
   }
-  if (parsed->Flag("--headers")) window.mHeaders_Click();
-  if (parsed->Flag("--unicode")) window.mFullText_Click();
+  if (parsed->Flag("--headers")) window.Sessions().mHeaders_Click();
+  if (parsed->Flag("--unicode")) window.Sessions().mFullText_Click();
 
   if (resume) {
     io.err << "Resuming the hydration of [" << interrupted->header.query << "] after "
            << interrupted->state.max_id << " ids\n";
   }
-  const bool started =
-      resume ? window.ResumeHydration(*interrupted) : window.HydrateIdsFile(ids_file);
+  const bool started = resume ? window.Search().ResumeHydration(*interrupted)
+                              : window.Search().HydrateIdsFile(ids_file);
   ui.Finish();
   if (!started) return kExitBadInput;  // the ids file's fault was said through the UI
 
-  const HydrationResult& result = window.LastHydration();
+  const HydrationResult& result = window.Search().LastHydration();
   const std::int32_t rows = window.OutTable().RowCount();
   if (rows > 0) {
-    window.mSaveTweets_Click();
+    window.Sessions().mSaveTweets_Click();
     if (window.TweetsFN() != output || window.TweetsModified()) {
       io.err << "wrenfold-cli hydrate: the table could not be saved to " << output << "\n";
       return kExitBadInput;
     }
   } else {
     const auto none = [](std::size_t, int) { return std::string_view(); };
-    if (!WriteTweetTableFile(output, 0, none, window.HeadersChecked(), &error)) {
+    if (!WriteTweetTableFile(output, 0, none, window.Sessions().HeadersChecked(), &error)) {
       io.err << "wrenfold-cli hydrate: " << error << "\n";
       return kExitBadInput;
     }
@@ -164,7 +164,7 @@ int HydrateCommand::Run(const std::vector<std::string>& args, Streams& io) {
     }
   }
   // Saved: the journal has done its work.
-  window.DiscardRecovery();
+  window.Recovery().DiscardRecovery();
   io.out << rows << " tweets saved to " << output << ", " << result.missing.size()
          << " ids missing\n";
   if (ui.Cancelled()) {

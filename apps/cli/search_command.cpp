@@ -195,31 +195,31 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
     return kExitBadInput;
   }
   window.ActivateAfterAuthentication();
-  window.SetKeepRecoveryUntilSaved(true);
+  window.Recovery().SetKeepRecoveryUntilSaved(true);
   if (const auto archive = parsed->Value("--archive")) {
-    if (!window.SetArchiveFile(*archive)) return kExitBadInput;
+    if (!window.Sessions().SetArchiveFile(*archive)) return kExitBadInput;
   }
   if (!resume) window.SetSearchQuery(parsed->positional[0]);
   window.SetSearchLang(lang);
   if (const auto geo = parsed->Value("--geocode")) window.SetSearchLocation(*geo, true);
   if (since) window.SetEarlyDate(*since);
-  if (parsed->Flag("--headers")) window.mHeaders_Click();
-  if (parsed->Flag("--unicode")) window.mFullText_Click();
+  if (parsed->Flag("--headers")) window.Sessions().mHeaders_Click();
+  if (parsed->Flag("--unicode")) window.Sessions().mFullText_Click();
 
   if (resume) {
     io.err << "Resuming the search for [" << interrupted->header.query << "] with " << recoverable
            << " tweets recovered\n";
-    window.RecoverRetrieval(true);
+    window.Recovery().RecoverRetrieval(true);
   } else if (!update.empty()) {
-    window.mOpenTweets_Click();
+    window.Sessions().mOpenTweets_Click();
     if (window.TweetsFN() != update) {
       ui.Finish();
       io.err << "wrenfold-cli search: cannot open " << update << "\n";
       return kExitBadInput;
     }
-    window.UpdateSearch_Click();
+    window.Search().UpdateSearch_Click();
   } else {
-    window.GetSrch_Click();
+    window.Search().GetSrch_Click();
   }
   ui.Finish();
 
@@ -228,20 +228,20 @@ int SearchCommand::Run(const std::vector<std::string>& args, Streams& io) {
   // Save what was collected, also after a failure or Ctrl-C: the tweets are not lost.
   const std::int32_t rows = window.OutTable().RowCount();
   if (rows > 0) {
-    window.mSaveTweets_Click();
+    window.Sessions().mSaveTweets_Click();
     if (window.TweetsFN() != output || window.TweetsModified()) {
       io.err << "wrenfold-cli search: the table could not be saved to " << output << "\n";
       return kExitBadInput;
     }
   } else {
     const auto none = [](std::size_t, int) { return std::string_view(); };
-    if (!WriteTweetTableFile(output, 0, none, window.HeadersChecked(), &error)) {
+    if (!WriteTweetTableFile(output, 0, none, window.Sessions().HeadersChecked(), &error)) {
       io.err << "wrenfold-cli search: " << error << "\n";
       return kExitBadInput;
     }
   }
   // Saved: the journal has done its work.
-  window.DiscardRecovery();
+  window.Recovery().DiscardRecovery();
   io.out << rows << " tweets saved to " << output << "\n";
   if (ui.Cancelled()) {
     io.err << "wrenfold-cli search: interrupted; the " << rows

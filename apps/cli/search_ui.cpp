@@ -27,7 +27,7 @@ SearchUi::SearchUi(std::ostream& err, bool terminal, std::atomic<bool>* interrup
 void SearchUi::CheckInterrupt() {
   if (cancelled_ || interrupted_ == nullptr || !interrupted_->load()) return;
   cancelled_ = true;
-  if (window_ != nullptr) window_->QuitGet_Click();
+  if (window_ != nullptr) window_->Search().QuitGet_Click();
 }
 
 void SearchUi::YieldToEvents() {

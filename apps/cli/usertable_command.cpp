@@ -94,25 +94,25 @@ int UserTableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   ApiSession session("usertable", io, interrupted_, output);
   if (!session.Open(parsed->service)) return kExitBadInput;
   MainWindow& window = session.Window();
-  if (parsed->Flag("--unicode")) window.mFullText_Click();
+  if (parsed->Flag("--unicode")) window.Sessions().mFullText_Click();
   session.Ui().SetOpenFile(tweets);
-  window.mOpenTweets_Click();
+  window.Sessions().mOpenTweets_Click();
   if (window.OutTable().RowCount() == 0) {
     session.Finish();
     io.err << "wrenfold-cli usertable: " << tweets << " holds no tweets\n";
     return kExitBadInput;
   }
 
-  window.BuildTweetsUT_Click();
-  const int authors = window.UserTables()[0].RowCount();
+  window.UserTables().BuildTweetsUT_Click();
+  const int authors = window.UserTables().Tables()[0].RowCount();
   if (samples && !session.Cancelled() && authors > 0) {
-    for (int r = 0; r < authors; ++r) window.UserTable_ItemCheck(r, true);
+    for (int r = 0; r < authors; ++r) window.UserTables().UserTable_ItemCheck(r, true);
     session.Ui().SetInputAnswer(std::to_string(*samples));
-    window.GetUTTL_Click();
+    window.UserTables().GetUTTL_Click();
   }
   session.Finish();
 
-  if (!window.SaveUserTableFile(output, *layout)) {
+  if (!window.UserTables().SaveUserTableFile(output, *layout)) {
     io.err << "wrenfold-cli usertable: the table could not be saved to " << output << "\n";
     return kExitBadInput;
   }

@@ -49,19 +49,21 @@ QWidget* MainWindowWidget::BuildSearchFrame() {
   connect(search_query_, &QLineEdit::textEdited, this,
           [this](const QString& text) { model_.SetSearchQuery(FromQ(text)); });
   connect(search_query_, &QLineEdit::editingFinished, this,
-          [this] { model_.SearchQuery_LostFocus(); });
+          [this] { model_.Search().SearchQuery_LostFocus(); });
   search_help_ = new QToolButton(frame);
   search_help_->setObjectName(QStringLiteral("SearchHelp"));
   search_help_->setText(QStringLiteral("?"));
   search_help_->setToolTip(QStringLiteral("Search operators (opens the web documentation)"));
-  connect(search_help_, &QToolButton::clicked, this, [this] { model_.SearchHelp_Click(); });
+  connect(search_help_, &QToolButton::clicked, this,
+          [this] { model_.Search().SearchHelp_Click(); });
 
   get_search_ = Button(QStringLiteral("Search"), "GetSrch", frame);
   get_search_->setToolTip(QStringLiteral("Retrieve the tweets matching the query"));
-  connect(get_search_, &QPushButton::clicked, this, [this] { model_.GetSrch_Click(); });
+  connect(get_search_, &QPushButton::clicked, this, [this] { model_.Search().GetSrch_Click(); });
   update_search_ = Button(QStringLiteral("Update"), "UpdateSearch", frame);
   update_search_->setToolTip(QStringLiteral("Retrieve only tweets newer than those in the table"));
-  connect(update_search_, &QPushButton::clicked, this, [this] { model_.UpdateSearch_Click(); });
+  connect(update_search_, &QPushButton::clicked, this,
+          [this] { model_.Search().UpdateSearch_Click(); });
 
   early_date_ = new QDateTimeEdit(frame);
   early_date_->setObjectName(QStringLiteral("EarlyDate"));
@@ -75,7 +77,7 @@ QWidget* MainWindowWidget::BuildSearchFrame() {
   use_loc_->setObjectName(QStringLiteral("UseLoc"));
   use_loc_->setToolTip(QStringLiteral("Go to Settings -> Set Location to specify a new area"));
   connect(use_loc_, &QCheckBox::clicked, this, [this](bool ticked) {
-    model_.UseLoc_Click(ticked);
+    model_.Sessions().UseLoc_Click(ticked);
     // The model may untick it again (no location given); show its word.
     RefreshControls();
   });
@@ -87,10 +89,10 @@ QWidget* MainWindowWidget::BuildSearchFrame() {
   qp_history_ = HistoryCombo(
       "QPHistory", QStringLiteral("Open query and data from a recently saved session"), frame);
   connect(qp_history_, qOverload<int>(&QComboBox::activated), this,
-          [this](int index) { model_.QPHistory_Click(index); });
+          [this](int index) { model_.Sessions().QPHistory_Click(index); });
   qp_history_clear_ = ClearHistoryButton("HistoryItemClear1", frame);
   connect(qp_history_clear_, &QToolButton::clicked, this,
-          [this] { model_.HistoryItemClear_Click(1); });
+          [this] { model_.Sessions().HistoryItemClear_Click(1); });
 
   auto* grid = new QGridLayout(frame);
   auto* query_row = new QHBoxLayout;
@@ -126,15 +128,16 @@ QWidget* MainWindowWidget::BuildUserTimelinesFrame() {
     users_menu_->popup(user_list_->viewport()->mapToGlobal(pos));
   });
   user_list_model_->SetTickHandler(
-      [this](int row, bool ticked) { model_.UserList_ItemCheck(row, ticked); });
+      [this](int row, bool ticked) { model_.UserListPanel().UserList_ItemCheck(row, ticked); });
   // The current entry moves by mouse and by keys alike; moves the model makes itself come
   // back through RefreshUserList and must not be sent to it again.
   connect(user_list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (!syncing_user_list_ && current.isValid()) model_.UserList_Click(current.row());
+            if (!syncing_user_list_ && current.isValid())
+              model_.UserListPanel().UserList_Click(current.row());
           });
   connect(user_list_, &QListView::doubleClicked, this,
-          [this](const QModelIndex& index) { model_.UserList_DblClick(index.row()); });
+          [this](const QModelIndex& index) { model_.Timelines().UserList_DblClick(index.row()); });
   // The usual keys on the list itself, so they do not take Copy away from the tables.
   const auto list_key = [this](QKeySequence key, std::function<void()> handler) {
     auto* action = new QAction(user_list_);
@@ -143,9 +146,9 @@ QWidget* MainWindowWidget::BuildUserTimelinesFrame() {
     connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
     user_list_->addAction(action);
   };
-  list_key(QKeySequence::Copy, [this] { model_.mCopyUL_Click(); });
-  list_key(QKeySequence::Paste, [this] { model_.mPasteUL_Click(); });
-  list_key(QKeySequence::Delete, [this] { model_.mDeleteUser_Click(); });
+  list_key(QKeySequence::Copy, [this] { model_.UserListPanel().mCopyUL_Click(); });
+  list_key(QKeySequence::Paste, [this] { model_.UserListPanel().mPasteUL_Click(); });
+  list_key(QKeySequence::Delete, [this] { model_.UserListPanel().mDeleteUser_Click(); });
 
   ul_count_ = new QLabel(ut_frame_);
   ul_count_->setObjectName(QStringLiteral("ULCount"));
@@ -155,23 +158,26 @@ QWidget* MainWindowWidget::BuildUserTimelinesFrame() {
   auto* handles = new QButtonGroup(ut_frame_);
   handles->addButton(handle_screen_name_, 0);
   handles->addButton(handle_user_id_, 1);
-  connect(handles, &QButtonGroup::idClicked, this, [this](int id) { model_.UserHandle_Click(id); });
+  connect(handles, &QButtonGroup::idClicked, this,
+          [this](int id) { model_.UserListPanel().UserHandle_Click(id); });
 
   get_all_utl_ = Button(QStringLiteral("Get All"), "GetAllUTL", ut_frame_);
   get_all_utl_->setToolTip(QStringLiteral("Retrieve the timelines of the checked users"));
-  connect(get_all_utl_, &QPushButton::clicked, this, [this] { model_.GetAllUTL_Click(); });
+  connect(get_all_utl_, &QPushButton::clicked, this,
+          [this] { model_.Timelines().GetAllUTL_Click(); });
   update_utl_ = Button(QStringLiteral("Update"), "UpdateUTL", ut_frame_);
   update_utl_->setToolTip(QStringLiteral("Retrieve only tweets newer than those in the table"));
-  connect(update_utl_, &QPushButton::clicked, this, [this] { model_.UpdateUTL_Click(); });
+  connect(update_utl_, &QPushButton::clicked, this,
+          [this] { model_.Timelines().UpdateUTL_Click(); });
 
   utl_history_ = HistoryCombo(
       "UTLHistory", QStringLiteral("Open data and user list from a recently saved session"),
       ut_frame_);
   connect(utl_history_, qOverload<int>(&QComboBox::activated), this,
-          [this](int index) { model_.UTLHistory_Click(index); });
+          [this](int index) { model_.Sessions().UTLHistory_Click(index); });
   utl_history_clear_ = ClearHistoryButton("HistoryItemClear0", ut_frame_);
   connect(utl_history_clear_, &QToolButton::clicked, this,
-          [this] { model_.HistoryItemClear_Click(0); });
+          [this] { model_.Sessions().HistoryItemClear_Click(0); });
 
   user_meta_ = new QPlainTextEdit(ut_frame_);
   user_meta_->setObjectName(QStringLiteral("UserMeta"));
@@ -212,14 +218,14 @@ QWidget* MainWindowWidget::BuildFollowersFrame() {
   guf_id_->setObjectName(QStringLiteral("GUF_Id"));
   guf_id_->setPlaceholderText(QStringLiteral("Screen name or user id"));
   connect(guf_id_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { model_.SetGUF_Id(FromQ(text)); });
+          [this](const QString& text) { model_.Followers().SetGUF_Id(FromQ(text)); });
   get_ff_[0] = Button(QStringLiteral("Get Followers"), "GetFF0", frame);
   get_ff_[1] = Button(QStringLiteral("Get Friends"), "GetFF1", frame);
   get_ff_[0]->setToolTip(QStringLiteral("Each account's followers into a new user table"));
   get_ff_[1]->setToolTip(QStringLiteral("Each account's friends into a new user table"));
   for (int i = 0; i < 2; ++i) {
     connect(get_ff_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
-            [this, i] { model_.GetFF_Click(i); });
+            [this, i] { model_.Followers().GetFF_Click(i); });
   }
 
   auto* layout = new QGridLayout(frame);
@@ -227,7 +233,8 @@ QWidget* MainWindowWidget::BuildFollowersFrame() {
     ops->addButton(guf_op_[static_cast<std::size_t>(i)], i);
     layout->addWidget(guf_op_[static_cast<std::size_t>(i)], 0, i);
   }
-  connect(ops, &QButtonGroup::idClicked, this, [this](int id) { model_.GUFOp_Click(id); });
+  connect(ops, &QButtonGroup::idClicked, this,
+          [this](int id) { model_.Followers().GUFOp_Click(id); });
   layout->addWidget(guf_id_, 1, 0, 1, 3);
   layout->addWidget(get_ff_[0], 2, 0);
   layout->addWidget(get_ff_[1], 2, 1);
@@ -256,7 +263,7 @@ void MainWindowWidget::BuildTweetTable() {
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setStretchLastSection(false);
   connect(columns, &QHeaderView::sectionClicked, this,
-          [this](int section) { model_.OutTable_ColumnClick(section + 1); });
+          [this](int section) { model_.TweetEdit().OutTable_ColumnClick(section + 1); });
   connect(columns, &QHeaderView::sectionResized, this, &MainWindowWidget::TweetColumnResized);
 
   out_table_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -264,9 +271,9 @@ void MainWindowWidget::BuildTweetTable() {
     const QModelIndex index = out_table_->indexAt(pos);
     if (!index.isValid()) return;
     out_table_->selectRow(index.row());
-    model_.OutTable_MouseUp(MainWindow::MouseButton::Right, index.row());
+    model_.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, index.row());
     // Captions name the row's link and author; the "Go to" item hides for a blank link.
-    const MainWindow::TweetMenu& m = model_.mTweet();
+    const TweetEditPart::TweetMenu& m = model_.TweetEdit().mTweet();
     const auto set = [this](const char* name, const std::string& caption) {
       if (auto* a = tweet_menu_->findChild<QAction*>(QString::fromLatin1(name))) {
         // A single "&" would underline the next letter: show it as written.

@@ -66,7 +66,7 @@ QWidget* MainWindowWidget::BuildRequestLogFrame() {
 
   quit_get_ = Button(QStringLiteral("Cancel"), "QuitGet", frame);
   quit_get_->setToolTip(QStringLiteral("Stop the running retrieval"));
-  connect(quit_get_, &QPushButton::clicked, this, [this] { model_.QuitGet_Click(); });
+  connect(quit_get_, &QPushButton::clicked, this, [this] { model_.Search().QuitGet_Click(); });
 
   auto* layout = new QVBoxLayout(frame);
   layout->addWidget(progress_, 3);

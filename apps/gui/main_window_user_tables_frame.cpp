@@ -50,7 +50,7 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   ut_toggle_tweets_->setChecked(true);
   // The model may refuse the switch ("Other:" with no table): the buttons show its word.
   connect(toggle, &QButtonGroup::idClicked, this, [this](int id) {
-    model_.UTToggle_Click(id);
+    model_.UserTables().UTToggle_Click(id);
     RefreshUserTables();
   });
   ut_list_ = new QListWidget(frame);
@@ -58,27 +58,30 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   ut_list_->setToolTip(QStringLiteral("User tables opened from files; double-click to rename"));
   // Clicks only: the list is rebuilt from the model, which must not echo back as clicks.
   connect(ut_list_, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { model_.UTList_Click(ut_list_->row(item)); });
+          [this](QListWidgetItem* item) { model_.UserTables().UTList_Click(ut_list_->row(item)); });
   connect(ut_list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    model_.UTList_Click(ut_list_->row(item));
-    model_.UTList_DblClick();
+    model_.UserTables().UTList_Click(ut_list_->row(item));
+    model_.UserTables().UTList_DblClick();
   });
   add_ut_ = Button(QStringLiteral("Add"), "MergeRemUT0", frame);
   add_ut_->setToolTip(
       QStringLiteral("Add the users of the table on show to the Tweets table (users it already "
                      "holds are skipped)"));
-  connect(add_ut_, &QPushButton::clicked, this, [this] { model_.MergeRemUT_Click(0); });
+  connect(add_ut_, &QPushButton::clicked, this,
+          [this] { model_.UserTables().MergeRemUT_Click(0); });
   remove_ut_ = Button(QStringLiteral("Remove"), "AddRemUT1", frame);
   remove_ut_->setToolTip(QStringLiteral("Remove the selected table"));
-  connect(remove_ut_, &QPushButton::clicked, this, [this] { model_.AddRemUT_Click(1); });
+  connect(remove_ut_, &QPushButton::clicked, this,
+          [this] { model_.UserTables().AddRemUT_Click(1); });
   build_tweets_ut_ = Button(QStringLiteral("Build Table"), "BuildTweetsUT", frame);
   build_tweets_ut_->setToolTip(QStringLiteral("Look up the authors of the tweets in the table"));
-  connect(build_tweets_ut_, &QPushButton::clicked, this, [this] { model_.BuildTweetsUT_Click(); });
+  connect(build_tweets_ut_, &QPushButton::clicked, this,
+          [this] { model_.UserTables().BuildTweetsUT_Click(); });
   get_uttl_ = Button(QStringLiteral("Get User Timelines"), "GetUTTL", frame);
   get_uttl_->setToolTip(
       QStringLiteral("Retrieves recent tweets and derives behavioural statistics for selected "
                      "users. Required by Profilo"));
-  connect(get_uttl_, &QPushButton::clicked, this, [this] { model_.GetUTTL_Click(); });
+  connect(get_uttl_, &QPushButton::clicked, this, [this] { model_.UserTables().GetUTTL_Click(); });
 
   auto* filter = new QGroupBox(QStringLiteral("Filter Checked Rows"), frame);
   filter->setObjectName(QStringLiteral("FilterFrame"));
@@ -91,7 +94,8 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   auto* modes = new QButtonGroup(filter);
   modes->addButton(filter_mode_[0], 0);
   modes->addButton(filter_mode_[1], 1);
-  connect(modes, &QButtonGroup::idClicked, this, [this](int id) { model_.FilterMode_Click(id); });
+  connect(modes, &QButtonGroup::idClicked, this,
+          [this](int id) { model_.UserTables().FilterMode_Click(id); });
   filter_layout->addWidget(filter_mode_[0], 0, 0);
   filter_layout->addWidget(filter_mode_[1], 0, 1);
   auto* entities = new QButtonGroup(filter);
@@ -106,18 +110,19 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
     filter_layout->addWidget(filter_entity_[i], 1 + static_cast<int>(i), 0, 1, 2);
   }
   connect(entities, &QButtonGroup::idClicked, this,
-          [this](int id) { model_.FilterEntity_Click(id); });
+          [this](int id) { model_.UserTables().FilterEntity_Click(id); });
   filter_apply_ = Button(QStringLiteral("Apply"), "MergeRemUT1", filter);
   filter_apply_->setToolTip(
       QStringLiteral("Remove or retain the checked users of the table on show and their tweets"));
-  connect(filter_apply_, &QPushButton::clicked, this, [this] { model_.MergeRemUT_Click(1); });
+  connect(filter_apply_, &QPushButton::clicked, this,
+          [this] { model_.UserTables().MergeRemUT_Click(1); });
   filter_layout->addWidget(filter_apply_, 4, 0, 1, 2);
 
   user_table_ = new QTableView(frame);
   user_table_->setObjectName(QStringLiteral("UserTable"));
   user_table_->setModel(user_table_model_);
   user_table_model_->SetTickHandler(
-      [this](int row, bool ticked) { model_.UserTable_ItemCheck(row, ticked); });
+      [this](int row, bool ticked) { model_.UserTables().UserTable_ItemCheck(row, ticked); });
   user_table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   user_table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   user_table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -132,9 +137,9 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   header->setHighlightSections(false);
   // The model sorts (and keeps) the rows; the header only reports the click.
   connect(header, &QHeaderView::sectionClicked, this,
-          [this](int section) { model_.UserTable_ColumnClick(section); });
+          [this](int section) { model_.UserTables().UserTable_ColumnClick(section); });
   connect(user_table_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (index.isValid()) model_.UserTable_DblClick(index.row());
+    if (index.isValid()) model_.UserTables().UserTable_DblClick(index.row());
   });
   user_table_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(user_table_, &QWidget::customContextMenuRequested, this,
@@ -151,7 +156,7 @@ QWidget* MainWindowWidget::BuildUserTablesFrame() {
   const int width = TwipsToPixels(kDefaultUserColumnTwips, Dpi());
   for (int c = 0; c < kUserTableColumnCount; ++c) user_table_->setColumnWidth(c, width);
   // Reopening a user timeline session rebuilds the user list from its tweets.
-  model_.SetGetUsersFromTweets([this] { model_.mGetUFT_Click(); });
+  model_.Sessions().SetGetUsersFromTweets([this] { model_.UserTables().mGetUFT_Click(); });
 
   auto* side = new QVBoxLayout;
   side->setSpacing(4);

@@ -49,8 +49,8 @@ MainWindowWidget::MainWindowWidget(MainWindow& model, UiPort& ui, QWidget* paren
     : QMainWindow(parent), model_(model), ui_(ui) {
   setObjectName(QStringLiteral("frmMain"));
   tweet_model_ = new TweetTableModel(model_.OutTable(), this);
-  user_list_model_ = new UserListModel(model_.Users(), this);
-  user_table_model_ = new UserTableModel(model_.UserTables(), this);
+  user_list_model_ = new UserListModel(model_.UserListPanel().Users(), this);
+  user_table_model_ = new UserTableModel(model_.UserTables().Tables(), this);
 
   BuildMenus();
 
@@ -152,7 +152,7 @@ void MainWindowWidget::RefreshTweets() {
   tweet_model_->Reset();
   ApplyTweetColumnWidths();
   QHeaderView* header = out_table_->horizontalHeader();
-  const bool sorted = model_.SortTweetsChecked();
+  const bool sorted = model_.TweetEdit().SortTweetsChecked();
   header->setSortIndicatorShown(sorted);
   const auto order = model_.OutTable().Descending() ? Qt::DescendingOrder : Qt::AscendingOrder;
   if (sorted) header->setSortIndicator(model_.OutTable().SortKey(), order);
@@ -165,8 +165,8 @@ void MainWindowWidget::RefreshCaption() {
 }
 
 void MainWindowWidget::RefreshStatus() {
-  api_version_->setText(ToQ(model_.ApiVersionText()));
-  api_version_->setVisible(model_.ApiV2Checked());
+  api_version_->setText(ToQ(model_.Sessions().ApiVersionText()));
+  api_version_->setVisible(model_.Sessions().ApiV2Checked());
   const auto& panels = model_.InfoBar();
   for (std::size_t i = 0; i < info_bar_.size(); ++i) {
     const QString text = PanelText(panels[i]);
@@ -214,8 +214,8 @@ void MainWindowWidget::RefreshLog() {
 }
 
 void MainWindowWidget::RefreshHistory() {
-  SetHistoryEntries(qp_history_, model_.QPHistory());
-  SetHistoryEntries(utl_history_, model_.UTLHistory());
+  SetHistoryEntries(qp_history_, model_.Sessions().QPHistory());
+  SetHistoryEntries(utl_history_, model_.Sessions().UTLHistory());
 }
 
 void MainWindowWidget::RefreshControls() {
@@ -227,33 +227,37 @@ void MainWindowWidget::RefreshControls() {
     early_date_->setDateTime(early);
   }
   use_loc_->setChecked(model_.UseLoc());
-  QString settings = ToQ(model_.SearchLanguageText());
+  QString settings = ToQ(model_.Sessions().SearchLanguageText());
   if (!model_.SearchLocation().empty()) {
     settings += QStringLiteral("   Location: ") + ToQ(model_.SearchLocation());
   }
   search_settings_->setText(settings);
-  sort_action_->setChecked(model_.SortTweetsChecked());
-  headers_action_->setChecked(model_.HeadersChecked());
-  archive_action_->setChecked(model_.ArchiveChecked());
-  full_text_action_->setChecked(model_.FullTextChecked());
-  api_v2_action_->setChecked(model_.ApiV2Checked());
-  full_archive_action_->setChecked(model_.FullArchiveChecked());
+  sort_action_->setChecked(model_.TweetEdit().SortTweetsChecked());
+  headers_action_->setChecked(model_.Sessions().HeadersChecked());
+  archive_action_->setChecked(model_.Sessions().ArchiveChecked());
+  full_text_action_->setChecked(model_.Sessions().FullTextChecked());
+  api_v2_action_->setChecked(model_.Sessions().ApiV2Checked());
+  full_archive_action_->setChecked(model_.Sessions().FullArchiveChecked());
   update_search_->setEnabled(model_.UpdateSearchEnabled());
-  vb_date_time_action_->setChecked(model_.VBDateTimeChecked());
-  ul_count_->setText(ToQ(model_.ULCount()));
+  vb_date_time_action_->setChecked(model_.TweetEdit().VBDateTimeChecked());
+  ul_count_->setText(ToQ(model_.UserListPanel().ULCount()));
 
-  ut_frame_->setEnabled(model_.UTFrameEnabled());
+  ut_frame_->setEnabled(model_.UserListPanel().UTFrameEnabled());
   update_utl_->setEnabled(model_.UpdateUTLEnabled());
-  (model_.UserHandle() == 1 ? handle_user_id_ : handle_screen_name_)->setChecked(true);
-  sel_all_ul_action_->setText(ToQ(model_.SelAllULCaption()));
-  if (const QString meta = ToQ(model_.UserMeta()); user_meta_->toPlainText() != meta) {
+  (model_.UserListPanel().UserHandle() == wf::UserEntryKind::kUserId ? handle_user_id_
+                                                                     : handle_screen_name_)
+      ->setChecked(true);
+  sel_all_ul_action_->setText(ToQ(model_.UserListPanel().SelAllULCaption()));
+  if (const QString meta = ToQ(model_.UserListPanel().UserMeta());
+      user_meta_->toPlainText() != meta) {
     user_meta_->setPlainText(meta);
   }
-  const auto op = static_cast<std::size_t>(std::clamp(model_.GUFOp(), 0, 2));
+  const auto op = static_cast<std::size_t>(model_.Followers().GUFOp());
   guf_op_[op]->setChecked(true);
-  guf_id_->setEnabled(model_.GUF_IdEnabled());
+  guf_id_->setEnabled(model_.Followers().GUF_IdEnabled());
   // Rewriting an unchanged text would move the cursor while the user types.
-  if (const QString id = ToQ(model_.GUF_Id()); guf_id_->text() != id) guf_id_->setText(id);
+  if (const QString id = ToQ(model_.Followers().GUF_Id()); guf_id_->text() != id)
+    guf_id_->setText(id);
   // A follower list writes its own counts into the status bar while the tick is off; once
   // the window has closed the timer stays stopped.
   if (!model_.Timer1Enabled()) {
@@ -266,7 +270,7 @@ void MainWindowWidget::RefreshControls() {
 void MainWindowWidget::RefreshUserList() {
   syncing_user_list_ = true;
   user_list_model_->Reset();
-  const UserList& list = model_.Users();
+  const UserList& list = model_.UserListPanel().Users();
   user_list_->setToolTip(ToQ(list.ToolTip()));
   if (list.Current() >= 0) {
     user_list_->setCurrentIndex(user_list_model_->index(list.Current(), 0));
@@ -274,14 +278,14 @@ void MainWindowWidget::RefreshUserList() {
     user_list_->selectionModel()->clear();
   }
   syncing_user_list_ = false;
-  ul_count_->setText(ToQ(model_.ULCount()));
+  ul_count_->setText(ToQ(model_.UserListPanel().ULCount()));
 }
 
 void MainWindowWidget::RefreshUserTables() {
-  user_table_model_->ShowTable(model_.CurrentUserTable());
-  ut_toggle_tweets_->setChecked(model_.UTToggle() == 0);
-  ut_toggle_other_->setChecked(model_.UTToggle() == 1);
-  const std::vector<std::string> names = model_.UTListEntries();
+  user_table_model_->ShowTable(model_.UserTables().CurrentUserTable());
+  ut_toggle_tweets_->setChecked(model_.UserTables().UTToggle() == 0);
+  ut_toggle_other_->setChecked(model_.UserTables().UTToggle() == 1);
+  const std::vector<std::string> names = model_.UserTables().UTListEntries();
   {
     const QSignalBlocker block(ut_list_);
     bool same = ut_list_->count() == static_cast<int>(names.size());
@@ -292,18 +296,17 @@ void MainWindowWidget::RefreshUserTables() {
       ut_list_->clear();
       for (const std::string& name : names) ut_list_->addItem(ToQ(name));
     }
-    ut_list_->setCurrentRow(model_.UTListSelected());
+    ut_list_->setCurrentRow(model_.UserTables().UTListSelected());
   }
-  remove_ut_->setEnabled(model_.UTListSelected() >= 0);
-  add_ut_->setEnabled(model_.CurrentUserTable() != 0);
-  const int mode = std::clamp(model_.FilterMode(), 0, 1);
-  filter_mode_[static_cast<std::size_t>(mode)]->setChecked(true);
-  const int entity = std::clamp(model_.FilterEntity(), 0, 2);
-  filter_entity_[static_cast<std::size_t>(entity)]->setChecked(true);
-  const auto& tables = model_.UserTables();
-  if (model_.CurrentUserTable() >= 0 &&
-      model_.CurrentUserTable() < static_cast<int>(tables.size())) {
-    const UserTableView& t = tables[static_cast<std::size_t>(model_.CurrentUserTable())];
+  remove_ut_->setEnabled(model_.UserTables().UTListSelected() >= 0);
+  add_ut_->setEnabled(model_.UserTables().CurrentUserTable() != 0);
+  filter_mode_[static_cast<std::size_t>(model_.UserTables().FilterMode())]->setChecked(true);
+  filter_entity_[static_cast<std::size_t>(model_.UserTables().FilterEntity())]->setChecked(true);
+  const auto& tables = model_.UserTables().Tables();
+  if (model_.UserTables().CurrentUserTable() >= 0 &&
+      model_.UserTables().CurrentUserTable() < static_cast<int>(tables.size())) {
+    const UserTableView& t =
+        tables[static_cast<std::size_t>(model_.UserTables().CurrentUserTable())];
     QHeaderView* header = user_table_->horizontalHeader();
     header->setSortIndicatorShown(t.Sorted());
     header->setSortIndicator(t.SortKey(),
@@ -311,7 +314,7 @@ void MainWindowWidget::RefreshUserTables() {
   }
   SyncUserTableSelection();
   // A running command's row stays in view.
-  if (const int row = model_.UserTableScrollRow();
+  if (const int row = model_.UserTables().UserTableScrollRow();
       row >= 0 && row < user_table_model_->rowCount()) {
     user_table_->scrollTo(user_table_model_->index(row, 0));
   }
@@ -321,8 +324,8 @@ void MainWindowWidget::SyncUserTableSelection() {
   // Inside the user's own change the view already shows the truth, which the model is still
   // being told row by row.
   if (syncing_user_table_) return;
-  const auto& tables = model_.UserTables();
-  const int current = model_.CurrentUserTable();
+  const auto& tables = model_.UserTables().Tables();
+  const int current = model_.UserTables().CurrentUserTable();
   QItemSelection wanted;
   if (current >= 0 && current < static_cast<int>(tables.size())) {
     const auto& rows = tables[static_cast<std::size_t>(current)].Rows();
@@ -359,9 +362,10 @@ void MainWindowWidget::UserTableSelectionChanged(const QItemSelection& selected,
   const QItemSelectionModel* sm = user_table_->selectionModel();
   syncing_user_table_ = true;
   for (const int r : rows_of(deselected)) {
-    if (!sm->rowIntersectsSelection(r, QModelIndex())) model_.UserTable_SelectRow(r, false);
+    if (!sm->rowIntersectsSelection(r, QModelIndex()))
+      model_.UserTables().UserTable_SelectRow(r, false);
   }
-  for (const int r : rows_of(selected)) model_.UserTable_SelectRow(r, true);
+  for (const int r : rows_of(selected)) model_.UserTables().UserTable_SelectRow(r, true);
   syncing_user_table_ = false;
 }
 
@@ -402,8 +406,8 @@ void MainWindowWidget::CopyTweetRows() {
 
 void MainWindowWidget::CopyUserRows() {
   const std::vector<int> rows = SelectedRows(user_table_);
-  const auto& tables = model_.UserTables();
-  const int current = model_.CurrentUserTable();
+  const auto& tables = model_.UserTables().Tables();
+  const int current = model_.UserTables().CurrentUserTable();
   if (rows.empty() || current < 0 || current >= static_cast<int>(tables.size())) return;
   ui_.SetClipboardText(UserRowsAsText(tables[static_cast<std::size_t>(current)], rows));
 }

@@ -3,7 +3,7 @@
 // For each ROWS prints one line per operation: "OPERATION ROWS SECONDS".
 //   load       SkeinData::Load of a generated table file
 //   sentiment  SkeinData::RunSentiStrength over the loaded rows (the classifier program)
-//   showtweets MainWindow::ShowTweets of a record set of ROWS tweets (rows, scores, view)
+//   showtweets WindowCore::ShowTweets of a record set of ROWS tweets (rows, scores, view)
 //   sort       a column click that sorts the shown rows by screen name
 //   userstats  the per-author figures a user table is built from, over the shown rows
 //   filter     FilterTweetsBy removing the rows that contain a word (about three in five)
@@ -147,19 +147,20 @@ int main(int argc, char** argv) {
       while (tweets.Count() < n) {
         tweets.SetData(MakePage(rng, std::min(100, n - tweets.Count()), next_id), true, true);
       }
-      window->mSortDT_Click();  // sorted view, as the window starts
+      window->TweetEdit().mSortDT_Click();  // sorted view, as the window starts
       show = std::min(show, Seconds([&] { window->ShowTweets(false); }));
       if (window->OutTable().RowCount() != n) {
         std::fprintf(stderr, "ShowTweets: %d rows\n", window->OutTable().RowCount());
       }
-      sort = std::min(sort, Seconds([&] { window->OutTable_ColumnClick(2); }));
+      sort = std::min(sort, Seconds([&] { window->TweetEdit().OutTable_ColumnClick(2); }));
       std::size_t authors = 0;
       userstats = std::min(userstats, Seconds([&] {
                              authors =
                                  wf::CollectAuthorStats(window->OutTable(), nullptr).authors.size();
                            }));
       if (authors == 0) std::fprintf(stderr, "no authors at %d rows\n", n);
-      filter = std::min(filter, Seconds([&] { window->FilterTweetsBy("plastic", true); }));
+      filter =
+          std::min(filter, Seconds([&] { window->TweetEdit().FilterTweetsBy("plastic", true); }));
       if (window->OutTable().RowCount() >= n && n >= 1000) {
         std::fprintf(stderr, "the filter removed nothing at %d rows\n", n);
       }

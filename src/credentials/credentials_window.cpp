@@ -141,9 +141,9 @@ void CredentialsWindow::cmdOK_Click() {
   // window is usable.
   try {
     main_.SetSearchQuery(std::string(kFirstQuery));
-    main_.LoadPrefs();
+    main_.Sessions().LoadPrefs();
     // After the last session is back, so that recovered tweets are not replaced by it.
-    main_.OfferRecovery();
+    main_.Recovery().OfferRecovery();
   } catch (const std::exception&) {
   }
   authenticating_ = false;

@@ -1,239 +1,152 @@
 #include "mainwindow/main_window.h"
 
 #include <filesystem>
-#include <unordered_set>
 
-#include "mainwindow/window_text.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
-#include "util/program_folder.h"
-#include "util/shell_and_wait.h"
 
 namespace wf {
 
-MainWindow::MainWindow(MainWindowEnvironment env) : env_(std::move(env)), api_base_(env_.api_base) {
-  twitter_ = std::make_unique<TwitterAPI>(*env_.http, env_.ui, api_base_);
-  utwitter_ = std::make_unique<TwitterAPI>(*env_.http, env_.ui, api_base_);
-  user_tables_.emplace_back();
-  caption_ = std::string(kAppTitle);
-  const auto archive = [this](std::string_view url, int status, std::string_view body) {
-    ArchiveResponse(url, status, body);
-  };
-  twitter_->SetResponseObserver(archive);
-  utwitter_->SetResponseObserver(archive);
-  // Cancel reaches a request that is waiting for its answer, not only the loop around it.
-  const auto stopped = [this] { return stop_requested_; };
-  twitter_->SetStopSignal(stopped);
-  utwitter_->SetStopSignal(stopped);
-  ApplyApiVersion();
-}
-
-namespace {
-
-std::string PendingArchivePath(const std::string& folder) {
-  return (std::filesystem::path(folder) / "responses-pending.jsonl").string();
-}
-
-}  // namespace
-
-void MainWindow::mArchive_Click() {
-  archive_checked_ = !archive_checked_;
-  if (!archive_checked_) archive_.Close();
-  Notify(kControlsChanged);
-}
-
-bool MainWindow::SetArchiveFile(const std::string& path) {
-  std::string error;
-  if (!archive_.Open(path, &error)) {
-    if (env_.ui != nullptr) {
-      env_.ui->MessageBox("Couldn't open the response archive: " + error, MsgButtons::Ok,
-                          MsgIcon::Exclamation, kAppTitle);
-    }
-    return false;
-  }
-  archive_fixed_path_ = path;
-  archive_checked_ = true;
-  return true;
-}
-
-void MainWindow::ArchiveResponse(std::string_view url, int status, std::string_view body) {
-  if (!archive_checked_) return;
-  if (!archive_.IsOpen()) {
-    const std::string path =
-        archive_fixed_path_.empty() ? PendingArchivePath(env_.program_folder) : archive_fixed_path_;
-    std::string error;
-    if (!archive_.Open(path, &error)) {
-      archive_checked_ = false;
-      if (env_.ui != nullptr) {
-        env_.ui->MessageBox("Couldn't open the response archive, archiving is off: " + error,
-                            MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
-      }
-      Notify(kControlsChanged);
-      return;
-    }
-  }
-  archive_.Append(url, status, body);
-}
-
-void MainWindow::MoveArchiveBeside(const std::string& tweet_file) {
-  if (!archive_checked_ || !archive_fixed_path_.empty()) return;
-  const std::string pending = PendingArchivePath(env_.program_folder);
-  archive_.Close();
-  const auto bytes = ReadWholeFile(pending);
-  if (!bytes || bytes->empty()) return;
-  const std::string target = std::filesystem::path(tweet_file).replace_extension(".jsonl").string();
-  std::string error;
-  EnsureArchiveLineEnd(target);
-  if (!AppendToFile(target, *bytes, &error)) {
-    if (env_.ui != nullptr) {
-      env_.ui->MessageBox("Couldn't write the response archive beside the tweet file (" + error +
-                              "); the responses stay in " + pending,
-                          MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
-    }
-    return;
-  }
-  std::error_code ec;
-  std::filesystem::remove(pending, ec);
-}
+MainWindow::MainWindow(MainWindowEnvironment env)
+    : core_(std::move(env)),
+      list_(core_, followers_),
+      followers_(core_, list_, tables_),
+      tables_(core_, list_, followers_),
+      sessions_(core_, tables_),
+      recovery_(core_, list_, tables_, sessions_, search_),
+      search_(core_, list_, tables_, sessions_, recovery_),
+      timelines_(core_, list_, tables_, sessions_, recovery_),
+      edit_(core_, list_, followers_) {}
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::Notify(unsigned changes) {
-  if (observer_ != nullptr && changes != 0) observer_->OnModelChanged(changes);
-}
-
 void MainWindow::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  Notify(kWindowChanged);
+  core_.SetEnabled(enabled);
 }
 
 void MainWindow::SetSearchQuery(std::string text) {
-  search_query_ = std::move(text);
-  Notify(kControlsChanged);
+  core_.search_query = std::move(text);
+  core_.Notify(kControlsChanged);
 }
 
 void MainWindow::SetEarlyDate(const CivilDateTime& date) {
-  early_date_ = date;
-  Notify(kControlsChanged);
-}
-
-int MainWindow::Shell(std::string_view command, std::int32_t timeout_ms, int window_style) {
-  if (env_.shell) return env_.shell(command, timeout_ms, window_style);
-  return ShellAndWait(command, timeout_ms, window_style, 0, env_.ui);
-}
-
-bool MainWindow::RunSentiment(SkeinData& data, bool recalc) {
-  if (!env_.sentiment_program.empty()) data.SetSentimentProgram(env_.sentiment_program);
-  return data.RunSentiStrength(env_.program_folder, env_.program_folder, recalc);
-}
-
-std::string MainWindow::DefaultVisualiser() const {
-  if (!env_.visualiser_program.empty()) return env_.visualiser_program;
-  return (std::filesystem::path(ExecutableFolder()) / "wrenfold-view").string();
-}
-
-void MainWindow::SetCaptionForFile(bool modified) {
-  caption_ = std::string(kAppTitle) + " [" + tweets_fn_ + (modified ? "*]" : "]");
+  core_.early_date = date;
+  core_.Notify(kControlsChanged);
 }
 
 void MainWindow::Form_Load() {
   namespace fs = std::filesystem;
-  nv_path_ = DefaultVisualiser();
-  ul_count_ = std::to_string(user_list_.Count()) + " users";
+  sessions_.ResetVisualiser();
+  list_.ResetCount();
   const CivilDateTime now = NowLocal();
-  early_date_ = FromSerialSeconds(ToSerialSeconds(now) - 7 * 86400);
-  caption_ = std::string(kAppTitle);
-  info_bar_ = {};
-  vb_date_time_checked_ = false;
-  search_lang_ = "en";
-  user_tables_.assign(1, UserTableView());
-  current_user_table_ = 0;
-  enabled_ = false;  // until the credentials window has a token
+  core_.early_date = FromSerialSeconds(ToSerialSeconds(now) - 7 * 86400);
+  core_.caption = std::string(kAppTitle);
+  core_.info_bar = {};
+  edit_.ResetDateForm();
+  core_.search_lang = "en";
+  tables_.Reset();
+  core_.enabled = false;  // until the credentials window has a token
   // The API host and version must be known before the first token request, long before
   // LoadPrefs.
-  if (const auto prefs = ReadWholeFile((fs::path(env_.program_folder) / "prefs").string())) {
+  if (const auto prefs = ReadWholeFile((fs::path(core_.env.program_folder) / "prefs").string())) {
     std::size_t from = 0;
     while (from < prefs->size()) {
       std::size_t end = prefs->find_first_of("\r\n", from);
       if (end == std::string::npos) end = prefs->size();
       const std::string_view line = std::string_view(*prefs).substr(from, end - from);
-      if (!env_.api_base_given && line.size() > 3 && line.substr(0, 3) == "AH-") {
-        api_base_ = std::string(line.substr(3));
-        twitter_->SetApiBase(api_base_);
-        utwitter_->SetApiBase(api_base_);
+      if (!core_.env.api_base_given && line.size() > 3 && line.substr(0, 3) == "AH-") {
+        core_.api_base = std::string(line.substr(3));
+        core_.twitter->SetApiBase(core_.api_base);
+        core_.utwitter->SetApiBase(core_.api_base);
       } else if (line.size() >= 3) {
-        LoadApiVersionPref(line.substr(0, 3), line.substr(3));
+        sessions_.LoadApiVersionPref(line.substr(0, 3), line.substr(3));
       }
       from = end + 1;
     }
   }
-  ApplyApiVersion();
+  sessions_.ApplyApiVersion();
   // Output files a classifier run left behind (one killed or timed out).
   for (int n = 0; n <= 254; ++n) {
     const std::string leftover =
-        (fs::path(env_.program_folder) / ("tmp" + std::to_string(n) + "_out.txt")).string();
+        (fs::path(core_.env.program_folder) / ("tmp" + std::to_string(n) + "_out.txt")).string();
     if (!FileExists(leftover)) break;
     std::error_code ec;
     fs::remove(leftover, ec);
   }
-  Notify(~0u);
+  core_.Notify(~0u);
 }
 
 void MainWindow::ActivateAfterAuthentication() {
-  enabled_ = true;
-  Notify(kWindowChanged);
+  core_.enabled = true;
+  core_.Notify(kWindowChanged);
 }
 
-void MainWindow::ShowTweets(bool append) {
-  const TweetSet& tweets = twitter_->Tweets();
-  if (tweets.Count() >= 1) {
-    SkeinData data(env_.ui);
-    data.SetData(tweets);
-    RunSentiment(data, false);
-    // Sorted views order by tweet id; rows are added in bulk and sorted once.
-    const bool sorted = out_table_.Sorted();
-    out_table_.SetSorted(false);
-    out_table_.SetSortKey(3);
-    if (!append) out_table_.Clear();
-    out_table_.Reserve(static_cast<std::size_t>(out_table_.RowCount() + data.RecordCount()));
-    if (append) {
-      // An update asks only for newer tweets, but a since id found wrongly, or a service that
-      // repeats one, must not put a tweet in the table twice.
-      std::unordered_set<std::string> shown;
-      shown.reserve(static_cast<std::size_t>(out_table_.RowCount() + data.RecordCount()));
-      for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
-        shown.emplace(window_text::Trimmed(out_table_.Cell(r, 4)));
-      }
-      for (std::int32_t r = 1; r <= data.RecordCount(); ++r) {
-        const std::string_view id = window_text::Trimmed(data.Cell(r, 4));
-        if (id.empty() || shown.emplace(id).second) {
-          ShowRowFromStore(data, r, false);
-        }
-      }
-    } else {
-      for (std::int32_t r = 1; r <= data.RecordCount(); ++r) ShowRowFromStore(data, r, false);
-    }
-    out_table_.SetSorted(sorted);
+void MainWindow::Timer1_Timer() {
+  // A follower list writes its own counts into the status bar while it runs.
+  if (!core_.timer1_enabled) return;
+  core_.info_bar[0] = std::to_string(core_.out_table.RowCount()) + " tweets displayed";
+  core_.info_bar[1] = std::to_string(list_.List().Count()) + " users displayed (" +
+                      std::to_string(list_.List().TickedCount()) + " checked)";
+  core_.Notify(kStatusChanged);
+}
+
+void MainWindow::Progress_Click(int line) {
+  core_.progress.Select(line);
+  if (core_.progress.Selected() >= 0) {
+    core_.progress.SetToolTip(
+        core_.progress.Lines()[static_cast<std::size_t>(core_.progress.Selected())]);
   }
-  info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
-  SetCaptionForFile(true);
-  tweets_modified_ = true;
-  Notify(kTweetsChanged | kStatusChanged | kCaptionChanged);
-  if (env_.ui != nullptr) env_.ui->YieldToEvents();
+  core_.Notify(kLogChanged);
 }
 
-void MainWindow::ShowRowFromStore(const SkeinData& data, std::int32_t r, bool ghosted) {
-  out_table_.AddRow(data.Cells(r), ghosted);
+void MainWindow::mCopyLog_Click() {
+  if (core_.env.ui == nullptr) return;
+  const std::string text = core_.progress.Text();
+  core_.env.ui->SetClipboardText("");
+  core_.env.ui->YieldToEvents();
+  core_.env.ui->SetClipboardText(text);
 }
 
-void MainWindow::mSortDT_Click() {
-  out_table_.SetSorted(!out_table_.Sorted());
-  Notify(kTweetsChanged | kControlsChanged);
+void MainWindow::mAbout_Click() {
+  SetEnabled(false);
 }
 
-void MainWindow::OutTable_ColumnClick(int column_index_1based) {
-  out_table_.ColumnClick(column_index_1based - 1);
-  Notify(kTweetsChanged);
+bool MainWindow::Form_QueryUnload() {
+  // Closing under a running retrieval would leave its loop running inside the closing
+  // window: stop it first; the user closes again once it has ended.
+  if (core_.retrieval_busy) {
+    search_.QuitGet_Click();
+    return false;
+  }
+  if (core_.out_table.RowCount() >= 1 && core_.env.ui != nullptr) {
+    const MsgAnswer a = core_.env.ui->MessageBox(
+        "Save Tweets before exiting?", MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
+    if (a == MsgAnswer::Cancel) return false;
+    // A save that did not happen (its dialog cancelled, the write failed) keeps the window:
+    // the user asked for the tweets to be kept.
+    if (a == MsgAnswer::Yes && !sessions_.SaveTweetsTable()) return false;
+  }
+  if (!CloseWithUnsavedUsers()) return false;
+  sessions_.SavePrefs();
+  core_.closed = true;
+  core_.Notify(kWindowChanged);
+  return true;
+}
+
+bool MainWindow::CloseWithUnsavedUsers() {
+  int tables = 0;
+  for (const UserTableView& t : tables_.Tables()) tables += t.Unsaved() ? 1 : 0;
+  const bool list = list_.List().Unsaved();
+  if ((tables == 0 && !list) || core_.env.ui == nullptr) return true;
+  std::string what;
+  if (tables > 0) {
+    what = std::to_string(tables) + (tables == 1 ? " user table" : " user tables");
+  }
+  if (list) what += what.empty() ? "The user list" : " and the user list";
+  const bool one = tables + (list ? 1 : 0) == 1;
+  return core_.env.ui->MessageBox(what + (one ? " is" : " are") + " not saved. Close anyway?",
+                                  MsgButtons::YesNo, MsgIcon::Question,
+                                  kAppTitle) == MsgAnswer::Yes;
 }
 
 }  // namespace wf

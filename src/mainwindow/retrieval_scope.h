@@ -3,19 +3,19 @@
 // Marks the window busy for one retrieval and puts the busy flag, the stop flag, the status
 // timer and the pointer back when it ends, also when an exception leaves the retrieval.
 // Private to the window's own source files.
-#include "mainwindow/main_window.h"
+#include "mainwindow/window_core.h"
 
 namespace wf {
 
-class MainWindow::RetrievalScope {
+class RetrievalScope {
  public:
   // Lookups inside a command that may follow a stopped run keep its stop flag until they end.
   enum class StopAtStart { kClear, kKeep };
 
-  explicit RetrievalScope(MainWindow& w, StopAtStart stop = StopAtStart::kClear)
-      : w_(w), timer_was_(w.timer1_enabled_) {
-    w_.retrieval_busy_ = true;
-    if (stop == StopAtStart::kClear) w_.stop_requested_ = false;
+  explicit RetrievalScope(WindowCore& w, StopAtStart stop = StopAtStart::kClear)
+      : w_(w), timer_was_(w.timer1_enabled) {
+    w_.retrieval_busy = true;
+    if (stop == StopAtStart::kClear) w_.stop_requested = false;
   }
   RetrievalScope(const RetrievalScope&) = delete;
   RetrievalScope& operator=(const RetrievalScope&) = delete;
@@ -31,7 +31,7 @@ class MainWindow::RetrievalScope {
 
   // The hourglass until the retrieval ends.
   void ShowHourglass() {
-    if (w_.env_.ui != nullptr) w_.env_.ui->SetPointer(Pointer::ArrowHourglass);
+    if (w_.env.ui != nullptr) w_.env.ui->SetPointer(Pointer::ArrowHourglass);
     hourglass_ = true;
   }
 
@@ -39,14 +39,14 @@ class MainWindow::RetrievalScope {
   void End() {
     if (ended_) return;
     ended_ = true;
-    if (hourglass_ && w_.env_.ui != nullptr) w_.env_.ui->SetPointer(Pointer::Default);
-    w_.timer1_enabled_ = timer_was_;
-    w_.stop_requested_ = false;
-    w_.retrieval_busy_ = false;
+    if (hourglass_ && w_.env.ui != nullptr) w_.env.ui->SetPointer(Pointer::Default);
+    w_.timer1_enabled = timer_was_;
+    w_.stop_requested = false;
+    w_.retrieval_busy = false;
   }
 
  private:
-  MainWindow& w_;
+  WindowCore& w_;
   bool timer_was_;
   bool hourglass_ = false;
   bool ended_ = false;

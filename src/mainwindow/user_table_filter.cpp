@@ -3,7 +3,7 @@
 // table's rows to the "Tweets" table.
 #include <unordered_set>
 
-#include "mainwindow/main_window.h"
+#include "mainwindow/user_tables_part.h"
 #include "mainwindow/window_text.h"
 
 namespace wf {
@@ -15,25 +15,25 @@ std::string Count(std::size_t n, std::string_view noun) {
 
 }  // namespace
 
-void MainWindow::FilterMode_Click(int index) {
+void UserTablesPart::FilterMode_Click(int index) {
   if (index < 0 || index > 1) return;
-  filter_mode_ = index;
-  Notify(kControlsChanged);
+  filter_mode_ = static_cast<RowFilterMode>(index);
+  core_.Notify(kControlsChanged);
 }
 
-void MainWindow::FilterEntity_Click(int index) {
+void UserTablesPart::FilterEntity_Click(int index) {
   if (index < 0 || index > 2) return;
-  filter_entity_ = index;
-  Notify(kControlsChanged);
+  filter_entity_ = static_cast<RowFilterEntity>(index);
+  core_.Notify(kControlsChanged);
 }
 
-void MainWindow::MergeRemUT_Click(int index) {
+void UserTablesPart::MergeRemUT_Click(int index) {
   if (index == 0) MergeIntoTweetsTable();
   if (index == 1) FilterCheckedRows();
 }
 
-void MainWindow::FilterCheckedRows() {
-  UiPort* ui = env_.ui;
+void UserTablesPart::FilterCheckedRows() {
+  UiPort* ui = core_.env.ui;
   UserTableView* t = TableOnShow();
   if (t == nullptr || UserTablesLocked()) return;
   std::unordered_set<std::string> names;
@@ -50,19 +50,21 @@ void MainWindow::FilterCheckedRows() {
     }
     return;
   }
-  const bool remove = filter_mode_ == 0;
-  const bool users = filter_entity_ != 2;
-  const bool tweets = filter_entity_ != 1;
+  const bool remove = filter_mode_ == RowFilterMode::kRemove;
+  const bool users = filter_entity_ != RowFilterEntity::kTweetsOnly;
+  const bool tweets = filter_entity_ != RowFilterEntity::kUsersOnly;
   // A tweet goes when its author's tick matches the mode: ticked authors for "Remove", the
   // others for "Retain".
   const auto tweet_goes = [&](std::int32_t r) {
-    return (names.count(std::string(window_text::Trimmed(out_table_.Cell(r, 2)))) != 0) == remove;
+    return (names.count(std::string(window_text::Trimmed(core_.out_table.Cell(r, 2)))) != 0) ==
+           remove;
   };
   std::size_t users_going = 0;
   if (users) users_going = remove ? ticked : t->Rows().size() - ticked;
   std::size_t tweets_going = 0;
   if (tweets) {
-    for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) tweets_going += tweet_goes(r) ? 1 : 0;
+    for (std::int32_t r = 0; r < core_.out_table.RowCount(); ++r)
+      tweets_going += tweet_goes(r) ? 1 : 0;
   }
   if (users_going == 0 && tweets_going == 0) {
     if (ui != nullptr) {
@@ -102,21 +104,21 @@ void MainWindow::FilterCheckedRows() {
   if (users && users_going > 0) {
     std::erase_if(t->MutableRows(),
                   [remove](const UserTableView::Row& row) { return row.ticked == remove; });
-    info_bar_[1] = std::to_string(t->RowCount()) + " users displayed";
+    core_.info_bar[1] = std::to_string(t->RowCount()) + " users displayed";
     changes |= kUserTablesChanged | kStatusChanged;
   }
   if (tweets && tweets_going > 0) {
-    out_table_.RemoveRowsIf(tweet_goes);
-    info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
-    tweets_modified_ = true;
-    SetCaptionForFile(true);
+    core_.out_table.RemoveRowsIf(tweet_goes);
+    core_.info_bar[0] = std::to_string(core_.out_table.RowCount()) + " tweets displayed";
+    core_.tweets_modified = true;
+    core_.SetCaptionForFile(true);
     changes |= kTweetsChanged | kStatusChanged | kCaptionChanged;
   }
-  Notify(changes);
+  core_.Notify(changes);
 }
 
-void MainWindow::MergeIntoTweetsTable() {
-  UiPort* ui = env_.ui;
+void UserTablesPart::MergeIntoTweetsTable() {
+  UiPort* ui = core_.env.ui;
   if (UserTablesLocked()) return;
   if (current_user_table_ == 0 || TableOnShow() == nullptr) {
     if (ui != nullptr) {
@@ -150,7 +152,7 @@ void MainWindow::MergeIntoTweetsTable() {
   }
   for (auto& row : added) target.MutableRows().push_back(std::move(row));
   target.Sort();
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
   if (ui != nullptr) {
     ui->MessageBox(Count(added.size(), "user") + " added to the Tweets table" +
                        (skipped > 0 ? "; " + std::to_string(skipped) + " already there" : ""),

@@ -284,7 +284,7 @@ TEST(MainWindowWidget, SettingsReachTheModelAndShowItsAnswer) {
   EXPECT_EQ(g.model.EarlyDate(), (CivilDateTime{2022, 11, 3, 8, 30, 15}));
 
   g.Find<QAction>("mHeaders")->trigger();
-  EXPECT_TRUE(g.model.HeadersChecked());
+  EXPECT_TRUE(g.model.Sessions().HeadersChecked());
   EXPECT_TRUE(g.Find<QAction>("mHeaders")->isChecked());
 }
 
@@ -294,7 +294,7 @@ TEST(MainWindowWidget, HeaderClickSortsInTheModelAndTheViewShowsItsFirstRow) {
   g.widget.show();
   g.AddTweets({"mike", "alice", "zoe", "bob"});
   g.Find<QAction>("mSortDT")->trigger();
-  ASSERT_TRUE(g.model.SortTweetsChecked());
+  ASSERT_TRUE(g.model.TweetEdit().SortTweetsChecked());
 
   QHeaderView* header = g.widget.TweetTable()->horizontalHeader();
   const int x = header->sectionViewportPosition(1) + header->sectionSize(1) / 2;
@@ -432,7 +432,7 @@ TEST(MainWindowWidget, HistoryListsShowAndOpenTheSavedSessions) {
                    "QP-skein AND twitter,/nowhere/run2.txt\r\nQP-wrens,/nowhere/run1.txt\r\n"
                    "UP-/nowhere/tl.txt\r\nLA-en\r\n");
   // Both sessions are missing: keep them (No) when asked at start-up.
-  g.model.LoadPrefs();
+  g.model.Sessions().LoadPrefs();
   auto* qp = g.Find<QComboBox>("QPHistory");
   ASSERT_EQ(qp->count(), 2);
   EXPECT_EQ(qp->itemText(0), "skein AND twitter  /nowhere/run2.txt");
@@ -449,7 +449,7 @@ TEST(MainWindowWidget, HistoryListsShowAndOpenTheSavedSessions) {
   EXPECT_EQ(g.Find<QLineEdit>("SearchQuery")->text(), "wrens");
 
   qp->setCurrentIndex(0);
-  g.model.QPHistory_Click(0);
+  g.model.Sessions().QPHistory_Click(0);
   QTest::mouseClick(g.Find<QToolButton>("HistoryItemClear1"), Qt::LeftButton);
   EXPECT_EQ(qp->count(), 0);
 }
@@ -478,7 +478,7 @@ TEST(MainWindowWidget, TweetContextMenuNamesTheRowAndActsOnIt) {
   EXPECT_EQ(Shown(g.Find<QAction>("mDelUsersTweets")), "Delete all Tweets by R&D");
   // The link cell holds a padded "0": the "Go to" item hides.
   EXPECT_FALSE(g.Find<QAction>("mNavLinkURL")->isVisible());
-  EXPECT_EQ(g.model.SelectedTweetRow(), 1);
+  EXPECT_EQ(g.model.TweetEdit().SelectedTweetRow(), 1);
   menu->hide();
 
   g.Find<QAction>("mDelTweet")->trigger();
@@ -506,8 +506,8 @@ TEST(MainWindowWidget, UserTableFrameDrivesTheModel) {
     g.model.UTwitter().Users().SetData(
         "[{\"id_str\":\"" + id + "\",\"screen_name\":\"" + name + "\"}]", true, false);
   }
-  g.model.AddUserTable("three");
-  g.model.FillUserTable(g.model.UTwitter());
+  g.model.UserTables().AddUserTable("three");
+  g.model.UserTables().FillUserTable(g.model.UTwitter());
   QTableView* table = g.Find<QTableView>("UserTable");
   ASSERT_EQ(table->model()->rowCount(), 3);
   EXPECT_TRUE(g.Find<QRadioButton>("UTToggle1")->isChecked());
@@ -519,7 +519,7 @@ TEST(MainWindowWidget, UserTableFrameDrivesTheModel) {
   EXPECT_EQ(table->model()->index(0, 1).data().toString(), "alice");
   // A tick in the view reaches the model.
   table->model()->setData(table->model()->index(2, 0), Qt::Checked, Qt::CheckStateRole);
-  EXPECT_TRUE(g.model.UserTables()[1].Rows()[2].ticked);
+  EXPECT_TRUE(g.model.UserTables().Tables()[1].Rows()[2].ticked);
   // The pop-up menu's commands: a right click highlights the row under the pointer.
   emit table->customContextMenuRequested(table->visualRect(table->model()->index(1, 0)).center());
   g.Find<QMenu>("mUT")->hide();
@@ -530,13 +530,54 @@ TEST(MainWindowWidget, UserTableFrameDrivesTheModel) {
 
   // "Tweets" and back, then removal.
   g.Find<QRadioButton>("UTToggle0")->click();
-  EXPECT_EQ(g.model.CurrentUserTable(), 0);
+  EXPECT_EQ(g.model.UserTables().CurrentUserTable(), 0);
   EXPECT_EQ(table->model()->rowCount(), 0);
   g.Find<QRadioButton>("UTToggle1")->click();
-  EXPECT_EQ(g.model.CurrentUserTable(), 1);
+  EXPECT_EQ(g.model.UserTables().CurrentUserTable(), 1);
   g.Find<QPushButton>("AddRemUT1")->click();
   EXPECT_EQ(g.Find<QListWidget>("UTList")->count(), 0);
   EXPECT_TRUE(g.Find<QRadioButton>("UTToggle0")->isChecked());
+}
+
+// Each option button stands for one value of its group's enum, both ways: a click sets that
+// value in the model, and the value the model holds shows on that button alone.
+TEST(MainWindowWidget, OptionButtonsStandForTheirEnumValues) {
+  Gui g;
+  g.model.ActivateAfterAuthentication();
+  const auto shows = [&g](const std::string& group, int count, int on) {
+    g.widget.OnModelChanged(~0u);
+    for (int i = 0; i < count; ++i) {
+      const std::string name = group + std::to_string(i);
+      EXPECT_EQ(g.Find<QRadioButton>(name.c_str())->isChecked(), i == on) << name;
+    }
+  };
+  const auto click = [&g](const std::string& name) { g.Find<QRadioButton>(name.c_str())->click(); };
+
+  click("FilterMode1");
+  EXPECT_EQ(g.model.UserTables().FilterMode(), RowFilterMode::kRetain);
+  g.model.UserTables().FilterMode_Click(0);
+  shows("FilterMode", 2, 0);
+  const std::array<RowFilterEntity, 3> entities = {
+      RowFilterEntity::kTweetsAndUsers, RowFilterEntity::kUsersOnly, RowFilterEntity::kTweetsOnly};
+  for (int i : {2, 1, 0}) {
+    click("FilterEntity" + std::to_string(i));
+    EXPECT_EQ(g.model.UserTables().FilterEntity(), entities[static_cast<std::size_t>(i)]);
+    shows("FilterEntity", 3, i);
+  }
+
+  const std::array<FollowersPart::GufOp, 3> ops = {FollowersPart::GufOp::kSelectedUsers,
+                                                   FollowersPart::GufOp::kScreenName,
+                                                   FollowersPart::GufOp::kUserId};
+  for (int i : {2, 1, 0}) {
+    click("GUFOp" + std::to_string(i));
+    EXPECT_EQ(g.model.Followers().GUFOp(), ops[static_cast<std::size_t>(i)]);
+    shows("GUFOp", 3, i);
+  }
+
+  click("UserHandle1");
+  EXPECT_EQ(g.model.UserListPanel().UserHandle(), UserEntryKind::kUserId);
+  g.model.UserListPanel().UserHandle_Click(0);
+  shows("UserHandle", 2, 0);
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ TEST(UserListWindow, PastedNamesTickedInTheViewGetTheirTimelines) {
   // Lines as a spreadsheet copies them: CR LF, an @, a second column.
   g.Paste("@skein_small\r\nskein_quiet\t7\r\nskein_team\r\n");
   ASSERT_EQ(g.Shown(), QStringList({"skein_small", "skein_quiet", "skein_team"}));
-  EXPECT_EQ(g.model.Users().Count(), 3);
+  EXPECT_EQ(g.model.UserListPanel().Users().Count(), 3);
   EXPECT_EQ(g.Find<QLabel>("ULCount")->text(), "3 users displayed");
   EXPECT_TRUE(g.Find<QWidget>("UTFrame")->isEnabled());
   auto* sel_all = g.Find<QAction>("mSelAllUL");
@@ -147,29 +147,29 @@ TEST(UserListWindow, PastedNamesTickedInTheViewGetTheirTimelines) {
 
   // A tick given in the view lands in the model, and the menu offers to take ticks away.
   g.ClickTick(0);
-  EXPECT_TRUE(g.model.Users().Entries()[0].ticked);
-  EXPECT_FALSE(g.model.Users().Entries()[1].ticked);
+  EXPECT_TRUE(g.model.UserListPanel().Users().Entries()[0].ticked);
+  EXPECT_FALSE(g.model.UserListPanel().Users().Entries()[1].ticked);
   EXPECT_EQ(g.ShownTick(0), Qt::Checked);
   EXPECT_EQ(sel_all->text(), "Deselect All");
   sel_all->trigger();
-  EXPECT_EQ(g.model.Users().TickedCount(), 0);
+  EXPECT_EQ(g.model.UserListPanel().Users().TickedCount(), 0);
   EXPECT_EQ(g.ShownTick(0), Qt::Unchecked);
   EXPECT_EQ(sel_all->text(), "Select All");
   g.ClickTick(0);
   g.ClickTick(2);
   g.ClickTick(2);  // and off again
-  EXPECT_EQ(g.model.Users().TickedCount(), 1);
+  EXPECT_EQ(g.model.UserListPanel().Users().TickedCount(), 1);
 
   // Picking an entry shows its profile in the summary box.
   g.ClickEntry(1);
-  EXPECT_EQ(g.model.Users().Current(), 1);
+  EXPECT_EQ(g.model.UserListPanel().Users().Current(), 1);
   const QString meta = g.Find<QPlainTextEdit>("UserMeta")->toPlainText();
   EXPECT_TRUE(meta.contains("Followers")) << meta.toStdString();
-  EXPECT_EQ(meta.toStdString(), g.model.UserMeta());
+  EXPECT_EQ(meta.toStdString(), g.model.UserListPanel().UserMeta());
 
   // The id option turns every entry into its id and back, in the model and on screen.
   QTest::mouseClick(g.Find<QRadioButton>("UserHandle1"), Qt::LeftButton);
-  EXPECT_EQ(g.model.UserHandle(), 1);
+  EXPECT_EQ(g.model.UserListPanel().UserHandle(), wf::UserEntryKind::kUserId);
   EXPECT_TRUE(g.Find<QRadioButton>("UserHandle1")->isChecked());
   for (const QString& entry : g.Shown())
     EXPECT_FALSE(entry.startsWith("skein")) << entry.toStdString();
@@ -206,7 +206,7 @@ TEST(UserListWindow, AddDeleteAndDoubleClickWorkOnTheEntryOnShow) {
   EXPECT_EQ(g.List()->currentIndex().row(), 1);
 
   g.ClickEntry(0);
-  EXPECT_EQ(g.model.Users().Current(), 0);
+  EXPECT_EQ(g.model.UserListPanel().Users().Current(), 0);
   QTest::keySequence(g.List(), QKeySequence::Delete);
   EXPECT_EQ(g.Shown(), QStringList({"skein_small"}));
 
@@ -225,10 +225,10 @@ TEST(UserListWindow, FollowersFrameMakesUserTablesFromTheRowsPickedThere) {
   auto* id_box = g.Find<QLineEdit>("GUF_Id");
   EXPECT_FALSE(id_box->isEnabled());
   QTest::mouseClick(g.Find<QRadioButton>("GUFOp1"), Qt::LeftButton);
-  EXPECT_EQ(g.model.GUFOp(), 1);
+  EXPECT_EQ(g.model.Followers().GUFOp(), wf::FollowersPart::GufOp::kScreenName);
   ASSERT_TRUE(id_box->isEnabled());
   QTest::keyClicks(id_box, "skein_small");
-  EXPECT_EQ(g.model.GUF_Id(), "skein_small");
+  EXPECT_EQ(g.model.Followers().GUF_Id(), "skein_small");
 
   // The status-bar tick stays off while a follower list writes its own counts there.
   auto* timer = g.Find<QTimer>("Timer1");
@@ -243,7 +243,7 @@ TEST(UserListWindow, FollowersFrameMakesUserTablesFromTheRowsPickedThere) {
   EXPECT_TRUE(timer->isActive());
 
   QTableView* users = g.window.UserTable();
-  ASSERT_EQ(g.model.UserTables().size(), 2u);
+  ASSERT_EQ(g.model.UserTables().Tables().size(), 2u);
   ASSERT_EQ(users->model()->rowCount(), 12);
   auto* tables = g.Find<QListWidget>("UTList");
   ASSERT_EQ(tables->count(), 1);
@@ -257,7 +257,9 @@ TEST(UserListWindow, FollowersFrameMakesUserTablesFromTheRowsPickedThere) {
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
   const auto selected_rows = [&] {
     std::vector<int> rows;
-    const auto& shown = g.model.UserTables()[static_cast<std::size_t>(g.model.CurrentUserTable())];
+    const auto& shown =
+        g.model.UserTables()
+            .Tables()[static_cast<std::size_t>(g.model.UserTables().CurrentUserTable())];
     for (int r = 0; r < shown.RowCount(); ++r) {
       if (shown.Rows()[static_cast<std::size_t>(r)].selected) rows.push_back(r);
     }
@@ -283,7 +285,7 @@ TEST(UserListWindow, FollowersFrameMakesUserTablesFromTheRowsPickedThere) {
   EXPECT_EQ(tables->item(2)->text().toStdString(), "Friends of " + third);
   EXPECT_EQ(tables->currentRow(), 2);
   // The table on show is the last new one, with no rows picked yet.
-  EXPECT_EQ(users->model()->rowCount(), g.model.UserTables()[3].RowCount());
+  EXPECT_EQ(users->model()->rowCount(), g.model.UserTables().Tables()[3].RowCount());
   EXPECT_TRUE(users->selectionModel()->selectedRows().isEmpty());
   for (const auto& m : g.ui.messages) ADD_FAILURE() << "told: " << m.text;
 }

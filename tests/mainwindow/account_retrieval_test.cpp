@@ -24,10 +24,11 @@ void FillList(SimWindow& f, const std::vector<std::string>& names,
   std::string text;
   for (const auto& n : names) text += n + "\r\n";
   f.ui.clipboard = text;
-  f.window->mPasteUL_Click();
-  ASSERT_EQ(f.window->Users().Count(), static_cast<int>(names.size()));
-  for (int i = 0; i < f.window->Users().Count(); ++i)
-    f.window->UserList_ItemCheck(i, ticked.count(names[static_cast<std::size_t>(i)]) != 0);
+  f.window->UserListPanel().mPasteUL_Click();
+  ASSERT_EQ(f.window->UserListPanel().Users().Count(), static_cast<int>(names.size()));
+  for (int i = 0; i < f.window->UserListPanel().Users().Count(); ++i)
+    f.window->UserListPanel().UserList_ItemCheck(
+        i, ticked.count(names[static_cast<std::size_t>(i)]) != 0);
 }
 
 std::string Trim(std::string_view s) {
@@ -45,7 +46,7 @@ TEST(UserTimelines, CheckedUsersBackToTheThresholdDate) {
   f.ui.on_yield = [&](int) {
     if (w.RetrievalBusy() && w.ProgressFraction() >= 0) fractions.push_back(w.ProgressFraction());
   };
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   // The bar moves forward only, user by user and within a user towards the threshold date.
   ASSERT_FALSE(fractions.empty());
   EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));
@@ -84,11 +85,11 @@ TEST(UserTimelines, CheckedUsersBackToTheThresholdDate) {
   }
   EXPECT_TRUE(authors.count("skein_team"));
   EXPECT_FALSE(authors.count(skipped));
-  EXPECT_EQ(w.CurTweetSrc(), 2);
+  EXPECT_EQ(w.CurTweetSrc(), wf::TweetSource::kTimelines);
   EXPECT_TRUE(w.UpdateUTLEnabled());
   EXPECT_FALSE(w.RetrievalBusy());
   EXPECT_LT(w.ProgressFraction(), 0);
-  EXPECT_EQ(w.Users().Current(), 4);  // each checked entry became current in turn
+  EXPECT_EQ(w.UserListPanel().Users().Current(), 4);  // each checked entry became current in turn
 }
 
 TEST(UserTimelines, UpdateAsksOnlyForNewerTweets) {
@@ -96,7 +97,7 @@ TEST(UserTimelines, UpdateAsksOnlyForNewerTweets) {
   MainWindow& w = *f.window;
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   FillList(f, {"skein_small", "skein_quiet"}, {"skein_small"});
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   const TweetView& v = w.OutTable();
   ASSERT_EQ(v.RowCount(), 57);
   EXPECT_TRUE(f.LogHas("Retrieved 57 statuses for [skein_small] back to "));
@@ -110,9 +111,10 @@ TEST(UserTimelines, UpdateAsksOnlyForNewerTweets) {
   const std::set<std::string> newest(ids.begin(), ids.begin() + 3);
   w.MutableOutTable().RemoveRowsIf(
       [&](std::int32_t r) { return newest.count(Trim(v.Cell(r, 4))) != 0; });
-  w.UserList_ItemCheck(1, true);  // skein_quiet has no rows: asked without a since id
+  w.UserListPanel().UserList_ItemCheck(1,
+                                       true);  // skein_quiet has no rows: asked without a since id
   f.server.server().ClearReceived();
-  w.UpdateUTL_Click();
+  w.Timelines().UpdateUTL_Click();
 
   EXPECT_EQ(v.RowCount(), 57);
   for (const auto& id : newest) {
@@ -134,9 +136,9 @@ TEST(UserTimelines, CancelEndsTheWalkAndKeepsTheTweets) {
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   FillList(f, {"skein_team", "skein_small"}, {"skein_team", "skein_small"});
   f.ui.on_yield = [&](int) {
-    if (w.RetrievalBusy() && f.Requests(kTimeline).size() == 3) w.QuitGet_Click();
+    if (w.RetrievalBusy() && f.Requests(kTimeline).size() == 3) w.Search().QuitGet_Click();
   };
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   EXPECT_TRUE(f.Told("User cancelled the retrieval process"));
   for (const auto& r : f.Requests(kTimeline)) EXPECT_EQ(Param(r, "screen_name"), "skein_team");
   EXPECT_NE(f.Log().back().find("user cancelled the procedure"), std::string::npos);
@@ -150,7 +152,7 @@ TEST(UserTimelines, DoubleClickFetchesThatUser) {
   MainWindow& w = *f.window;
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   FillList(f, {"skein_team", "skein_small"}, {});
-  w.UserList_DblClick(1);
+  w.Timelines().UserList_DblClick(1);
   EXPECT_EQ(w.OutTable().RowCount(), 57);
   EXPECT_TRUE(w.UpdateUTLEnabled());
   EXPECT_FALSE(w.RetrievalBusy());
@@ -166,7 +168,7 @@ TEST(UserTimelines, LowQuotaQuestionCancelStopsTheWalk) {
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   FillList(f, {"skein_team", "skein_small"}, {"skein_team", "skein_small"});
   f.ui.answers = {MsgAnswer::Ok, MsgAnswer::Cancel};
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   const auto requests = f.Requests(kTimeline);
   ASSERT_EQ(requests.size(), 2u);  // asked after each page; the second answer cancels
   for (const auto& r : requests) EXPECT_EQ(Param(r, "screen_name"), "skein_team");
@@ -200,16 +202,16 @@ TEST(FollowersMenu, PagesThroughTheWholeList) {
     ++busy_yields;
     timer_on += w.Timer1Enabled() ? 1 : 0;
   };
-  w.mGetUserFollowers_Click();
+  w.Followers().mGetUserFollowers_Click();
   EXPECT_GT(busy_yields, 0);
   EXPECT_EQ(timer_on, 0);  // the status timer stays off while the pages come
   EXPECT_EQ(f.ui.input_prompts.at(0), "Enter screen name");
-  EXPECT_EQ(w.Users().Count(), 5237);
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 5237);
   EXPECT_EQ(f.Requests(kFollowers).size(), 27u);  // 26 full pages and the rest
   EXPECT_EQ(f.Log().back(), "Getting followers of skein_team (5237 retrieved)");
-  EXPECT_EQ(w.Users().ToolTip(), "List contains followers of skein_team");
+  EXPECT_EQ(w.UserListPanel().Users().ToolTip(), "List contains followers of skein_team");
   EXPECT_EQ(w.InfoBar()[2], "73 GET FOLLOWERS/LIST requests remaining");
-  EXPECT_EQ(w.Users().Current(), 0);
+  EXPECT_EQ(w.UserListPanel().Users().Current(), 0);
   EXPECT_TRUE(w.Timer1Enabled());
   EXPECT_FALSE(w.RetrievalBusy());
   const auto entries = f.Entries();
@@ -221,13 +223,13 @@ TEST(FollowersMenu, SpentQuotaWaitsForTheNextWindowAndAsksForTheSamePage) {
   SimWindow f(ListQuota(apisim::Family::kFriendsList, 1, 2));
   MainWindow& w = *f.window;
   f.ui.inputs = {std::string("skein_team")};
-  w.mGetUserFriends_Click();
+  w.Followers().mGetUserFriends_Click();
   const auto requests = f.Requests(kFriends);
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[1].status, 429);
   EXPECT_EQ(Param(requests[1], "cursor"), Param(requests[2], "cursor"));
   EXPECT_NE(Param(requests[1], "cursor"), "-1");
-  EXPECT_EQ(w.Users().Count(), 300);
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 300);
   EXPECT_TRUE(
       f.Told("300 Screen Names of friends of skein_team were copied to the User "
              "Timeline list."));
@@ -237,24 +239,24 @@ TEST(FollowersMenu, CancelKeepsTheAccountsRetrieved) {
   SimWindow f(ListQuota(apisim::Family::kFollowersList, 100, 900));
   MainWindow& w = *f.window;
   FillList(f, {"skein_small"}, {});
-  w.UserList_Click(0);
+  w.UserListPanel().UserList_Click(0);
   f.ui.inputs = {std::string("skein_team")};
   f.ui.on_yield = [&](int) {
-    if (w.RetrievalBusy() && f.Requests(kFollowers).size() == 3) w.QuitGet_Click();
+    if (w.RetrievalBusy() && f.Requests(kFollowers).size() == 3) w.Search().QuitGet_Click();
   };
-  w.mGetUserFollowers_Click();
+  w.Followers().mGetUserFollowers_Click();
   EXPECT_EQ(f.Requests(kFollowers).size(), 3u);
-  EXPECT_EQ(w.Users().Count(), 600);
-  EXPECT_EQ(w.Users().ToolTip(), "List contains followers of skein_team");
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 600);
+  EXPECT_EQ(w.UserListPanel().Users().ToolTip(), "List contains followers of skein_team");
 }
 
 TEST(FollowersMenu, FailingPagesEndTheRunAfterThree) {
   SimWindow f;
   MainWindow& w = *f.window;
   FillList(f, {"skein_small"}, {});
-  w.UserList_Click(0);
+  w.UserListPanel().UserList_Click(0);
   f.ui.inputs = {std::string("skein_private")};
-  w.mGetUserFollowers_Click();
+  w.Followers().mGetUserFollowers_Click();
   EXPECT_EQ(f.Requests(kFollowers).size(), 3u);
   EXPECT_EQ(f.Log().back().rfind("Getting followers of skein_private ended after 3 failed "
                                  "requests: 401:",
@@ -273,15 +275,15 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
     ++authentications;
     return !api.AuthAppAccess("Test", "demo-key", "demo-secret").empty();
   });
-  w.GUFOp_Click(1);
-  EXPECT_TRUE(w.GUF_IdEnabled());
-  w.SetGUF_Id("skein_small");
-  w.GetFF_Click(0);
+  w.Followers().GUFOp_Click(1);
+  EXPECT_TRUE(w.Followers().GUF_IdEnabled());
+  w.Followers().SetGUF_Id("skein_small");
+  w.Followers().GetFF_Click(0);
   EXPECT_EQ(authentications, 1);
-  ASSERT_EQ(w.UserTables().size(), 2u);
-  const UserTableView followers = w.UserTables()[1];  // a copy: new tables move the vector
+  ASSERT_EQ(w.UserTables().Tables().size(), 2u);
+  const UserTableView followers = w.UserTables().Tables()[1];  // a copy: new tables move the vector
   EXPECT_EQ(followers.Name(), "Followers of skein_small");
-  EXPECT_EQ(w.CurrentUserTable(), 1);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 1);
   ASSERT_EQ(followers.RowCount(), 12);
   for (const auto& row : followers.Rows()) {
     EXPECT_FALSE(row.cells[0].empty());
@@ -293,16 +295,16 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   EXPECT_EQ(w.Twitter().Users().Count(), 0);  // the frame leaves the user list's client alone
 
   // "Selected Users": the ids of the highlighted rows, one new table each.
-  w.UserTable_SelectRow(0, true);
-  w.UserTable_SelectRow(2, true);
-  w.GUFOp_Click(0);
-  EXPECT_FALSE(w.GUF_IdEnabled());
-  EXPECT_EQ(w.GUF_Id(), "skein_small");
-  w.GetFF_Click(1);
-  ASSERT_EQ(w.UserTables().size(), 4u);
+  w.UserTables().UserTable_SelectRow(0, true);
+  w.UserTables().UserTable_SelectRow(2, true);
+  w.Followers().GUFOp_Click(0);
+  EXPECT_FALSE(w.Followers().GUF_IdEnabled());
+  EXPECT_EQ(w.Followers().GUF_Id(), "skein_small");
+  w.Followers().GetFF_Click(1);
+  ASSERT_EQ(w.UserTables().Tables().size(), 4u);
   for (int k : {0, 2}) {
     const auto& row = followers.Rows()[static_cast<std::size_t>(k)];
-    const UserTableView& friends = w.UserTables()[k == 0 ? 2 : 3];
+    const UserTableView& friends = w.UserTables().Tables()[k == 0 ? 2 : 3];
     EXPECT_EQ(friends.Name(), "Friends of " + row.cells[1]);
     EXPECT_EQ(friends.RowCount(), std::stoi(row.cells[11])) << row.cells[1];
   }
@@ -311,18 +313,18 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   EXPECT_GE(by_id, 2);
 
   // "This User Id".
-  w.GUFOp_Click(2);
-  EXPECT_EQ(w.GUF_Id(), "");
-  w.SetGUF_Id(std::to_string(f.Account(3).id));
-  w.GetFF_Click(1);
-  ASSERT_EQ(w.UserTables().size(), 5u);
-  EXPECT_EQ(w.UserTables()[4].RowCount(), 3);  // skein_small's friends
+  w.Followers().GUFOp_Click(2);
+  EXPECT_EQ(w.Followers().GUF_Id(), "");
+  w.Followers().SetGUF_Id(std::to_string(f.Account(3).id));
+  w.Followers().GetFF_Click(1);
+  ASSERT_EQ(w.UserTables().Tables().size(), 5u);
+  EXPECT_EQ(w.UserTables().Tables()[4].RowCount(), 3);  // skein_small's friends
 
   // A protected account's list fails page after page: no table, and the user is told.
-  w.GUFOp_Click(1);
-  w.SetGUF_Id("skein_private");
-  w.GetFF_Click(0);
-  EXPECT_EQ(w.UserTables().size(), 5u);
+  w.Followers().GUFOp_Click(1);
+  w.Followers().SetGUF_Id("skein_private");
+  w.Followers().GetFF_Click(0);
+  EXPECT_EQ(w.UserTables().Tables().size(), 5u);
   EXPECT_TRUE(f.Told("No followers retrieved. Verify the screen name or user id"));
 }
 

@@ -30,13 +30,14 @@ void FillList(SimWindow& f, const std::vector<std::string>& names) {
   std::string text;
   for (const auto& n : names) text += n + "\r\n";
   f.ui.clipboard = text;
-  f.window->mPasteUL_Click();
-  ASSERT_EQ(f.window->Users().Count(), static_cast<int>(names.size()));
-  for (int i = 0; i < f.window->Users().Count(); ++i) f.window->UserList_ItemCheck(i, true);
+  f.window->UserListPanel().mPasteUL_Click();
+  ASSERT_EQ(f.window->UserListPanel().Users().Count(), static_cast<int>(names.size()));
+  for (int i = 0; i < f.window->UserListPanel().Users().Count(); ++i)
+    f.window->UserListPanel().UserList_ItemCheck(i, true);
 }
 
 SimWindow& V2(SimWindow& f) {
-  f.window->mApiV2_Click();
+  f.window->Sessions().mApiV2_Click();
   return f;
 }
 
@@ -46,9 +47,9 @@ TEST(ApiV2Sim, CancelEndsTheTimelineWalkAndKeepsTheTweets) {
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   FillList(f, {"skein_team", "skein_small"});
   f.ui.on_yield = [&](int) {
-    if (w.RetrievalBusy() && UserRequests(f, "/tweets").size() == 3) w.QuitGet_Click();
+    if (w.RetrievalBusy() && UserRequests(f, "/tweets").size() == 3) w.Search().QuitGet_Click();
   };
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   EXPECT_TRUE(f.Told("User cancelled the retrieval process"));
   const auto requests = UserRequests(f, "/tweets");
   ASSERT_EQ(requests.size(), 3u);
@@ -67,7 +68,7 @@ TEST(ApiV2Sim, LowQuotaQuestionCancelStopsTheWalk) {
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   FillList(f, {"skein_team", "skein_small"});
   f.ui.answers = {MsgAnswer::Ok, MsgAnswer::Cancel};
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   EXPECT_EQ(UserRequests(f, "/tweets").size(), 2u);
   int questions = 0;
   for (const auto& m : f.ui.messages) {
@@ -85,7 +86,7 @@ TEST(ApiV2Sim, FollowersComeAThousandAPageAndASpentWindowIsWaitedOut) {
   SimWindow f(config);
   MainWindow& w = *V2(f).window;
   f.ui.inputs = {std::string("skein_team")};
-  w.mGetUserFollowers_Click();
+  w.Followers().mGetUserFollowers_Click();
   const auto requests = UserRequests(f, "/followers");
   ASSERT_GE(requests.size(), 7u);
   int refused = 0;
@@ -100,7 +101,7 @@ TEST(ApiV2Sim, FollowersComeAThousandAPageAndASpentWindowIsWaitedOut) {
   }
   EXPECT_GE(refused, 1);
   EXPECT_EQ(requests.size() - static_cast<std::size_t>(refused), 6u);  // 5,237 in six pages
-  EXPECT_EQ(w.Users().Count(), 5237);
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 5237);
   const auto entries = f.Entries();
   EXPECT_EQ(std::set<std::string>(entries.begin(), entries.end()).size(), 5237u);
   EXPECT_EQ(f.Log().back(), "Getting followers of skein_team (5237 retrieved)");

@@ -24,7 +24,7 @@ struct V2Window : test::WindowFixture {
     http.answers.push_back(test::FakeHttp::Ok(kToken));
     EXPECT_FALSE(window->Twitter().AuthAppAccess("Test", "k", "s").empty());
     window->ActivateAfterAuthentication();
-    window->mApiV2_Click();
+    window->Sessions().mApiV2_Click();
   }
   const std::vector<std::string>& Log() const { return window->Progress().Lines(); }
   bool LogHas(const std::string& part) const {
@@ -42,15 +42,15 @@ struct V2Window : test::WindowFixture {
 
 TEST(ApiV2Window, SettingsPersistInPrefsAndTheRunsChoiceWins) {
   test::WindowFixture f;
-  EXPECT_FALSE(f.window->ApiV2Checked());
-  EXPECT_EQ(f.window->ApiVersionText(), "");
-  f.window->mApiV2_Click();
-  f.window->mFullArchive_Click();
-  EXPECT_EQ(f.window->ApiVersionText(), "API v2");
+  EXPECT_FALSE(f.window->Sessions().ApiV2Checked());
+  EXPECT_EQ(f.window->Sessions().ApiVersionText(), "");
+  f.window->Sessions().mApiV2_Click();
+  f.window->Sessions().mFullArchive_Click();
+  EXPECT_EQ(f.window->Sessions().ApiVersionText(), "API v2");
   EXPECT_EQ(f.window->Twitter().ApiVersion(), 2);
   EXPECT_EQ(f.window->UTwitter().ApiVersion(), 2);
   EXPECT_TRUE(f.window->Twitter().FullArchive());
-  ASSERT_TRUE(f.window->SavePrefs());
+  ASSERT_TRUE(f.window->Sessions().SavePrefs());
   const std::string prefs = test::ReadBytes(f.File("prefs"));
   EXPECT_NE(prefs.find("V2-1\r\nFA-1\r\n"), std::string::npos);
 
@@ -60,17 +60,17 @@ TEST(ApiV2Window, SettingsPersistInPrefsAndTheRunsChoiceWins) {
   env.program_folder = f.dir.path().string();
   MainWindow again(env);
   again.Form_Load();
-  EXPECT_TRUE(again.ApiV2Checked());
-  EXPECT_TRUE(again.FullArchiveChecked());
+  EXPECT_TRUE(again.Sessions().ApiV2Checked());
+  EXPECT_TRUE(again.Sessions().FullArchiveChecked());
   EXPECT_EQ(again.Twitter().ApiVersion(), 2);
 
   // --api-version 1.1 for one run: v1.1 now, and prefs keep what the window chose.
   env.api_version = 1;
   MainWindow cli(env);
   cli.Form_Load();
-  EXPECT_FALSE(cli.ApiV2Checked());
+  EXPECT_FALSE(cli.Sessions().ApiV2Checked());
   EXPECT_EQ(cli.Twitter().ApiVersion(), 1);
-  ASSERT_TRUE(cli.SavePrefs());
+  ASSERT_TRUE(cli.Sessions().SavePrefs());
   EXPECT_NE(test::ReadBytes(f.File("prefs")).find("V2-1\r\n"), std::string::npos);
 
   // Unknown records are passed over by the reader.
@@ -78,9 +78,9 @@ TEST(ApiV2Window, SettingsPersistInPrefsAndTheRunsChoiceWins) {
   env.api_version = 0;
   MainWindow other(env);
   other.Form_Load();
-  other.LoadPrefs();
-  EXPECT_TRUE(other.ApiV2Checked());
-  EXPECT_FALSE(other.FullArchiveChecked());
+  other.Sessions().LoadPrefs();
+  EXPECT_TRUE(other.Sessions().ApiV2Checked());
+  EXPECT_FALSE(other.Sessions().FullArchiveChecked());
   EXPECT_EQ(other.SearchLang(), "fr");
 }
 
@@ -93,7 +93,7 @@ TEST(ApiV2Window, SearchPagesByTokenFromTheEarliestRecentTime) {
       R"({"data":[{"id":"1500000000000000000","text":"last one","author_id":"9"}],)"
       R"("includes":{"users":[{"id":"9","username":"nine","name":"Nine"}]},"meta":{"result_count":1}})",
       448, 450));
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   const auto sent = f.Sent("/2/tweets/search/recent?");
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_NE(sent[0].find("&start_time=20"), std::string::npos);
@@ -112,13 +112,13 @@ TEST(ApiV2Window, SearchPagesByTokenFromTheEarliestRecentTime) {
 
 TEST(ApiV2Window, ForbiddenEndpointStopsOnceAndSaysWhich) {
   V2Window f;
-  f.window->mFullArchive_Click();
+  f.window->Sessions().mFullArchive_Click();
   f.window->SetSearchQuery("tweepy");
   f.http.answers.push_back(Problem(
       403, "Forbidden",
       R"({"title":"Client Forbidden","detail":"This endpoint needs Pro access.",)"
       R"("reason":"client-not-enrolled","type":"https://api.twitter.com/2/problems/client-forbidden"})"));
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   EXPECT_EQ(f.Sent("/2/tweets/search/all?").size(), 1u);
   const std::string reason =
       "The access level of this API key does not include GET /2/tweets/search/all: \"This "
@@ -133,16 +133,16 @@ TEST(ApiV2Window, ForbiddenEndpointStopsOnceAndSaysWhich) {
 TEST(ApiV2Window, TimelinesResolveTheCheckedNamesInOneRequest) {
   V2Window f;
   f.ui.clipboard = "Twitter\r\nTwitterDev\r\n";
-  f.window->mPasteUL_Click();
-  ASSERT_EQ(f.window->Users().Count(), 2);
-  f.window->UserList_ItemCheck(0, true);
-  f.window->UserList_ItemCheck(1, true);
+  f.window->UserListPanel().mPasteUL_Click();
+  ASSERT_EQ(f.window->UserListPanel().Users().Count(), 2);
+  f.window->UserListPanel().UserList_ItemCheck(0, true);
+  f.window->UserListPanel().UserList_ItemCheck(1, true);
   f.http.answers.push_back(test::FakeHttp::Ok(V2Body("tweepy/users_by.json")));
   f.http.answers.push_back(test::FakeHttp::Ok(V2Body("tweepy/users_tweets.json")));
   f.http.answers.push_back(test::FakeHttp::Ok(R"({"meta":{"result_count":0}})"));
   f.http.answers.push_back(test::FakeHttp::Ok(
       R"({"data":[{"id":"1400000000000000000","text":"dev"}],"meta":{"result_count":1}})"));
-  f.window->GetAllUTL_Click();
+  f.window->Timelines().GetAllUTL_Click();
   // The paste looked the names up (with user fields); the walk resolves them once, ids only.
   const auto by = f.Sent("/2/users/by?");
   ASSERT_EQ(by.size(), 2u);
@@ -163,7 +163,7 @@ TEST(ApiV2Window, LookupsNameTheMissingAndStopAtTheMonthlyCap) {
   f.http.answers.push_back(test::FakeHttp::Ok(
       R"({"data":[{"id":"783214","name":"Twitter","username":"Twitter"}],"errors":[)"
       R"({"value":"gone1","resource_id":"gone1","title":"Not Found Error"}]})"));
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), {"Twitter", "gone1"}, false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), {"Twitter", "gone1"}, false, false));
   EXPECT_EQ(w.Twitter().Users().Count(), 1);
   EXPECT_TRUE(f.LogHas("Not returned (not found, suspended or deleted): 1 (gone1)"));
 
@@ -172,7 +172,7 @@ TEST(ApiV2Window, LookupsNameTheMissingAndStopAtTheMonthlyCap) {
               R"({"title":"UsageCapExceeded","detail":"Usage cap exceeded: Monthly product cap",)"
               R"("type":"https://api.twitter.com/2/problems/usage-capped","period":"Monthly"})"));
   f.http.answers.push_back(test::FakeHttp::Ok("{}"));  // a wait and retry would take this
-  EXPECT_FALSE(w.GetUsers(w.Twitter(), {"a", "b"}, false, true));
+  EXPECT_FALSE(w.Followers().GetUsers(w.Twitter(), {"a", "b"}, false, true));
   EXPECT_EQ(f.http.answers.size(), 1u);
   EXPECT_TRUE(f.LogHas("Stopped: The project's monthly usage cap of the API is reached"));
   EXPECT_EQ(w.Twitter().Users().Count(), 1);

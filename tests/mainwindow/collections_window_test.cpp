@@ -16,7 +16,7 @@ TEST(CollectionsWindow, TweetsFromACollectionAreUnsavedRowsNamedByTheFile) {
   WindowFixture f;
   const std::string path = Data("v2/twarc2/flat.jsonl");
   f.ui.open_files.push_back(path);
-  f.window->mOpenCollectionTweets_Click();
+  f.window->Sessions().mOpenCollectionTweets_Click();
   ASSERT_EQ(f.ui.open_requests.size(), 1u);
   EXPECT_EQ(f.ui.open_requests[0].filter, "JSON (*.json *.jsonl)|*.json;*.jsonl");
   EXPECT_EQ(f.window->OutTable().RowCount(), 100);
@@ -28,12 +28,12 @@ TEST(CollectionsWindow, TweetsFromACollectionAreUnsavedRowsNamedByTheFile) {
   EXPECT_LT(f.window->ProgressFraction(), 0);
 
   // Users of a v2 page become a new Other table named after the file.
-  const std::size_t tables = f.window->UserTables().size();
+  const std::size_t tables = f.window->UserTables().Tables().size();
   f.ui.open_files.push_back(Data("v2/twarc2/users_a.jsonl"));
-  f.window->mOpenCollectionUsers_Click();
-  ASSERT_EQ(f.window->UserTables().size(), tables + 1);
-  EXPECT_EQ(f.window->UserTables().back().Name(), "users_a");
-  EXPECT_EQ(f.window->UserTables().back().RowCount(), 48);
+  f.window->Sessions().mOpenCollectionUsers_Click();
+  ASSERT_EQ(f.window->UserTables().Tables().size(), tables + 1);
+  EXPECT_EQ(f.window->UserTables().Tables().back().Name(), "users_a");
+  EXPECT_EQ(f.window->UserTables().Tables().back().RowCount(), 48);
 }
 
 // Cancel pressed while a long file is read: what was read stays.
@@ -42,7 +42,7 @@ class CancellingUi : public ScriptedUi {
   MainWindow* window = nullptr;
   void YieldToEvents() override {
     ScriptedUi::YieldToEvents();
-    if (window != nullptr && window->RetrievalBusy()) window->QuitGet_Click();
+    if (window != nullptr && window->RetrievalBusy()) window->Search().QuitGet_Click();
   }
 };
 
@@ -65,7 +65,7 @@ TEST(CollectionsWindow, CancelKeepsWhatWasRead) {
   MainWindow window(env);
   window.Form_Load();
   ui.window = &window;
-  window.OpenCollectionTweets(path);
+  window.Sessions().OpenCollectionTweets(path);
   ui.window = nullptr;
   const std::int32_t rows = window.OutTable().RowCount();
   EXPECT_GT(rows, 0);
@@ -76,16 +76,16 @@ TEST(CollectionsWindow, CancelKeepsWhatWasRead) {
 
 TEST(CollectionsWindow, FullTextIsASettingKeptInPrefsAndFiltersFindIt) {
   WindowFixture f;
-  EXPECT_FALSE(f.window->FullTextChecked());
-  f.window->mFullText_Click();
-  EXPECT_TRUE(f.window->FullTextChecked());
-  ASSERT_TRUE(f.window->SavePrefs());
+  EXPECT_FALSE(f.window->Sessions().FullTextChecked());
+  f.window->Sessions().mFullText_Click();
+  EXPECT_TRUE(f.window->Sessions().FullTextChecked());
+  ASSERT_TRUE(f.window->Sessions().SavePrefs());
   EXPECT_NE(ReadBytes(f.File("prefs")).find("FT-1\r\n"), std::string::npos);
   {
     WindowFixture again;
     WriteBytes(again.File("prefs"), ReadBytes(f.File("prefs")) + "ZZ-a record of later days\r\n");
-    again.window->LoadPrefs();
-    EXPECT_TRUE(again.window->FullTextChecked());
+    again.window->Sessions().LoadPrefs();
+    EXPECT_TRUE(again.window->Sessions().FullTextChecked());
   }
 
   const std::string path = f.File("greek.jsonl");
@@ -95,10 +95,10 @@ TEST(CollectionsWindow, FullTextIsASettingKeptInPrefsAndFiltersFindIt) {
              "\n"
              R"({"id_str":"2","full_text":"good day","user":{"screen_name":"b"}})"
              "\n");
-  f.window->OpenCollectionTweets(path);
+  f.window->Sessions().OpenCollectionTweets(path);
   ASSERT_EQ(f.window->OutTable().RowCount(), 2);
   f.ui.answers.push_back(MsgAnswer::Ok);
-  f.window->FilterTweetsBy("\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1", false);
+  f.window->TweetEdit().FilterTweetsBy("\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1", false);
   ASSERT_EQ(f.window->OutTable().RowCount(), 1);
   EXPECT_EQ(f.window->OutTable().Cell(0, 3),
             "\xCE\xBA\xCE\xB1\xCE\xBB\xCE\xAE \xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1");

@@ -65,7 +65,7 @@ struct HydrateFixture {
 TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
   HydrateFixture f;
   f.window->SetSearchQuery("skein AND twitter");
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   std::string ids;
   std::size_t asked = 0;
   for (const TweetRecord& t : f.window->Twitter().Tweets().Records()) {
@@ -77,9 +77,9 @@ TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
   ASSERT_TRUE(WriteFileAtomically(file, ids));
 
   // The whole run, for comparison.
-  ASSERT_TRUE(f.window->HydrateIdsFile(file));
+  ASSERT_TRUE(f.window->Search().HydrateIdsFile(file));
   const std::vector<std::string> whole = f.TableIds();
-  const std::size_t whole_missing = f.window->LastHydration().missing.size();
+  const std::size_t whole_missing = f.window->Search().LastHydration().missing.size();
   EXPECT_EQ(whole.size() + whole_missing, asked);
   EXPECT_GT(whole_missing, 0u);
   EXPECT_NE(f.window->Caption().find("[" + file + "*]"), std::string::npos);
@@ -92,14 +92,14 @@ TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
 
   // Cancelled after the second batch: its rows stay, and the journal (kept until a save)
   // takes the run up where it stopped.
-  f.window->SetKeepRecoveryUntilSaved(true);
+  f.window->Recovery().SetKeepRecoveryUntilSaved(true);
   f.ui.on_yield = [&] {
     const auto& log = f.window->Progress().Lines();
-    if (!log.empty() && log.back().starts_with("200 of ")) f.window->QuitGet_Click();
+    if (!log.empty() && log.back().starts_with("200 of ")) f.window->Search().QuitGet_Click();
   };
-  ASSERT_TRUE(f.window->HydrateIdsFile(file));
+  ASSERT_TRUE(f.window->Search().HydrateIdsFile(file));
   f.ui.on_yield = nullptr;
-  EXPECT_EQ(f.window->LastHydration().done, 200u);
+  EXPECT_EQ(f.window->Search().LastHydration().done, 200u);
   const std::vector<std::string> part = f.TableIds();
   ASSERT_FALSE(part.empty());
   EXPECT_EQ(part, std::vector<std::string>(
@@ -112,10 +112,10 @@ TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
   EXPECT_EQ(journal->header.kind, RecoveryHeader::Kind::Hydrate);
   EXPECT_EQ(journal->state.max_id, "200");
   f.Start();
-  ASSERT_TRUE(f.window->RecoverRetrieval(true));
+  ASSERT_TRUE(f.window->Recovery().RecoverRetrieval(true));
   EXPECT_EQ(f.TableIds(), whole);
-  EXPECT_EQ(f.window->LastHydration().missing.size(), whole_missing);
-  EXPECT_EQ(f.window->LastHydration().done, asked);
+  EXPECT_EQ(f.window->Search().LastHydration().missing.size(), whole_missing);
+  EXPECT_EQ(f.window->Search().LastHydration().done, asked);
   EXPECT_FALSE(std::filesystem::exists(RecoveryLog::PathIn(f.dir.path().string())));
 }
 

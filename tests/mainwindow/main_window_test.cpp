@@ -26,9 +26,9 @@ TEST(MainWindowStart, DefaultsAndLeftoverClassifierFiles) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("tmp3_out.txt")));  // beyond the gap at 2
   EXPECT_EQ(w.Caption(), "Skein Wrenfold Desktop Edition");
   EXPECT_EQ(w.SearchLang(), "en");
-  EXPECT_EQ(w.ULCount(), "0 users");
+  EXPECT_EQ(w.UserListPanel().ULCount(), "0 users");
   EXPECT_FALSE(w.Enabled());
-  EXPECT_EQ(w.NVPATH(), ExecutableFolder() + "/wrenfold-view");
+  EXPECT_EQ(w.Sessions().NVPATH(), ExecutableFolder() + "/wrenfold-view");
   const auto week_ago = ToSerialSeconds(NowLocal()) - 7 * 86400;
   EXPECT_NEAR(static_cast<double>(ToSerialSeconds(w.EarlyDate())), static_cast<double>(week_ago),
               5);
@@ -52,7 +52,7 @@ TEST(MainWindowStart, SavedApiHostUnlessOneIsGiven) {
   env.api_base_given = true;
   MainWindow given(env);
   given.Form_Load();
-  given.LoadPrefs();
+  given.Sessions().LoadPrefs();
   EXPECT_EQ(given.Twitter().ApiBase(), "http://127.0.0.1:9999");
   EXPECT_EQ(given.UTwitter().ApiBase(), "http://127.0.0.1:9999");
 }
@@ -91,11 +91,11 @@ TEST(MainWindowView, ShowTweetsScoresPadsAndMarksUnsaved) {
 TEST(MainWindowView, SortingByClickedColumn) {
   WindowFixture f;
   f.Retrieve();
-  f.window->mSortDT_Click();
-  EXPECT_TRUE(f.window->SortTweetsChecked());
+  f.window->TweetEdit().mSortDT_Click();
+  EXPECT_TRUE(f.window->TweetEdit().SortTweetsChecked());
   const TweetView& v = f.window->OutTable();
   for (int r = 1; r < v.RowCount(); ++r) EXPECT_LE(v.Cell(r - 1, 4), v.Cell(r, 4));
-  f.window->OutTable_ColumnClick(2);  // UserScreenName
+  f.window->TweetEdit().OutTable_ColumnClick(2);  // UserScreenName
   for (int r = 1; r < v.RowCount(); ++r) EXPECT_LE(v.Cell(r - 1, 2), v.Cell(r, 2));
   // New rows land in order while sorted.
   f.window->Twitter().Tweets().SetData(test::ReadTestdata("rtweet/search_5.json"), false, true);
@@ -109,45 +109,45 @@ TEST(MainWindowSettings, LanguageLocationAndProxy) {
   // An empty answer means all languages (see EmptyLanguageMeansAllLanguages).
   for (const char* bad : {"fra", "f"}) {
     f.ui.inputs = {std::string(bad)};
-    w.mSetLang_Click();
+    w.Sessions().mSetLang_Click();
     EXPECT_EQ(w.SearchLang(), "en") << bad;
   }
   f.ui.inputs = {std::nullopt};
-  w.mSetLang_Click();
+  w.Sessions().mSetLang_Click();
   f.ui.inputs = {std::string("fr")};
-  w.mSetLang_Click();
+  w.Sessions().mSetLang_Click();
   EXPECT_EQ(w.SearchLang(), "fr");
 
   // Empty answer with the box unticked: nothing happens.
   f.ui.inputs = {std::string("")};
-  w.mSetLoc_Click();
+  w.Sessions().mSetLoc_Click();
   EXPECT_FALSE(w.UseLoc());
   EXPECT_TRUE(f.ui.messages.empty());
   // A location ticks the box and says so once.
   f.ui.inputs = {std::string("51,0,1mi")};
-  w.mSetLoc_Click();
+  w.Sessions().mSetLoc_Click();
   EXPECT_TRUE(w.UseLoc());
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text,
             "Subsequent searches will be restricted to the radius: 51,0,1mi");
-  w.UseLoc_Click(false);
+  w.Sessions().UseLoc_Click(false);
   EXPECT_EQ(f.ui.messages.back().text,
             "Subsequent searches will not be restricted to a particular location");
 
   // Ticking with no location and cancelling the prompt: unticked, one message.
   WindowFixture g;
   g.ui.inputs = {std::nullopt};
-  g.window->UseLoc_Click(true);
+  g.window->Sessions().UseLoc_Click(true);
   EXPECT_FALSE(g.window->UseLoc());
   ASSERT_EQ(g.ui.messages.size(), 1u);
   EXPECT_EQ(g.ui.messages[0].text,
             "Subsequent searches will not be restricted to a particular location");
 
   f.ui.inputs = {std::string("10.0.0.1:3128")};
-  w.mSetProxy_Click();
+  w.Sessions().mSetProxy_Click();
   EXPECT_EQ(w.Twitter().ProxyServer(), "10.0.0.1:3128");
   f.ui.inputs = {std::nullopt};
-  w.mSetProxy_Click();
+  w.Sessions().mSetProxy_Click();
   EXPECT_EQ(w.Twitter().ProxyServer(), "");
 }
 

@@ -16,24 +16,24 @@ TEST(PrefsFile, RoundTripOfHistoriesLanguageAndWidths) {
                        f.File("gone.txt") + "\r\nUP-" + f.File("tl.txt") +
                        "\r\nXX-ignored\r\nLA-\r\nHW-1200,900,1000,1000,1000,1000,1000,1000,1000,"
                        "1000,1000,1000,1000,1000,1000,1500.4\r\n");
-  f.window->LoadPrefs();
+  f.window->Sessions().LoadPrefs();
   const MainWindow& w = *f.window;
-  ASSERT_EQ(w.QPHistory().Count(), 2);
-  EXPECT_EQ(w.QPHistory().Entries()[0], "skein AND twitter  " + f.File("run1.txt"));
-  EXPECT_EQ(w.QPHistory().Selected(), 0);
+  ASSERT_EQ(w.Sessions().QPHistory().Count(), 2);
+  EXPECT_EQ(w.Sessions().QPHistory().Entries()[0], "skein AND twitter  " + f.File("run1.txt"));
+  EXPECT_EQ(w.Sessions().QPHistory().Selected(), 0);
   EXPECT_EQ(w.SearchQuery(), "skein AND twitter");
   EXPECT_EQ(w.TweetsFN(), f.File("run1.txt"));  // the most recent query session reopened
-  EXPECT_EQ(w.CurTweetSrc(), 1);
+  EXPECT_EQ(w.CurTweetSrc(), wf::TweetSource::kSearch);
   EXPECT_TRUE(w.UpdateSearchEnabled());
   EXPECT_FALSE(w.UpdateUTLEnabled());
-  EXPECT_EQ(w.UTLHistory().Count(), 1);
-  EXPECT_EQ(w.UTLHistory().Selected(), -1);  // never opened once a query entry was read
+  EXPECT_EQ(w.Sessions().UTLHistory().Count(), 1);
+  EXPECT_EQ(w.Sessions().UTLHistory().Selected(), -1);  // never opened once a query entry was read
   EXPECT_EQ(w.SearchLang(), "");
   EXPECT_EQ(w.OutTable().Widths()[0], 1200);
   EXPECT_EQ(w.OutTable().Widths()[15], 1500);
   EXPECT_TRUE(f.ui.messages.empty());
 
-  ASSERT_TRUE(f.window->SavePrefs());
+  ASSERT_TRUE(f.window->Sessions().SavePrefs());
   EXPECT_EQ(test::ReadBytes(f.File("prefs")),
             "QP-skein AND twitter," + f.File("run1.txt") + "\r\nQP-old," + f.File("gone.txt") +
                 "\r\nUP-" + f.File("tl.txt") +
@@ -49,14 +49,14 @@ TEST(PrefsFile, MissingSessionsAndShortWidthRecords) {
   test::WriteBytes(f.File("prefs"), prefs);
   // Yes removes the missing session, so the next record becomes the only entry and opens.
   f.ui.answers = {MsgAnswer::Yes};
-  f.window->LoadPrefs();
+  f.window->Sessions().LoadPrefs();
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].caption, "Load Error");
   EXPECT_EQ(f.ui.messages[0].text,
             f.File("gone.txt") +
                 " was not found [q1]. Remove this query-data pair from the history? (Note: It "
                 "may be stored on the local drive of another PC)");
-  EXPECT_EQ(f.window->QPHistory().Count(), 1);
+  EXPECT_EQ(f.window->Sessions().QPHistory().Count(), 1);
   EXPECT_EQ(f.window->TweetsFN(), f.File("run2.txt"));
   EXPECT_EQ(f.window->OutTable().Widths()[0], 1000);  // three values: record ignored
 
@@ -67,10 +67,10 @@ TEST(PrefsFile, MissingSessionsAndShortWidthRecords) {
                                         g.File("run2.txt") + "\r\nUP-" + g.File("run2.txt") +
                                         "\r\n");
   g.ui.answers = {MsgAnswer::No};
-  g.window->LoadPrefs();
-  EXPECT_EQ(g.window->QPHistory().Count(), 2);
+  g.window->Sessions().LoadPrefs();
+  EXPECT_EQ(g.window->Sessions().QPHistory().Count(), 2);
   EXPECT_EQ(g.window->TweetsFN(), "");
-  EXPECT_EQ(g.window->CurTweetSrc(), 0);
+  EXPECT_EQ(g.window->CurTweetSrc(), wf::TweetSource::kNone);
 }
 
 TEST(History, SavingRecordsOnceAtTheTopAndQueriesRoundTrip) {
@@ -79,28 +79,28 @@ TEST(History, SavingRecordsOnceAtTheTopAndQueriesRoundTrip) {
   test::WriteBytes(f.File("first.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
   // A session opened from the history makes later saves record under the query.
   test::WriteBytes(f.File("prefs"), "QP-a  b, c," + f.File("first.txt") + "\r\n");
-  w.LoadPrefs();
+  w.Sessions().LoadPrefs();
   EXPECT_EQ(w.SearchQuery(), "a  b, c");  // two spaces and a comma survive
-  EXPECT_EQ(w.CurTweetSrc(), 1);
+  EXPECT_EQ(w.CurTweetSrc(), wf::TweetSource::kSearch);
   f.Retrieve();
   f.ui.save_files = {f.File("s.txt")};
-  w.mSaveTweets_Click();
+  w.Sessions().mSaveTweets_Click();
   f.ui.answers = {MsgAnswer::Yes};
-  w.mSaveTweets_Click();  // the same file again
-  ASSERT_EQ(w.QPHistory().Count(), 2);
-  EXPECT_EQ(w.QPHistory().Entries()[0], "a  b, c  " + f.File("s.txt"));
-  EXPECT_EQ(w.QPHistory().Selected(), 0);
+  w.Sessions().mSaveTweets_Click();  // the same file again
+  ASSERT_EQ(w.Sessions().QPHistory().Count(), 2);
+  EXPECT_EQ(w.Sessions().QPHistory().Entries()[0], "a  b, c  " + f.File("s.txt"));
+  EXPECT_EQ(w.Sessions().QPHistory().Selected(), 0);
   EXPECT_TRUE(w.OutTable().Ghosted(0));  // selecting the entry reloaded the file
-  ASSERT_TRUE(w.SavePrefs());
+  ASSERT_TRUE(w.Sessions().SavePrefs());
   WindowFixture g;
   std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
-  g.window->LoadPrefs();
-  EXPECT_EQ(g.window->QPHistory().Entries(), w.QPHistory().Entries());
+  g.window->Sessions().LoadPrefs();
+  EXPECT_EQ(g.window->Sessions().QPHistory().Entries(), w.Sessions().QPHistory().Entries());
 
-  w.HistoryItemClear_Click(1);
-  EXPECT_EQ(w.QPHistory().Count(), 1);
-  w.HistoryItemClear_Click(1);  // nothing selected now
-  EXPECT_EQ(w.QPHistory().Count(), 1);
+  w.Sessions().HistoryItemClear_Click(1);
+  EXPECT_EQ(w.Sessions().QPHistory().Count(), 1);
+  w.Sessions().HistoryItemClear_Click(1);  // nothing selected now
+  EXPECT_EQ(w.Sessions().QPHistory().Count(), 1);
 }
 
 TEST(PrefsFile, EntriesOfMissingFilesRoundTripWhole) {
@@ -109,16 +109,16 @@ TEST(PrefsFile, EntriesOfMissingFilesRoundTripWhole) {
   WindowFixture f;
   test::WriteBytes(f.File("prefs"), "QP-a, b,c,/gone/x.txt\r\nQP-   spaced  query\r\n");
   f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
-  f.window->LoadPrefs();
-  const auto entries = f.window->QPHistory().Entries();
+  f.window->Sessions().LoadPrefs();
+  const auto entries = f.window->Sessions().QPHistory().Entries();
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0], "a, b,c  /gone/x.txt");
-  ASSERT_TRUE(f.window->SavePrefs());
+  ASSERT_TRUE(f.window->Sessions().SavePrefs());
   WindowFixture g;
   std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
   g.ui.answers = {MsgAnswer::No, MsgAnswer::No};
-  g.window->LoadPrefs();
-  EXPECT_EQ(g.window->QPHistory().Entries(), entries);
+  g.window->Sessions().LoadPrefs();
+  EXPECT_EQ(g.window->Sessions().QPHistory().Entries(), entries);
 }
 
 TEST(PrefsFile, TextOutsideWindows1252SurvivesSaving) {
@@ -128,13 +128,13 @@ TEST(PrefsFile, TextOutsideWindows1252SurvivesSaving) {
       f.File("prefs"),
       "\xEF\xBB\xBFQP-\xE6\x97\xA5\xE6\x9C\xAC caf\xC3\xA9,/gone/j.txt\r\nLA-\xCD\x8A\r\n");
   f.ui.answers = {MsgAnswer::No};
-  f.window->LoadPrefs();
-  ASSERT_TRUE(f.window->SavePrefs());
+  f.window->Sessions().LoadPrefs();
+  ASSERT_TRUE(f.window->Sessions().SavePrefs());
   WindowFixture g;
   std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
   g.ui.answers = {MsgAnswer::No};
-  g.window->LoadPrefs();
-  EXPECT_EQ(g.window->QPHistory().Entries()[0],
+  g.window->Sessions().LoadPrefs();
+  EXPECT_EQ(g.window->Sessions().QPHistory().Entries()[0],
             "\xE6\x97\xA5\xE6\x9C\xAC caf\xC3\xA9  /gone/j.txt");
   EXPECT_EQ(g.window->SearchLang(), "\xCD\x8A");
   EXPECT_EQ(test::ReadBytes(f.File("prefs")).substr(0, 3), "\xEF\xBB\xBF");
@@ -142,8 +142,8 @@ TEST(PrefsFile, TextOutsideWindows1252SurvivesSaving) {
   // UTF-8.
   WindowFixture h;
   test::WriteBytes(h.File("prefs"), "LA-\xE9\x97\x97\r\n");
-  h.window->LoadPrefs();
-  ASSERT_TRUE(h.window->SavePrefs());
+  h.window->Sessions().LoadPrefs();
+  ASSERT_TRUE(h.window->Sessions().SavePrefs());
   EXPECT_EQ(h.window->SearchLang(), "\xC3\xA9\xE2\x80\x94\xE2\x80\x94");
   EXPECT_EQ(test::ReadBytes(h.File("prefs")).rfind("LA-\xE9\x97\x97\r\n", 0), 0u);
 }
@@ -168,12 +168,12 @@ TEST(History, OpeningAFileDirectlyRecordsNothing) {
   WindowFixture f;
   test::WriteBytes(f.File("x.txt"), "a\tb\tc\t1\te\tf\tg\th\ti\tj\tk\tl\tm\t1\t-1\tp\t\r\n");
   f.ui.open_files = {f.File("x.txt")};
-  f.window->mOpenTweets_Click();
+  f.window->Sessions().mOpenTweets_Click();
   f.ui.answers = {MsgAnswer::Yes};
-  f.window->mSaveTweets_Click();
-  EXPECT_EQ(f.window->CurTweetSrc(), 0);
-  EXPECT_EQ(f.window->QPHistory().Count(), 0);
-  EXPECT_EQ(f.window->UTLHistory().Count(), 0);
+  f.window->Sessions().mSaveTweets_Click();
+  EXPECT_EQ(f.window->CurTweetSrc(), wf::TweetSource::kNone);
+  EXPECT_EQ(f.window->Sessions().QPHistory().Count(), 0);
+  EXPECT_EQ(f.window->Sessions().UTLHistory().Count(), 0);
 }
 
 }  // namespace

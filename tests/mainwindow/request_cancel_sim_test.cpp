@@ -38,7 +38,7 @@ struct SlowThirdPage {
       if (++turns == 3) {
         kept_at_cancel = w.Twitter().Tweets().Count();
         cancelled = true;
-        w.QuitGet_Click();
+        w.Search().QuitGet_Click();
       }
     });
   }
@@ -65,10 +65,10 @@ TEST(CancelDuringARequest, SearchEndsAsCancelledWithTheEarlierPages) {
     SCOPED_TRACE(v2 ? "API v2" : "API v1.1");
     SimWindow f(Corpus());
     MainWindow& w = *f.window;
-    if (v2) w.mApiV2_Click();
+    if (v2) w.Sessions().mApiV2_Click();
     w.SetSearchQuery("skein AND twitter");
     SlowThirdPage run(f);
-    w.GetSrch_Click();
+    w.Search().GetSrch_Click();
     ASSERT_TRUE(run.cancelled);
     EXPECT_GE(run.kept_at_cancel, 200);
     // The page that was on its way never arrived, and the ones before it stay.
@@ -87,11 +87,12 @@ TEST(CancelDuringARequest, TimelineWalkEndsAsCancelledWithoutARetrievalError) {
   MainWindow& w = *f.window;
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   f.ui.clipboard = "skein_team\r\nskein_small\r\n";
-  w.mPasteUL_Click();
-  ASSERT_EQ(w.Users().Count(), 2);
-  for (int i = 0; i < w.Users().Count(); ++i) w.UserList_ItemCheck(i, true);
+  w.UserListPanel().mPasteUL_Click();
+  ASSERT_EQ(w.UserListPanel().Users().Count(), 2);
+  for (int i = 0; i < w.UserListPanel().Users().Count(); ++i)
+    w.UserListPanel().UserList_ItemCheck(i, true);
   SlowThirdPage run(f);
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   ASSERT_TRUE(run.cancelled);
   EXPECT_GE(run.kept_at_cancel, 200);
   EXPECT_EQ(w.OutTable().RowCount(), run.kept_at_cancel);

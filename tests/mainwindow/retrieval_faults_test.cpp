@@ -30,18 +30,18 @@ int Count(const std::vector<std::string>& lines, const std::string& part) {
 }
 
 const UserTableView& Shown(const MainWindow& w) {
-  return w.UserTables()[static_cast<std::size_t>(w.CurrentUserTable())];
+  return w.UserTables().Tables()[static_cast<std::size_t>(w.UserTables().CurrentUserTable())];
 }
 
 // The "Tweets" user table with the given accounts, all ticked.
 void TickedTable(SimWindow& f, const std::vector<std::string>& names) {
   MainWindow& w = *f.window;
-  ASSERT_TRUE(w.GetUsers(w.Twitter(), names, false, false));
-  w.FillUserTable(w.Twitter(), true);
+  ASSERT_TRUE(w.Followers().GetUsers(w.Twitter(), names, false, false));
+  w.UserTables().FillUserTable(w.Twitter(), true);
   ASSERT_EQ(Shown(w).RowCount(), static_cast<int>(names.size()));
   for (std::size_t i = 0; i < names.size(); ++i) {
     ASSERT_EQ(Shown(w).Rows()[i].cells[user_col::kScreenName], names[i]);
-    w.UserTable_ItemCheck(static_cast<int>(i), true);
+    w.UserTables().UserTable_ItemCheck(static_cast<int>(i), true);
   }
 }
 
@@ -56,7 +56,7 @@ TEST(TimelineSamples, AFailedRowKeepsItsSamplesAndIsCounted) {
   MainWindow& w = *f.window;
   TickedTable(f, {"skein_small", "skein_private", "skein_quiet"});
   f.ui.inputs.push_back("5");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   // The protected account answers 401: logged, counted, and the others are sampled.
   EXPECT_TRUE(
       f.LogHas("Timeline sample of [skein_private] failed: 401:Unauthorized; the row "
@@ -78,7 +78,7 @@ TEST(TimelineSamples, AFailedRowKeepsItsSamplesAndIsCounted) {
   failing.status503 = 1;
   f.server.server().SetFaults(failing);
   f.ui.inputs.push_back("50");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_EQ(SampleCells(w, 0), small);
   EXPECT_EQ(SampleCells(w, 2), quiet);
   EXPECT_EQ(Count(f.Log(), "failed: 503:Service Unavailable; the row keeps its earlier values"), 3);
@@ -91,10 +91,10 @@ TEST(TimelineSamples, AFailedRowKeepsItsSamplesAndIsCounted) {
   failing = {};
   failing.drop = 1;
   f.server.server().SetFaults(failing);
-  w.mUTUnselAll_Click();
-  w.UserTable_ItemCheck(0, true);
+  w.UserTables().mUTUnselAll_Click();
+  w.UserTables().UserTable_ItemCheck(0, true);
   f.ui.inputs.push_back("50");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_EQ(SampleCells(w, 0), small);
   EXPECT_TRUE(
       f.LogHas("Timeline sample of [skein_small] failed: Couldn't access the API server ("));
@@ -119,7 +119,7 @@ TEST(TimelineSamples, SpentQuotaWaitsForTheNextWindowAndAsksAgain) {
   };
   f.server.server().ClearReceived();
   f.ui.inputs.push_back("5");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_TRUE(waited);
   const auto requests = f.Requests(kTimeline);
   ASSERT_EQ(requests.size(), 3u);
@@ -136,10 +136,10 @@ TEST(TimelineSamples, CancelDuringTheQuotaWaitEndsTheRunAndKeepsTheRow) {
   MainWindow& w = *f.window;
   TickedTable(f, {"skein_small", "skein_quiet"});
   f.ui.on_yield = [&](int) {
-    if (w.QuotaPausing()) w.QuitGet_Click();
+    if (w.QuotaPausing()) w.Search().QuitGet_Click();
   };
   f.ui.inputs.push_back("5");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_TRUE(f.Told("User cancelled the retrieval process"));
   EXPECT_FALSE(f.Told(kSamplesDone));
   EXPECT_TRUE(f.LogHas(", 1 of 2 users done, user cancelled the procedure"));
@@ -156,15 +156,15 @@ TEST(UserTimelines, ALostConnectionIsLoggedAsItselfNotAsTheLastStatus) {
   SimWindow f;
   MainWindow& w = *f.window;
   f.ui.clipboard = "skein_small\r\n";
-  w.mPasteUL_Click();
-  w.UserList_ItemCheck(0, true);
+  w.UserListPanel().mPasteUL_Click();
+  w.UserListPanel().UserList_ItemCheck(0, true);
   w.SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
   // The first page (skein_small's 57 tweets) comes; the connection is lost on the next.
   apisim::FaultConfig faults;
   faults.drop = 0.5;
   faults.scope = apisim::Family::kUserTimeline;
   f.server.server().SetFaults(faults);
-  w.GetAllUTL_Click();
+  w.Timelines().GetAllUTL_Click();
   EXPECT_EQ(w.OutTable().RowCount(), 57);
   EXPECT_TRUE(f.Told("WFD is having trouble contacting the server. Try again?"));
   EXPECT_FALSE(f.LogHas("Retrieval error: 200:OK"));
@@ -204,8 +204,8 @@ TEST(FollowersMenu, AnEmptyAnswerIsAFailedPageNotTheEnd) {
   faults.scope = apisim::Family::kFollowersList;
   f.server.server().SetFaults(faults);
   f.ui.inputs = {name};
-  w.mGetUserFollowers_Click();
-  EXPECT_EQ(w.Users().Count(), total);
+  w.Followers().mGetUserFollowers_Click();
+  EXPECT_EQ(w.UserListPanel().Users().Count(), total);
   EXPECT_EQ(f.Requests(kFollowers).size(), 5u);
   EXPECT_EQ(Count(f.Log(), "Getting followers of " + name +
                                ": an empty answer (200:OK) counts as a failed request"),
@@ -218,7 +218,7 @@ TEST(FollowersMenu, AnEmptyAnswerIsAFailedPageNotTheEnd) {
   f.server.server().SetFaults(faults);
   f.server.server().ClearReceived();
   f.ui.inputs = {name};
-  w.mGetUserFollowers_Click();
+  w.Followers().mGetUserFollowers_Click();
   EXPECT_EQ(f.Requests(kFollowers).size(), 3u);
   EXPECT_TRUE(f.LogHas("Getting followers of " + name +
                        " ended after 3 failed requests: empty answers from the server"));
@@ -264,7 +264,7 @@ struct BehindProxy {
     window = std::make_unique<MainWindow>(env);
     window->Form_Load();
     ui.inputs.push_back("127.0.0.1:" + std::to_string(proxy.port()));
-    window->mSetProxy_Click();
+    window->Sessions().mSetProxy_Click();
     EXPECT_FALSE(window->Twitter().AuthAppAccess("Test", "demo-key", "demo-secret").empty());
     window->ActivateAfterAuthentication();
     window->SetUTwitterAuthenticator([](TwitterAPI& api) {
@@ -290,17 +290,17 @@ TEST(Proxy, ReachesTheSecondClientsFrameOtherTablesAndKeyFiles) {
   EXPECT_EQ(w.UTwitter().ProxyServer(), w.Twitter().ProxyServer());
 
   // The followers frame makes an Other table through the second client.
-  w.GUFOp_Click(1);
-  w.SetGUF_Id("skein_small");
-  w.GetFF_Click(0);
-  ASSERT_EQ(w.UserTables().size(), 2u);
+  w.Followers().GUFOp_Click(1);
+  w.Followers().SetGUF_Id("skein_small");
+  w.Followers().GetFF_Click(0);
+  ASSERT_EQ(w.UserTables().Tables().size(), 2u);
   EXPECT_EQ(Shown(w).RowCount(), 12);
 
   // Its rows' timeline samples.
-  w.mUTUnselAll_Click();
-  w.UserTable_ItemCheck(0, true);
+  w.UserTables().mUTUnselAll_Click();
+  w.UserTables().UserTable_ItemCheck(0, true);
   f.ui.inputs.push_back("5");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_FALSE(Shown(w).Rows()[0].cells[user_col::kTLTwtDay].empty());
   bool completed = false;
   for (const auto& m : f.ui.messages) completed = completed || m.text == kSamplesDone;
@@ -310,8 +310,8 @@ TEST(Proxy, ReachesTheSecondClientsFrameOtherTablesAndKeyFiles) {
   const std::string keys = f.dir.File("two.suk");
   test::WriteBytes(keys, "\tskein_small\r\n\tskein_quiet\r\n");
   f.ui.open_files.push_back(keys);
-  w.mOpenUsers_Click(0);
-  ASSERT_EQ(w.UserTables().size(), 3u);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
+  ASSERT_EQ(w.UserTables().Tables().size(), 3u);
   EXPECT_EQ(Shown(w).RowCount(), 2);
 
   EXPECT_FALSE(f.LogHas("Couldn't access the API server"));

@@ -63,7 +63,7 @@ struct SearchFixture {
 
 TEST(Search, PagesBackToTheThresholdDate) {
   SearchFixture f;
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   const auto& log = f.Log();
   ASSERT_EQ(log.size(), 3u);
   EXPECT_TRUE(f.Contains(log[0], "Search initiated @") &&
@@ -80,7 +80,7 @@ TEST(Search, PagesBackToTheThresholdDate) {
     ASSERT_TRUE(dt.has_value());
     EXPECT_GE(ToSerialSeconds(*dt), threshold);
   }
-  EXPECT_EQ(f.window->CurTweetSrc(), 1);
+  EXPECT_EQ(f.window->CurTweetSrc(), wf::TweetSource::kSearch);
   EXPECT_TRUE(f.window->UpdateSearchEnabled());
   EXPECT_FALSE(f.window->RetrievalBusy());
   EXPECT_NE(f.window->InfoBar()[2].find(" SEARCH requests remaining"), std::string::npos);
@@ -89,9 +89,10 @@ TEST(Search, PagesBackToTheThresholdDate) {
 
   // Saving records the session at the top of the query history.
   f.ui.save_files = {f.dir.File("run.txt")};
-  f.window->mSaveTweets_Click();
-  ASSERT_EQ(f.window->QPHistory().Count(), 1);
-  EXPECT_EQ(f.window->QPHistory().Entries()[0], "skein AND twitter  " + f.dir.File("run.txt"));
+  f.window->Sessions().mSaveTweets_Click();
+  ASSERT_EQ(f.window->Sessions().QPHistory().Count(), 1);
+  EXPECT_EQ(f.window->Sessions().QPHistory().Entries()[0],
+            "skein AND twitter  " + f.dir.File("run.txt"));
 
   // The update asks only for tweets newer than the newest shown: drop the newest rows, and
   // exactly those come back.
@@ -105,7 +106,7 @@ TEST(Search, PagesBackToTheThresholdDate) {
   f.window->MutableOutTable().RemoveRowsIf(
       [&](std::int32_t r) { return newest.count(std::string(v.Cell(r, 4))) != 0; });
   ASSERT_EQ(v.RowCount(), all - 5);
-  f.window->UpdateSearch_Click();
+  f.window->Search().UpdateSearch_Click();
   EXPECT_EQ(v.RowCount(), all);
   for (const auto& id : newest) {
     int found = 0;
@@ -117,7 +118,7 @@ TEST(Search, PagesBackToTheThresholdDate) {
 TEST(Search, EmptyFirstPage) {
   SearchFixture f;
   f.window->SetSearchQuery("zzqxnotaword");
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   const auto& log = f.Log();
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[1], "Retrieved 0 statuses");
@@ -132,9 +133,9 @@ TEST(Search, EmptyFirstPage) {
 TEST(Search, CancelMidRunKeepsTheTweets) {
   SearchFixture f;
   f.ui.on_yield = [&](int n) {
-    if (n == 6) f.window->QuitGet_Click();
+    if (n == 6) f.window->Search().QuitGet_Click();
   };
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   EXPECT_TRUE(f.Contains(f.Log().back(), "user cancelled the procedure")) << f.Log().back();
   EXPECT_GT(f.window->OutTable().RowCount(), 0);
   EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::Cancelled);
@@ -151,7 +152,7 @@ TEST(Search, ClosingWhileSearchingStopsTheSearchFirst) {
   f.ui.on_yield = [&](int n) {
     if (n == 6) closed = f.window->Form_QueryUnload();
   };
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   EXPECT_FALSE(closed);
   EXPECT_FALSE(f.window->Closed());
   EXPECT_TRUE(f.Contains(f.Log().back(), "user cancelled the procedure"));
@@ -164,7 +165,7 @@ TEST(Search, LowQuotaQuestion) {
   {
     SearchFixture f(config);
     f.ui.answers = {MsgAnswer::Ok, MsgAnswer::Cancel};
-    f.window->GetSrch_Click();
+    f.window->Search().GetSrch_Click();
     ASSERT_GE(f.ui.messages.size(), 2u);
     EXPECT_EQ(f.ui.messages[0].text.rfind("Quota for this window running low. Wait until ", 0), 0u);
     EXPECT_EQ(f.ui.messages[0].buttons, MsgButtons::OkCancel);
@@ -176,7 +177,7 @@ TEST(Search, LowQuotaQuestion) {
     // Going on until the quota is spent: the API refuses and the tweets so far stay.
     SearchFixture f(config);
     f.ui.answers.assign(20, MsgAnswer::Ok);
-    f.window->GetSrch_Click();
+    f.window->Search().GetSrch_Click();
     EXPECT_TRUE(f.Contains(f.Log().back(), "no more statuses available: 429:")) << f.Log().back();
     EXPECT_EQ(f.window->OutTable().RowCount(), 1200);  // 12 pages of 100
     EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::Failed);
@@ -188,7 +189,7 @@ TEST(Search, FailedRequestMidRun) {
   ServerConfig config = SmallCorpus();
   config.faults.status503 = 0.25;  // the fourth request fails
   SearchFixture f(config);
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   EXPECT_TRUE(f.Contains(f.Log().back(), "no more statuses available: 503:")) << f.Log().back();
   EXPECT_EQ(f.window->OutTable().RowCount(), 300);
   const RetrievalOutcome& outcome = f.window->LastOutcome();
@@ -203,7 +204,7 @@ TEST(Search, AnExceptionInsideTheRetrievalLeavesTheWindowNotBusy) {
   f.ui.on_yield = [&](int n) {
     if (n == 6) throw PortFailure{};
   };
-  EXPECT_THROW(f.window->GetSrch_Click(), PortFailure);
+  EXPECT_THROW(f.window->Search().GetSrch_Click(), PortFailure);
   EXPECT_FALSE(f.window->RetrievalBusy());
   EXPECT_FALSE(f.window->StopRequested());
   ASSERT_FALSE(f.ui.pointers.empty());
@@ -212,7 +213,7 @@ TEST(Search, AnExceptionInsideTheRetrievalLeavesTheWindowNotBusy) {
 
   // Not stuck: the next search runs to its end.
   f.ui.on_yield = nullptr;
-  f.window->GetSrch_Click();
+  f.window->Search().GetSrch_Click();
   EXPECT_EQ(f.window->LastOutcome().end, RetrievalEnd::ThresholdReached);
   EXPECT_FALSE(f.window->RetrievalBusy());
 }

@@ -67,7 +67,7 @@ struct SimWindow {
   }
   std::vector<std::string> Entries() const {
     std::vector<std::string> out;
-    for (const auto& e : window->Users().Entries()) out.push_back(e.text);
+    for (const auto& e : window->UserListPanel().Users().Entries()) out.push_back(e.text);
     return out;
   }
   const apisim::UserKey& Account(uint32_t index) const {

@@ -59,8 +59,8 @@ using Strings = std::vector<std::string>;
 TEST(FilterTweets, PlusKeepsMinusRemovesAndTheQuestionCounts) {
   EditFixture f;
   MainWindow& w = *f.window;
-  w.mFilterTweets_Click();
-  w.mRemRT_Click();
+  w.TweetEdit().mFilterTweets_Click();
+  w.TweetEdit().mRemRT_Click();
   ASSERT_EQ(f.ui.messages.size(), 2u);
   EXPECT_EQ(f.ui.messages[0].text,
             "Tweet table is empty. You need to load or retrieve some tweets first.");
@@ -75,7 +75,7 @@ TEST(FilterTweets, PlusKeepsMinusRemovesAndTheQuestionCounts) {
   // "+rt" keeps tweets containing those letters in any case; Cancel changes nothing.
   f.ui.inputs = {"+rt"};
   f.ui.answers = {MsgAnswer::Cancel};
-  w.mFilterTweets_Click();
+  w.TweetEdit().mFilterTweets_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "There are 3 tweets that don't contain [rt] and will be removed. Proceed?");
   EXPECT_EQ(f.ui.messages.back().buttons, MsgButtons::OkCancel);
@@ -84,7 +84,7 @@ TEST(FilterTweets, PlusKeepsMinusRemovesAndTheQuestionCounts) {
   // No sign means "-": remove the tweets that contain the word, ignoring case.
   f.ui.inputs = {"wrenFOLD"};
   f.ui.answers = {MsgAnswer::Ok};
-  w.mFilterTweets_Click();
+  w.TweetEdit().mFilterTweets_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "There are 3 tweets that contain [wrenFOLD] and will be removed. Proceed?");
   EXPECT_EQ(f.Column(3), (Strings{"nothing here"}));
@@ -98,7 +98,7 @@ TEST(FilterTweets, CaseFoldingReachesAccentedLetters) {
   f.Add("d2", "b", "über alles");
   f.Add("d3", "c", "uber alles");
   f.ui.answers = {MsgAnswer::Ok};
-  f.window->FilterTweetsBy("Über", false);
+  f.window->TweetEdit().FilterTweetsBy("Über", false);
   EXPECT_EQ(f.Column(2), (Strings{"a", "b"}));
 }
 
@@ -114,7 +114,7 @@ TEST(FilterTweets, EmptyOrCancelledAnswerChangesNothing) {
         std::optional<std::string>("-"), std::optional<std::string>("+")}) {
     f.ui.inputs = {answer};
     f.ui.answers = {MsgAnswer::Ok};
-    f.window->mFilterTweets_Click();
+    f.window->TweetEdit().mFilterTweets_Click();
     EXPECT_TRUE(f.ui.messages.empty()) << answer.value_or("(cancelled)");
     EXPECT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
     EXPECT_FALSE(f.window->TweetsModified());
@@ -129,11 +129,11 @@ TEST(FilterTweets, RetweetRemovalKeepsOrderAndSortSetting) {
   f.Add("d2", "b", "two");
   f.Add("d0", "z", "zero");
   f.ui.answers = {MsgAnswer::Ok};
-  w.mRemRT_Click();
+  w.TweetEdit().mRemRT_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "There are 2 tweets that contain [RT @] and will be removed. Proceed?");
   EXPECT_EQ(f.Column(1), (Strings{"d2", "d0"}));
-  EXPECT_FALSE(w.SortTweetsChecked());
+  EXPECT_FALSE(w.TweetEdit().SortTweetsChecked());
 }
 
 // ---- Context menu ------------------------------------------------------------------------
@@ -145,35 +145,35 @@ TEST(TweetMenu, CaptionsAndLinks) {
   f.Add("d2", "12345", "t", "");
   f.Add("d3", "eve", "t", "httpfoo.desktop");
 
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 0);
-  EXPECT_EQ(w.mTweet().nav_link_caption, "Go to https://example.com/a b\"c");
-  EXPECT_TRUE(w.mTweet().nav_link_visible);
-  EXPECT_EQ(w.mTweet().nav_user_caption, "Find ann on Twitter");
-  EXPECT_EQ(w.mTweet().add_user_caption, "Add ann to User List");
-  EXPECT_EQ(w.mTweet().delete_user_caption, "Delete ann from User List");
-  EXPECT_EQ(w.mTweet().delete_users_tweets_caption, "Delete all Tweets by ann");
-  w.mNavLinkURL_Click();
-  w.mNavUserTwitter_Click();
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 0);
+  EXPECT_EQ(w.TweetEdit().mTweet().nav_link_caption, "Go to https://example.com/a b\"c");
+  EXPECT_TRUE(w.TweetEdit().mTweet().nav_link_visible);
+  EXPECT_EQ(w.TweetEdit().mTweet().nav_user_caption, "Find ann on Twitter");
+  EXPECT_EQ(w.TweetEdit().mTweet().add_user_caption, "Add ann to User List");
+  EXPECT_EQ(w.TweetEdit().mTweet().delete_user_caption, "Delete ann from User List");
+  EXPECT_EQ(w.TweetEdit().mTweet().delete_users_tweets_caption, "Delete all Tweets by ann");
+  w.TweetEdit().mNavLinkURL_Click();
+  w.TweetEdit().mNavUserTwitter_Click();
   ASSERT_EQ(f.shelled.size(), 2u);
   // One argument each, quotes and blanks included: nothing reaches a shell.
   EXPECT_EQ(SplitCommandLine(f.shelled[0]), (Strings{"xdg-open", "https://example.com/a b\"c"}));
   EXPECT_EQ(SplitCommandLine(f.shelled[1]), (Strings{"xdg-open", "https://twitter.com/ann"}));
 
   // Empty link: the caption is bare and the command does nothing.
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 1);
-  EXPECT_EQ(w.mTweet().nav_link_caption, "Go to ");
-  w.mNavLinkURL_Click();
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 1);
+  EXPECT_EQ(w.TweetEdit().mTweet().nav_link_caption, "Go to ");
+  w.TweetEdit().mNavLinkURL_Click();
   // Not a web address: not opened.
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 2);
-  w.mNavLinkURL_Click();
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 2);
+  w.TweetEdit().mNavLinkURL_Click();
   EXPECT_EQ(f.shelled.size(), 2u);
 
   // A long link shows its first 96 characters; a left click sets nothing up.
   f.Add("d4", "x", "t", "http://" + std::string(200, 'a'));
-  w.OutTable_MouseUp(MainWindow::MouseButton::Left, 3);
-  EXPECT_EQ(w.SelectedTweetRow(), 2);
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 3);
-  EXPECT_EQ(w.mTweet().nav_link_caption.size(), 6u + 96u);
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Left, 3);
+  EXPECT_EQ(w.TweetEdit().SelectedTweetRow(), 2);
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 3);
+  EXPECT_EQ(w.TweetEdit().mTweet().nav_link_caption.size(), 6u + 96u);
 }
 
 TEST(TweetMenu, DeletesActOnTheChosenRow) {
@@ -187,15 +187,15 @@ TEST(TweetMenu, DeletesActOnTheChosenRow) {
   f.Add("d6", "Bob", "b4");
 
   // All of bob's, adjacent rows included, exact case only.
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 2);
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 2);
   f.ui.answers = {MsgAnswer::Cancel};
-  w.mDelUsersTweets_Click();
+  w.TweetEdit().mDelUsersTweets_Click();
   EXPECT_EQ(f.ui.messages.back().text, "Delete 3 occurences of bob from Tweets table?");
   EXPECT_EQ(f.ui.messages.back().caption, "Confirm deletion");
   EXPECT_EQ(w.OutTable().RowCount(), 6);
   EXPECT_FALSE(w.TweetsModified());
   f.ui.answers = {MsgAnswer::Ok};
-  w.mDelUsersTweets_Click();
+  w.TweetEdit().mDelUsersTweets_Click();
   // The edit is unsaved: closing will offer to save it.
   EXPECT_TRUE(w.TweetsModified());
   EXPECT_TRUE(w.Caption().ends_with("*]"));
@@ -204,16 +204,16 @@ TEST(TweetMenu, DeletesActOnTheChosenRow) {
 
   // Delete Tweet, no question. The table is re-sorted between the click and the command:
   // the row the user chose goes, not the one now at its position.
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 0);  // a1
-  w.OutTable_ColumnClick(2);
-  w.mSortDT_Click();  // by screen name: "Bob" sorts before "ann"
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 0);  // a1
+  w.TweetEdit().OutTable_ColumnClick(2);
+  w.TweetEdit().mSortDT_Click();  // by screen name: "Bob" sorts before "ann"
   ASSERT_EQ(f.Column(3), (Strings{"b4", "a1", "a2"}));
   const std::size_t told = f.ui.messages.size();
-  w.mDelTweet_Click();
+  w.TweetEdit().mDelTweet_Click();
   EXPECT_EQ(f.Column(3), (Strings{"b4", "a2"}));
   EXPECT_EQ(f.ui.messages.size(), told);
   // The row is gone: a second command finds nothing to act on.
-  w.mDelTweet_Click();
+  w.TweetEdit().mDelTweet_Click();
   EXPECT_EQ(w.OutTable().RowCount(), 2);
 }
 
@@ -222,7 +222,7 @@ TEST(TweetMenu, UserListCommandsUseTheNameWithoutPadding) {
   MainWindow& w = *f.window;
   const std::string known = "skein_small";
   f.ui.clipboard = known + "\r\nskein_team\r\n";
-  w.mPasteUL_Click();
+  w.UserListPanel().mPasteUL_Click();
   ASSERT_EQ(f.Entries(), (Strings{known, "skein_team"}));
 
   std::array<std::string_view, TweetView::kColumns> row = {
@@ -232,32 +232,32 @@ TEST(TweetMenu, UserListCommandsUseTheNameWithoutPadding) {
   w.MutableOutTable().AddRow(row, false);
 
   // A new name goes to the end, every entry is looked up, and the last becomes current.
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 0);
-  w.mAddU2UL_Click();
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 0);
+  w.TweetEdit().mAddU2UL_Click();
   EXPECT_EQ(f.Entries(), (Strings{known, "skein_team", "skein_quiet"}));
-  EXPECT_EQ(w.Users().Current(), 2);
+  EXPECT_EQ(w.UserListPanel().Users().Current(), 2);
   EXPECT_EQ(w.Twitter().Users().Count(), 3);
   EXPECT_FALSE(w.RetrievalBusy());
-  EXPECT_NE(w.UserMeta().find("Followers"), std::string::npos);
+  EXPECT_NE(w.UserListPanel().UserMeta().find("Followers"), std::string::npos);
   // A name already listed is not added twice.
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 1);
-  w.mAddU2UL_Click();
-  EXPECT_EQ(w.Users().Count(), 3);
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 1);
+  w.TweetEdit().mAddU2UL_Click();
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 3);
 
   // Delete removes the first entry of that name; a name not listed changes nothing.
-  w.mDelUFUL_Click();
+  w.TweetEdit().mDelUFUL_Click();
   EXPECT_EQ(f.Entries(), (Strings{"skein_team", "skein_quiet"}));
-  w.mDelUFUL_Click();
+  w.TweetEdit().mDelUFUL_Click();
   EXPECT_EQ(f.Entries(), (Strings{"skein_team", "skein_quiet"}));
 
   // A numeric screen name is padded in the cell; the list gets the name itself.
   row[1] = "4242";
   w.MutableOutTable().AddRow(row, false);
   ASSERT_EQ(w.OutTable().Cell(2, 2), "   4242");
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 2);
-  w.mAddU2UL_Click();
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 2);
+  w.TweetEdit().mAddU2UL_Click();
   EXPECT_EQ(f.Entries().back(), "4242");
-  w.mDelUFUL_Click();
+  w.TweetEdit().mDelUFUL_Click();
   EXPECT_EQ(f.Entries(), (Strings{"skein_team", "skein_quiet"}));
 }
 
@@ -265,15 +265,15 @@ TEST(TweetMenu, AddingToAListOfIdsAddsTheId) {
   test::SimWindow f;
   MainWindow& w = *f.window;
   f.ui.clipboard = "skein_small\r\nskein_team\r\n";
-  w.mPasteUL_Click();
-  w.UserHandle_Click(1);
+  w.UserListPanel().mPasteUL_Click();
+  w.UserListPanel().UserHandle_Click(1);
   ASSERT_TRUE(LooksLikeUserId(f.Entries().at(0)));
   std::array<std::string_view, TweetView::kColumns> row = {
       "d", "skein_quiet", "t", "1", "", "", "", "", "", "", "", "", "", "", "", ""};
   w.MutableOutTable().AddRow(row, false);
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 0);
-  w.mAddU2UL_Click();
-  ASSERT_EQ(w.Users().Count(), 3);
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 0);
+  w.TweetEdit().mAddU2UL_Click();
+  ASSERT_EQ(w.UserListPanel().Users().Count(), 3);
   EXPECT_TRUE(LooksLikeUserId(f.Entries()[2])) << f.Entries()[2];
   EXPECT_EQ(w.Twitter().Users().Count(), 3);
   EXPECT_EQ(w.Twitter().Users().ScreenName(3), "skein_quiet");
@@ -292,32 +292,32 @@ TEST(ConvertDateTimes, ThreeFormsAndTheirRoundTrips) {
                            "not a date", ""};
 
   f.ui.answers = {MsgAnswer::Cancel};
-  w.mVBDateTime_Click();
+  w.TweetEdit().mVBDateTime_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "Convert the DateTime to local Numeric format e.g. dd/mm/yyyy hh:mm:ss? NOTE: "
             "Nestview expects the original Twitter DateTime format.");
   EXPECT_EQ(f.Column(1)[0], "Wed Aug 27 13:08:45 0000 2008");
-  EXPECT_FALSE(w.VBDateTimeChecked());
+  EXPECT_FALSE(w.TweetEdit().VBDateTimeChecked());
 
   f.ui.answers = {MsgAnswer::Ok};
-  w.mVBDateTime_Click();
+  w.TweetEdit().mVBDateTime_Click();
   const Strings numeric = {"27/08/2008 13:08:45", "04/03/2031 00:00:01", "not a date", ""};
   EXPECT_EQ(f.Column(1), numeric);
-  EXPECT_TRUE(w.VBDateTimeChecked());
+  EXPECT_TRUE(w.TweetEdit().VBDateTimeChecked());
 
-  w.mTwitterDateTime_Click();  // no question
+  w.TweetEdit().mTwitterDateTime_Click();  // no question
   EXPECT_EQ(f.Column(1), twitter);
-  EXPECT_FALSE(w.VBDateTimeChecked());
-  w.ConvertDateTimes(0, w.MutableOutTable());
+  EXPECT_FALSE(w.TweetEdit().VBDateTimeChecked());
+  w.TweetEdit().ConvertDateTimes(wf::DateForm::kNumeric, w.MutableOutTable());
   EXPECT_EQ(f.Column(1), numeric);  // Twitter -> numeric -> Twitter -> numeric
 
   f.ui.answers = {MsgAnswer::Ok};
-  w.mSPSSDateTime_Click();
+  w.TweetEdit().mSPSSDateTime_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?");
   EXPECT_EQ(f.Column(1),
             (Strings{"27-Aug-2008 13:08:45", "04-Mar-2031 00:00:01", "not a date", ""}));
-  w.mTwitterDateTime_Click();
+  w.TweetEdit().mTwitterDateTime_Click();
   EXPECT_EQ(f.Column(1), twitter);
 }
 
@@ -328,14 +328,14 @@ TEST(ConvertDateTimes, SortedViewStaysSortedOnTheNewTexts) {
   f.Add("Tue Feb 02 00:00:00 0000 2010", "c", "t");
   f.Add("Mon Jan 25 00:00:00 0000 2010", "b", "t");
   f.Add("Sat Jan 02 00:00:00 0000 2010", "a", "t");
-  w.OutTable_ColumnClick(1);
-  w.mSortDT_Click();
+  w.TweetEdit().OutTable_ColumnClick(1);
+  w.TweetEdit().mSortDT_Click();
   ASSERT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
-  w.ConvertDateTimes(0, w.MutableOutTable());
+  w.TweetEdit().ConvertDateTimes(wf::DateForm::kNumeric, w.MutableOutTable());
   EXPECT_EQ(f.Column(1),
             (Strings{"02/01/2010 00:00:00", "25/01/2010 00:00:00", "02/02/2010 00:00:00"}));
   EXPECT_EQ(f.Column(2), (Strings{"a", "b", "c"}));
-  EXPECT_TRUE(w.SortTweetsChecked());
+  EXPECT_TRUE(w.TweetEdit().SortTweetsChecked());
 }
 
 }  // namespace

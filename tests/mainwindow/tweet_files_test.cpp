@@ -13,14 +13,14 @@ using test::WindowFixture;
 TEST(TweetFiles, SaveProposesUntitledAndReopensTheSameCells) {
   WindowFixture f;
   MainWindow& w = *f.window;
-  w.mSaveTweets_Click();
+  w.Sessions().mSaveTweets_Click();
   EXPECT_EQ(f.ui.messages.at(0).text, "Nothing to Save yet!");
 
   f.Retrieve();
   test::WriteBytes(f.File("UntitledTweets1.txt"), "taken");
   f.ui.save_files = {f.File("run1")};  // no extension: .txt is added
-  w.mHeaders_Click();
-  w.mSaveTweets_Click();
+  w.Sessions().mHeaders_Click();
+  w.Sessions().mSaveTweets_Click();
   ASSERT_EQ(f.ui.save_requests.size(), 1u);
   EXPECT_EQ(f.ui.save_requests[0].file_name, "UntitledTweets2.txt");
   EXPECT_EQ(w.TweetsFN(), f.File("run1.txt"));
@@ -36,7 +36,7 @@ TEST(TweetFiles, SaveProposesUntitledAndReopensTheSameCells) {
     before.push_back(row);
   }
   f.ui.open_files = {f.File("run1.txt")};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   ASSERT_EQ(w.OutTable().RowCount(), 100);  // the header line is skipped
   for (int r = 0; r < w.OutTable().RowCount(); ++r) {
     std::string row;
@@ -54,15 +54,15 @@ TEST(TweetFiles, OverwriteQuestionAndReplaceQuestion) {
   MainWindow& w = *f.window;
   f.Retrieve();
   f.ui.save_files = {f.File("a.txt")};
-  w.mSaveTweets_Click();
+  w.Sessions().mSaveTweets_Click();
   // Saving again: Yes overwrites without a dialog.
   f.ui.answers = {MsgAnswer::Yes};
-  w.mSaveTweets_Click();
+  w.Sessions().mSaveTweets_Click();
   EXPECT_EQ(f.ui.save_requests.size(), 1u);
   EXPECT_EQ(f.ui.messages.back().text, f.File("a.txt") + " already exists. Overwrite this file?");
   // No: the dialog comes with an untitled proposal; cancelling it saves nothing.
   f.ui.answers = {MsgAnswer::No};
-  w.mSaveTweets_Click();
+  w.Sessions().mSaveTweets_Click();
   ASSERT_EQ(f.ui.save_requests.size(), 2u);
   EXPECT_EQ(f.ui.save_requests[1].file_name, "UntitledTweets1.txt");
   EXPECT_FALSE(std::filesystem::exists(f.File("UntitledTweets1.txt")));
@@ -71,7 +71,7 @@ TEST(TweetFiles, OverwriteQuestionAndReplaceQuestion) {
   f.Retrieve("rtweet/search_2.json");
   f.ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
   f.ui.open_files = {f.File("a.txt")};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   EXPECT_EQ(f.ui.messages[f.ui.messages.size() - 2].text,
             "The selected operation will replace the current contents of the Tweet table. Save "
             "contents now?");
@@ -82,7 +82,7 @@ TEST(TweetFiles, BrokenFilesAndScoreCheck) {
   WindowFixture f;
   MainWindow& w = *f.window;
   f.ui.open_files = {f.File("missing.txt")};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text,
             "Couldn't open: " + f.File("missing.txt") + " -- Contents may be corrupted.");
@@ -95,7 +95,7 @@ TEST(TweetFiles, BrokenFilesAndScoreCheck) {
   test::WriteBytes(f.File("one.txt"), row);
   f.ui.open_files = {f.File("one.txt")};
   f.ui.answers = {MsgAnswer::Yes};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "Sentiment columns contain zeros - run sentiment analysis again?");
   ASSERT_EQ(w.OutTable().RowCount(), 1);
@@ -108,7 +108,7 @@ TEST(TweetFiles, BrokenFilesAndScoreCheck) {
   const std::size_t asked = f.ui.messages.size();
   f.ui.open_files = {f.File("text.txt")};
   f.ui.answers = {MsgAnswer::No};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   ASSERT_EQ(f.ui.messages.size(), asked + 1);
   EXPECT_EQ(f.ui.messages.back().text.rfind("The selected operation will replace", 0), 0u);
   EXPECT_EQ(w.OutTable().RowCount(), 2);
@@ -129,7 +129,7 @@ TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
   };
   MainWindow w(env);
   w.Form_Load();
-  EXPECT_EQ(w.NVPATH(), f.File("wrenfold-view"));
+  EXPECT_EQ(w.Sessions().NVPATH(), f.File("wrenfold-view"));
   w.Twitter().Tweets().SetData(test::ReadTestdata("rtweet/search_1.json"), false, true);
   w.ShowTweets(false);
 
@@ -137,7 +137,7 @@ TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
   f.ui.save_files = {f.File("t.txt")};
   f.ui.open_files = {std::nullopt};
   const std::size_t told = f.ui.messages.size();
-  w.mSaveSend_Click();
+  w.Sessions().mSaveSend_Click();
   EXPECT_EQ(f.ui.messages.size(), told);
   EXPECT_TRUE(ran.empty());
   EXPECT_EQ(w.TweetsFN(), f.File("t.txt"));
@@ -146,7 +146,7 @@ TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
   test::WriteBytes(f.File("viewer"), "#!/bin/sh\n");
   f.ui.answers = {MsgAnswer::Yes};  // overwrite t.txt
   f.ui.open_files = {f.File("viewer")};
-  w.mSaveSend_Click();
+  w.Sessions().mSaveSend_Click();
   EXPECT_EQ(f.ui.messages.back().text,
             "The item you selected, " + f.File("viewer") + ", is not an executable file");
   EXPECT_TRUE(ran.empty());
@@ -155,22 +155,22 @@ TEST(TweetFiles, SaveAndSendStartsTheVisualiser) {
   std::filesystem::permissions(f.File("viewer"), std::filesystem::perms::owner_all);
   f.ui.answers = {MsgAnswer::Yes};
   f.ui.open_files = {f.File("viewer")};
-  w.mSaveSend_Click();
-  EXPECT_EQ(w.NVPATH(), f.File("viewer"));
+  w.Sessions().mSaveSend_Click();
+  EXPECT_EQ(w.Sessions().NVPATH(), f.File("viewer"));
   ASSERT_EQ(ran.size(), 1u);
   EXPECT_EQ(ran[0], "\"" + f.File("viewer") + "\" \"" + f.File("t.txt") + "\"");
-  ASSERT_TRUE(w.SavePrefs());
+  ASSERT_TRUE(w.Sessions().SavePrefs());
   EXPECT_NE(test::ReadBytes(f.File("prefs")).find("NV-" + f.File("viewer") + "\r\n"),
             std::string::npos);
   MainWindow again(env);
   again.Form_Load();
-  again.LoadPrefs();
-  EXPECT_EQ(again.NVPATH(), f.File("viewer"));
+  again.Sessions().LoadPrefs();
+  EXPECT_EQ(again.Sessions().NVPATH(), f.File("viewer"));
 
   // Declining the overwrite and cancelling the save dialog: nothing saved, nothing started.
   f.ui.answers = {MsgAnswer::No};
   f.ui.save_files = {std::nullopt};
-  w.mSaveSend_Click();
+  w.Sessions().mSaveSend_Click();
   EXPECT_EQ(ran.size(), 1u);
 }
 
@@ -182,9 +182,9 @@ TEST(TweetFiles, VisualiserDefaultsToTheOneBesideTheProgram) {
   env.program_folder = f.dir.path().string();
   MainWindow w(env);
   w.Form_Load();
-  EXPECT_EQ(w.NVPATH(), ExecutableFolder() + "/wrenfold-view");
+  EXPECT_EQ(w.Sessions().NVPATH(), ExecutableFolder() + "/wrenfold-view");
   // The default is not written to prefs, so it follows the program when it moves.
-  ASSERT_TRUE(w.SavePrefs());
+  ASSERT_TRUE(w.Sessions().SavePrefs());
   EXPECT_EQ(test::ReadBytes(f.File("prefs")).find("NV-"), std::string::npos);
 }
 
@@ -197,7 +197,7 @@ namespace {
 TEST(TweetFiles, ArchivedResponsesLandBesideTheSavedTable) {
   test::WindowFixture f;
   MainWindow& w = *f.window;
-  w.mArchive_Click();
+  w.Sessions().mArchive_Click();
   f.http.answers.push_back(test::FakeHttp::Ok(R"({"token_type":"bearer","access_token":"t"})"));
   ASSERT_FALSE(w.Twitter().AuthAppAccess("A", "k", "s").empty());
   f.http.answers.push_back(test::FakeHttp::Ok(test::ReadTestdata("rtweet/search_1.json")));
@@ -206,12 +206,12 @@ TEST(TweetFiles, ArchivedResponsesLandBesideTheSavedTable) {
   w.ShowTweets(false);
   EXPECT_TRUE(std::filesystem::exists(f.File("responses-pending.jsonl")));
   f.ui.save_files = {f.File("kept.txt")};
-  w.mSaveTweets_Click();
+  w.Sessions().mSaveTweets_Click();
   const std::string archive = test::ReadBytes(f.File("kept.jsonl"));
   EXPECT_EQ(std::count(archive.begin(), archive.end(), '\n'), 1);
   EXPECT_NE(archive.find("/1.1/search/tweets.json?q=a"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(f.File("responses-pending.jsonl")));
-  ASSERT_TRUE(w.SavePrefs());
+  ASSERT_TRUE(w.Sessions().SavePrefs());
   EXPECT_NE(test::ReadBytes(f.File("prefs")).find("\r\nAR-1\r\n"), std::string::npos);
 }
 

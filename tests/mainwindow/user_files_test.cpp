@@ -154,8 +154,8 @@ TEST(ProfiloAttributes, MatchByIdOrByScreenName) {
 int OpenAllFields(WindowFixture& f, const std::string& name, const std::string& content) {
   WriteBytes(f.File(name), content);
   f.ui.open_files.push_back(f.File(name));
-  f.window->mOpenUsers_Click(1);
-  return f.window->CurrentUserTable();
+  f.window->UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
+  return f.window->UserTables().CurrentUserTable();
 }
 
 std::string ThreeRowTable() {
@@ -176,11 +176,11 @@ TEST(UserFileCommands, AllFieldsSavedAndReopenedGiveTheSameTable) {
   MainWindow& w = *f.window;
   const std::string original = ThreeRowTable();
   ASSERT_EQ(OpenAllFields(f, "run.sut", original), 1);
-  ASSERT_EQ(w.UserTables().size(), 2u);
-  EXPECT_EQ(w.UserTables()[1].Name(), "run");
+  ASSERT_EQ(w.UserTables().Tables().size(), 2u);
+  EXPECT_EQ(w.UserTables().Tables()[1].Name(), "run");
   EXPECT_EQ(w.InfoBar()[1], "3 users displayed");
   EXPECT_FALSE(w.RetrievalBusy());
-  const auto rows = w.UserTables()[1].Rows();
+  const auto rows = w.UserTables().Tables()[1].Rows();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].cells[10], "    120");
   EXPECT_EQ(rows[2].cells[2], "Ren\xC3\xA9");
@@ -188,22 +188,23 @@ TEST(UserFileCommands, AllFieldsSavedAndReopenedGiveTheSameTable) {
   // Saving proposes the table's name, appends the extension to whatever comes back, and
   // writes the file byte for byte as it was read.
   f.ui.save_files = {f.File("copy.txt")};
-  w.mSaveUsers_Click(2);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kAll);
   EXPECT_EQ(f.ui.save_requests.back().file_name, "run");
   EXPECT_EQ(ReadBytes(f.File("copy.txt.sut")), original);
 
   // That name holds every extension: still one table, named without them.
   f.ui.open_files = {f.File("copy.txt.sut")};
-  w.mOpenUsers_Click(1);
-  ASSERT_EQ(w.UserTables().size(), 3u);
-  EXPECT_EQ(w.UserTables()[2].Name(), "copy");
-  EXPECT_EQ(w.UserTables()[2].Rows().size(), 3u);
-  for (std::size_t r = 0; r < 3; ++r) EXPECT_EQ(w.UserTables()[2].Rows()[r].cells, rows[r].cells);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
+  ASSERT_EQ(w.UserTables().Tables().size(), 3u);
+  EXPECT_EQ(w.UserTables().Tables()[2].Name(), "copy");
+  EXPECT_EQ(w.UserTables().Tables()[2].Rows().size(), 3u);
+  for (std::size_t r = 0; r < 3; ++r)
+    EXPECT_EQ(w.UserTables().Tables()[2].Rows()[r].cells, rows[r].cells);
 
   // A title without any of the extensions makes no table: the rows join the one on show.
   OpenAllFields(f, "more.csv", "9\tnine\r\n");
-  EXPECT_EQ(w.UserTables().size(), 3u);
-  EXPECT_EQ(w.UserTables()[2].RowCount(), 4);
+  EXPECT_EQ(w.UserTables().Tables().size(), 3u);
+  EXPECT_EQ(w.UserTables().Tables()[2].RowCount(), 4);
   EXPECT_EQ(w.InfoBar()[1], "4 users displayed");
 }
 
@@ -213,31 +214,31 @@ TEST(UserFileCommands, SaveQuestionsAndRefusals) {
   OpenAllFields(f, "t.sut", ThreeRowTable());
 
   // Row 2 has no timeline sample: the Profilo export writes nothing.
-  w.mSaveUsers_Click(1);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kProfilo);
   EXPECT_EQ(f.ui.messages.back().text,
             "Some/all rows in the table have no Timeline sample. This is required by Profilo. "
             "Exiting Export operation.");
   EXPECT_TRUE(f.ui.save_requests.empty());
-  EXPECT_FALSE(w.SaveUserTableFile(f.File("p.spro"), UserFileLayout::kProfilo));
+  EXPECT_FALSE(w.UserTables().SaveUserTableFile(f.File("p.spro"), UserFileLayout::kProfilo));
   EXPECT_FALSE(std::filesystem::exists(f.File("p.spro")));
 
   // An existing file is replaced only after OK.
   WriteBytes(f.File("users.suk"), "keep me");
   f.ui.save_files = {f.File("users")};
   f.ui.answers = {MsgAnswer::Cancel};
-  w.mSaveUsers_Click(0);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kKeys);
   EXPECT_EQ(f.ui.messages.back().text,
             f.File("users.suk") + " already exists. Overwrite this file?");
   EXPECT_EQ(f.ui.messages.back().buttons, MsgButtons::OkCancel);
   EXPECT_EQ(ReadBytes(f.File("users.suk")), "keep me");
   f.ui.save_files = {f.File("users")};
   f.ui.answers = {MsgAnswer::Ok};
-  w.mSaveUsers_Click(0);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kKeys);
   EXPECT_EQ(ReadBytes(f.File("users.suk")), "1_1\t1_2\r\n2_1\t2_2\r\n3_1\t3_2\r\n");
 
   // A failed write says so and leaves nothing behind.
   std::filesystem::create_directory(f.File("dir.sut"));
-  EXPECT_FALSE(w.SaveUserTableFile(f.File("dir.sut"), UserFileLayout::kAll));
+  EXPECT_FALSE(w.UserTables().SaveUserTableFile(f.File("dir.sut"), UserFileLayout::kAll));
   EXPECT_EQ(f.ui.messages.back().text.rfind("Couldn't save: " + f.File("dir.sut"), 0), 0u);
   EXPECT_TRUE(std::filesystem::is_directory(f.File("dir.sut")));
 }
@@ -246,9 +247,9 @@ TEST(UserFileCommands, TweetsTableProposesTheTweetFileName) {
   WindowFixture f;
   f.Retrieve();
   f.ui.save_files = {f.File("run1.txt")};
-  f.window->mSaveTweets_Click();
+  f.window->Sessions().mSaveTweets_Click();
   f.ui.save_files = {std::nullopt};
-  f.window->mSaveUsers_Click(0);
+  f.window->UserTables().mSaveUsers_Click(wf::UserFileLayout::kKeys);
   EXPECT_EQ(f.ui.save_requests.back().file_name, f.File("run1"));
 }
 
@@ -262,8 +263,8 @@ TEST(UserFileCommands, ImportWritesAttributesAndReports) {
              "404\tnobody\tmale\t45+\t0.5\r\n"
              "2_1\t2_2\tmale\r\n");
   f.ui.open_files = {f.File("attr.txt")};
-  w.mImportProfilo_Click();
-  const auto& rows = w.UserTables()[1].Rows();
+  w.UserTables().mImportProfilo_Click();
+  const auto& rows = w.UserTables().Tables()[1].Rows();
   EXPECT_EQ(rows[0].cells[24], "female");
   EXPECT_EQ(rows[0].cells[25], "18-24");
   EXPECT_EQ(rows[0].cells[26], "0.81");
@@ -276,7 +277,7 @@ TEST(UserFileCommands, ImportWritesAttributesAndReports) {
   // A missing file ends the command quietly.
   const std::size_t told = f.ui.messages.size();
   f.ui.open_files = {f.File("absent.txt")};
-  w.mImportProfilo_Click();
+  w.UserTables().mImportProfilo_Click();
   EXPECT_EQ(f.ui.messages.size(), told);
 }
 
@@ -284,9 +285,9 @@ TEST(UserFileCommands, CancelledOrMissingOpenResetsTheState) {
   WindowFixture f;
   MainWindow& w = *f.window;
   f.ui.open_files = {std::nullopt, f.File("nothere.suk")};
-  w.mOpenUsers_Click(0);
-  w.mOpenUsers_Click(1);
-  EXPECT_EQ(w.UserTables().size(), 1u);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
+  EXPECT_EQ(w.UserTables().Tables().size(), 1u);
   EXPECT_EQ(w.InfoBar()[1], "0 users displayed");
   EXPECT_FALSE(w.RetrievalBusy());
   EXPECT_EQ(f.ui.open_requests.at(0).default_extension, "suk");
@@ -307,25 +308,25 @@ TEST(UserKeyFiles, OpenLooksProfilesUpByIdOrScreenName) {
   test::WriteBytes(f.dir.File("names.suk"),
                    "\t" + a.screen_name + "\r\n\t" + b.screen_name + "\r\n");
   f.ui.open_files = {f.dir.File("names.suk")};
-  w.mOpenUsers_Click(0);
-  ASSERT_EQ(w.UserTables().size(), 2u);
-  EXPECT_EQ(w.UserTables()[1].Name(), "names");
-  ASSERT_EQ(w.UserTables()[1].RowCount(), 2);
-  EXPECT_EQ(w.UserTables()[1].Rows()[0].cells[1], a.screen_name);
-  EXPECT_EQ(w.UserTables()[1].Rows()[1].cells[0], std::to_string(b.id));
-  EXPECT_TRUE(w.UserTables()[1].Rows()[0].cells[31].empty());  // no statistics yet
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
+  ASSERT_EQ(w.UserTables().Tables().size(), 2u);
+  EXPECT_EQ(w.UserTables().Tables()[1].Name(), "names");
+  ASSERT_EQ(w.UserTables().Tables()[1].RowCount(), 2);
+  EXPECT_EQ(w.UserTables().Tables()[1].Rows()[0].cells[1], a.screen_name);
+  EXPECT_EQ(w.UserTables().Tables()[1].Rows()[1].cells[0], std::to_string(b.id));
+  EXPECT_TRUE(w.UserTables().Tables()[1].Rows()[0].cells[31].empty());  // no statistics yet
   auto lookups = f.Requests("/1.1/users/lookup.json");
   ASSERT_EQ(lookups.size(), 1u);
   EXPECT_NE(lookups[0].params.count("screen_name"), 0u);
 
   // Ids, saved by the keys layout and opened again.
   f.ui.save_files = {f.dir.File("again")};
-  w.mSaveUsers_Click(0);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kKeys);
   f.ui.open_files = {f.dir.File("again.suk")};
-  w.mOpenUsers_Click(0);
-  ASSERT_EQ(w.UserTables().size(), 3u);
-  ASSERT_EQ(w.UserTables()[2].RowCount(), 2);
-  EXPECT_EQ(w.UserTables()[2].Rows()[1].cells[1], b.screen_name);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kKeyFields);
+  ASSERT_EQ(w.UserTables().Tables().size(), 3u);
+  ASSERT_EQ(w.UserTables().Tables()[2].RowCount(), 2);
+  EXPECT_EQ(w.UserTables().Tables()[2].Rows()[1].cells[1], b.screen_name);
   lookups = f.Requests("/1.1/users/lookup.json");
   ASSERT_EQ(lookups.size(), 2u);
   EXPECT_NE(lookups[1].params.count("user_id"), 0u);

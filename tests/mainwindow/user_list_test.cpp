@@ -38,75 +38,77 @@ TEST(UserListPanel, PasteNamesAndEditTheList) {
   SimWindow f;
   MainWindow& w = *f.window;
   f.ui.clipboard = "skein_small\r\n@skein_quiet\r\n\r\n";
-  w.mPasteUL_Click();
+  w.UserListPanel().mPasteUL_Click();
   ASSERT_EQ(f.Entries(), (std::vector<std::string>{"skein_small", "skein_quiet"}));
   EXPECT_FALSE(AskedForIdType(f.ui));
-  EXPECT_EQ(w.ULCount(), "2 users displayed");
-  EXPECT_EQ(w.Users().ToolTip(), "List contains users pasted from external list/metadata table");
+  EXPECT_EQ(w.UserListPanel().ULCount(), "2 users displayed");
+  EXPECT_EQ(w.UserListPanel().Users().ToolTip(),
+            "List contains users pasted from external list/metadata table");
   EXPECT_EQ(w.Twitter().Users().Count(), 2);
   EXPECT_EQ(f.Log().back(), "Getting profile details for user list (2 out of 2 retrieved)");
-  EXPECT_TRUE(w.UTFrameEnabled());
+  EXPECT_TRUE(w.UserListPanel().UTFrameEnabled());
   EXPECT_FALSE(w.RetrievalBusy());
 
   // The summary of the clicked entry's profile.
-  w.UserList_Click(1);
+  w.UserListPanel().UserList_Click(1);
   const UserSet& users = w.Twitter().Users();
   const std::int32_t quiet = users.FindUserIndex("skein_quiet", "");
   ASSERT_GT(quiet, 0);
-  EXPECT_EQ(w.UserMeta(), users.RealName(quiet) + " - " + users.Description(quiet) +
-                              ". Is located in " + users.Location(quiet) + " (" +
-                              users.Lang(quiet) + "), has " +
-                              std::to_string(users.Followers(quiet)) + " Followers, " +
-                              std::to_string(users.Friends(quiet)) + " Friends and 0 Tweets");
+  EXPECT_EQ(w.UserListPanel().UserMeta(),
+            users.RealName(quiet) + " - " + users.Description(quiet) + ". Is located in " +
+                users.Location(quiet) + " (" + users.Lang(quiet) + "), has " +
+                std::to_string(users.Followers(quiet)) + " Followers, " +
+                std::to_string(users.Friends(quiet)) + " Friends and 0 Tweets");
 
   // Ticks and the Select All caption.
-  w.UserList_ItemCheck(0, true);
-  EXPECT_EQ(w.SelAllULCaption(), "Deselect All");
-  w.mSelAllUL_Click();  // one ticked: untick all
-  EXPECT_EQ(w.Users().TickedCount(), 0);
-  EXPECT_EQ(w.SelAllULCaption(), "Select All");
-  w.mSelAllUL_Click();
-  EXPECT_EQ(w.Users().TickedCount(), 2);
-  EXPECT_EQ(w.SelAllULCaption(), "Deselect All");
+  w.UserListPanel().UserList_ItemCheck(0, true);
+  EXPECT_EQ(w.UserListPanel().SelAllULCaption(), "Deselect All");
+  w.UserListPanel().mSelAllUL_Click();  // one ticked: untick all
+  EXPECT_EQ(w.UserListPanel().Users().TickedCount(), 0);
+  EXPECT_EQ(w.UserListPanel().SelAllULCaption(), "Select All");
+  w.UserListPanel().mSelAllUL_Click();
+  EXPECT_EQ(w.UserListPanel().Users().TickedCount(), 2);
+  EXPECT_EQ(w.UserListPanel().SelAllULCaption(), "Deselect All");
 
-  w.mCopyUL_Click();
+  w.UserListPanel().mCopyUL_Click();
   EXPECT_EQ(f.ui.clipboard, "skein_small\r\nskein_quiet\r\n");
 
   // The id switch pairs entries with profiles by name, and back by id.
-  w.UserHandle_Click(1);
+  w.UserListPanel().UserHandle_Click(1);
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{std::to_string(f.Account(3).id),
                                                    std::to_string(f.Account(2).id)}));
-  w.UserHandle_Click(0);
+  w.UserListPanel().UserHandle_Click(0);
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{"skein_small", "skein_quiet"}));
 
   // Deleting the first entry leaves no current entry and an empty summary.
-  w.UserList_Click(0);
-  EXPECT_FALSE(w.UserMeta().empty());
-  w.mDeleteUser_Click();
+  w.UserListPanel().UserList_Click(0);
+  EXPECT_FALSE(w.UserListPanel().UserMeta().empty());
+  w.UserListPanel().mDeleteUser_Click();
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{"skein_quiet"}));
-  EXPECT_EQ(w.Users().Current(), -1);
-  EXPECT_EQ(w.UserMeta(), "");
+  EXPECT_EQ(w.UserListPanel().Users().Current(), -1);
+  EXPECT_EQ(w.UserListPanel().UserMeta(), "");
 
   // A single name without a line end is not a list.
   f.ui.clipboard = "skein_team";
-  w.mPasteUL_Click();
+  w.UserListPanel().mPasteUL_Click();
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{"skein_quiet"}));
 
   // Add User appends the name as the service spells it.
   f.ui.inputs = {std::string("SKEIN_TEAM")};
-  w.mAddUser_Click();
+  w.UserListPanel().mAddUser_Click();
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{"skein_quiet", "skein_team"}));
-  EXPECT_EQ(w.Users().Current(), 1);
-  EXPECT_NE(w.UserMeta().find("has 5237 Followers"), std::string::npos) << w.UserMeta();
+  EXPECT_EQ(w.UserListPanel().Users().Current(), 1);
+  EXPECT_NE(w.UserListPanel().UserMeta().find("has 5237 Followers"), std::string::npos)
+      << w.UserListPanel().UserMeta();
   f.ui.inputs = {std::string("no_such_account_zz")};
-  w.mAddUser_Click();
-  EXPECT_EQ(w.Users().Count(), 2);
+  w.UserListPanel().mAddUser_Click();
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 2);
   EXPECT_TRUE(f.Told("No account was found with the screen name no_such_account_zz"));
 
-  w.mULClear_Click();
-  EXPECT_EQ(w.Users().Count(), 0);
+  w.UserListPanel().mULClear_Click();
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 0);
   EXPECT_EQ(w.Twitter().Users().Count(), 0);
-  EXPECT_EQ(w.UserMeta(), "");
+  EXPECT_EQ(w.UserListPanel().UserMeta(), "");
 }
 
 TEST(UserListPanel, PastedIdsAnsweredYesBecomeScreenNamesPairedById) {
@@ -115,7 +117,7 @@ TEST(UserListPanel, PastedIdsAnsweredYesBecomeScreenNamesPairedById) {
   const std::string quiet = std::to_string(f.Account(2).id);
   f.ui.clipboard = small + "\r\n999\r\n" + quiet + "\r\n";
   f.ui.answers = {MsgAnswer::Yes};
-  f.window->mPasteUL_Click();
+  f.window->UserListPanel().mPasteUL_Click();
   EXPECT_TRUE(AskedForIdType(f.ui));
   // The unknown id keeps its text and does not shift the entries after it.
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{"skein_small", "999", "skein_quiet"}));
@@ -129,7 +131,7 @@ TEST(UserListPanel, PastedIdsAnsweredNoAreLookedUpAsNames) {
   const std::string small = std::to_string(f.Account(3).id);
   f.ui.clipboard = small + "\r\n";
   f.ui.answers = {MsgAnswer::No};
-  f.window->mPasteUL_Click();
+  f.window->UserListPanel().mPasteUL_Click();
   EXPECT_TRUE(AskedForIdType(f.ui));
   const auto lookups = f.Requests("/1.1/users/lookup.json");
   ASSERT_EQ(lookups.size(), 1u);
@@ -141,12 +143,12 @@ TEST(UserListPanel, PastedIdsAnsweredNoAreLookedUpAsNames) {
 TEST(UserListPanel, PasteOfACopiedUserTableSkipsItsHeader) {
   SimWindow f;
   f.ui.clipboard = "skein_small\r\nskein_team\r\n";
-  f.window->mPasteUL_Click();
-  f.window->mCopyUT_Click();
+  f.window->UserListPanel().mPasteUL_Click();
+  f.window->UserListPanel().mCopyUT_Click();
   ASSERT_EQ(f.ui.clipboard.rfind("UserId\tScreenName\t", 0), 0u);
   // The table's first column holds ids: the question comes, and Yes turns them into names.
   f.ui.answers = {MsgAnswer::Ok, MsgAnswer::Yes};  // replace the list; they are ids
-  f.window->mPasteUL_Click();
+  f.window->UserListPanel().mPasteUL_Click();
   EXPECT_EQ(f.ui.messages.at(0).text, "Replace current user list with list on clipboard?");
   EXPECT_EQ(f.Entries(), (std::vector<std::string>{"skein_small", "skein_team"}));
 }
@@ -160,15 +162,15 @@ std::vector<std::string> Names(const SimWindow& f, uint32_t from, uint32_t n) {
 TEST(ProfileLookup, HundredIdentifiersARequest) {
   SimWindow f;
   MainWindow& w = *f.window;
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), {}, false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), {}, false, false));
   EXPECT_TRUE(f.Requests("/1.1/users/lookup.json").empty());
 
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), Names(f, 10, 100), false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), Names(f, 10, 100), false, false));
   EXPECT_EQ(f.Requests("/1.1/users/lookup.json").size(), 1u);
   EXPECT_EQ(w.Twitter().Users().Count(), 100);
 
   const auto names = Names(f, 200, 101);
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), names, false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), names, false, false));
   const auto lookups = f.Requests("/1.1/users/lookup.json");
   ASSERT_EQ(lookups.size(), 3u);
   EXPECT_EQ(lookups[2].params.find("screen_name")->second, names.back() + ",");
@@ -177,7 +179,7 @@ TEST(ProfileLookup, HundredIdentifiersARequest) {
   EXPECT_EQ(f.Log().back(), "Getting profile details for user list (101 out of 101 retrieved)");
 
   // An update adds after the records held.
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), {"skein_small"}, false, true));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), {"skein_small"}, false, true));
   EXPECT_EQ(w.Twitter().Users().Count(), 102);
   EXPECT_EQ(w.Twitter().Users().ScreenName(102), "skein_small");
 }
@@ -199,7 +201,7 @@ TEST(ProfileLookup, PausesForTheNextWindowWithoutSpinning) {
                                                                std::string("USER_LOOKUP"));
   };
   const auto t0 = Clock::now();
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), Names(f, 10, 300), false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), Names(f, 10, 300), false, false));
   const double secs = std::chrono::duration<double>(Clock::now() - t0).count();
   EXPECT_EQ(w.Twitter().Users().Count(), 300);
   EXPECT_EQ(f.Requests("/1.1/users/lookup.json").size(), 3u);
@@ -217,18 +219,18 @@ TEST(ProfileLookup, CancelDuringThePauseEndsTheLookup) {
   SimWindow f(LookupQuota(4, 600));
   MainWindow& w = *f.window;
   f.ui.on_yield = [&](int) {
-    if (w.QuotaPausing()) w.QuitGet_Click();
+    if (w.QuotaPausing()) w.Search().QuitGet_Click();
   };
   f.ui.clipboard = Lines(Names(f, 10, 250));
   const auto t0 = Clock::now();
-  w.mPasteUL_Click();
+  w.UserListPanel().mPasteUL_Click();
   EXPECT_LT(std::chrono::duration<double>(Clock::now() - t0).count(), 10.0);
   EXPECT_EQ(f.Requests("/1.1/users/lookup.json").size(), 1u);
   EXPECT_TRUE(f.Told("User table update was not completed"));
   EXPECT_EQ(w.Twitter().Users().Count(), 100);
   EXPECT_FALSE(w.QuotaPausing());
   EXPECT_FALSE(w.RetrievalBusy());
-  EXPECT_EQ(w.Users().Count(), 250);  // the entries stay
+  EXPECT_EQ(w.UserListPanel().Users().Count(), 250);  // the entries stay
 }
 
 TEST(ProfileLookup, SpentQuotaWaitsAndARefusedBatchIsSentOnceMore) {
@@ -240,12 +242,12 @@ TEST(ProfileLookup, SpentQuotaWaitsAndARefusedBatchIsSentOnceMore) {
     for (const auto& r : f.Requests("/1.1/users/lookup.json")) n += r.status == 429 ? 1 : 0;
     return n;
   };
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), Names(f, 10, 1), false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), Names(f, 10, 1), false, false));
   ASSERT_EQ(w.Twitter().ULRateLimitRemaining(), 5);
   // The other client spends the rest of the window; Twitter's figures still say 5 are left.
   for (int i = 0; i < 5; ++i) w.UTwitter().GetUsersLookUp("", "skein_small,", true);
   ASSERT_EQ(w.UTwitter().ULRateLimitRemaining(), 0);
-  EXPECT_TRUE(w.GetUsers(w.Twitter(), Names(f, 300, 5), false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), Names(f, 300, 5), false, false));
   EXPECT_EQ(w.Twitter().Users().Count(), 5);
   EXPECT_EQ(refusals(), 1);
   EXPECT_FALSE(f.Told("User table update was not completed"));
@@ -253,7 +255,7 @@ TEST(ProfileLookup, SpentQuotaWaitsAndARefusedBatchIsSentOnceMore) {
   // With nothing left and the reset ahead, a lookup waits instead of being refused.
   for (int i = 0; i < 5; ++i) w.UTwitter().GetUsersLookUp("", "skein_small,", true);
   ASSERT_EQ(w.UTwitter().ULRateLimitRemaining(), 0);
-  EXPECT_TRUE(w.GetUsers(w.UTwitter(), Names(f, 700, 1), false, false));
+  EXPECT_TRUE(w.Followers().GetUsers(w.UTwitter(), Names(f, 700, 1), false, false));
   EXPECT_EQ(refusals(), 1);
   EXPECT_EQ(w.UTwitter().Users().Count(), 1);
 }

@@ -50,7 +50,7 @@ TweetRecord Tweet(std::string date, std::string text, std::int32_t retweets = 0,
 }
 
 const UserTableView& Shown(const MainWindow& w) {
-  return w.UserTables().at(static_cast<std::size_t>(w.CurrentUserTable()));
+  return w.UserTables().Tables().at(static_cast<std::size_t>(w.UserTables().CurrentUserTable()));
 }
 
 int Pieces(const std::string& sample) {
@@ -271,66 +271,66 @@ TEST(UserTables, SwitchingRenamingAndRemoving) {
     return !api.AuthAppAccess("Test", "demo-key", "demo-secret").empty();
   });
   // Only the "Tweets" table: "Other:" switches straight back.
-  w.UTToggle_Click(1);
-  EXPECT_EQ(w.UTToggle(), 0);
-  EXPECT_EQ(w.CurrentUserTable(), 0);
+  w.UserTables().UTToggle_Click(1);
+  EXPECT_EQ(w.UserTables().UTToggle(), 0);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 0);
 
-  EXPECT_EQ(w.AddUserTable("Followers of x"), 1);
+  EXPECT_EQ(w.UserTables().AddUserTable("Followers of x"), 1);
   EXPECT_EQ(authentications, 1);
   EXPECT_FALSE(w.UTwitter().BearerToken().empty());
-  EXPECT_EQ(w.AddUserTable(""), 2);
-  EXPECT_EQ(w.AddUserTable("Followers of x"), 3);
+  EXPECT_EQ(w.UserTables().AddUserTable(""), 2);
+  EXPECT_EQ(w.UserTables().AddUserTable("Followers of x"), 3);
   EXPECT_EQ(authentications, 1);  // once the client has its token
-  EXPECT_EQ(w.UTListEntries(),
+  EXPECT_EQ(w.UserTables().UTListEntries(),
             (std::vector<std::string>{"Followers of x", "UserTable1", "Followers of x"}));
-  EXPECT_EQ(w.UTListSelected(), 2);
-  EXPECT_EQ(w.UTToggle(), 1);
+  EXPECT_EQ(w.UserTables().UTListSelected(), 2);
+  EXPECT_EQ(w.UserTables().UTToggle(), 1);
 
   // Back and forth: "Other:" returns to the entry selected before.
-  w.UTList_Click(0);
-  EXPECT_EQ(w.CurrentUserTable(), 1);
-  w.UTToggle_Click(0);
-  EXPECT_EQ(w.CurrentUserTable(), 0);
-  w.UTToggle_Click(1);
-  EXPECT_EQ(w.CurrentUserTable(), 1);
+  w.UserTables().UTList_Click(0);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 1);
+  w.UserTables().UTToggle_Click(0);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 0);
+  w.UserTables().UTToggle_Click(1);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 1);
 
   // Renaming: cancel keeps the name, an answer (even an empty one) replaces it, and the
   // renamed entry still shows its table.
-  w.UTList_Click(1);
+  w.UserTables().UTList_Click(1);
   f.ui.inputs.push_back(std::nullopt);
-  w.UTList_DblClick();
-  EXPECT_EQ(w.UserTables()[2].Name(), "UserTable1");
+  w.UserTables().UTList_DblClick();
+  EXPECT_EQ(w.UserTables().Tables()[2].Name(), "UserTable1");
   f.ui.inputs.push_back("Mine");
-  w.UTList_DblClick();
+  w.UserTables().UTList_DblClick();
   EXPECT_EQ(f.ui.input_prompts.back(), "Enter New Table Name");
-  EXPECT_EQ(w.UserTables()[2].Name(), "Mine");
-  w.UTToggle_Click(0);
-  w.UTList_Click(1);
-  EXPECT_EQ(w.CurrentUserTable(), 2);
+  EXPECT_EQ(w.UserTables().Tables()[2].Name(), "Mine");
+  w.UserTables().UTToggle_Click(0);
+  w.UserTables().UTList_Click(1);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 2);
   EXPECT_EQ(Shown(w).Name(), "Mine");
 
   // Two tables of one name stay apart: removing one keeps the other.
-  w.UTList_Click(0);
-  w.AddRemUT_Click(1);
-  EXPECT_EQ(w.UTListEntries(), (std::vector<std::string>{"Mine", "Followers of x"}));
-  EXPECT_EQ(w.CurrentUserTable(), 2);  // the last table left goes on show
-  EXPECT_EQ(w.UTListSelected(), 1);
-  w.RemoveUserTable("Followers of x");
-  w.RemoveUserTable("Mine");
-  EXPECT_TRUE(w.UTListEntries().empty());
-  EXPECT_EQ(w.UTListSelected(), -1);
-  EXPECT_EQ(w.CurrentUserTable(), 0);
-  EXPECT_EQ(w.UTToggle(), 0);
-  w.AddRemUT_Click(1);  // nothing selected: nothing happens
-  EXPECT_EQ(w.UserTables().size(), 1u);
+  w.UserTables().UTList_Click(0);
+  w.UserTables().AddRemUT_Click(1);
+  EXPECT_EQ(w.UserTables().UTListEntries(), (std::vector<std::string>{"Mine", "Followers of x"}));
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 2);  // the last table left goes on show
+  EXPECT_EQ(w.UserTables().UTListSelected(), 1);
+  w.UserTables().RemoveUserTable("Followers of x");
+  w.UserTables().RemoveUserTable("Mine");
+  EXPECT_TRUE(w.UserTables().UTListEntries().empty());
+  EXPECT_EQ(w.UserTables().UTListSelected(), -1);
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 0);
+  EXPECT_EQ(w.UserTables().UTToggle(), 0);
+  w.UserTables().AddRemUT_Click(1);  // nothing selected: nothing happens
+  EXPECT_EQ(w.UserTables().Tables().size(), 1u);
 }
 
 // An Other table holding the profiles of a recorded lookup (four accounts).
 void FillFromLookup(SimWindow& f, const std::string& name) {
   f.window->UTwitter().Users().SetData(test::ReadTestdata("rtweet/users_lookup_1.json"), false,
                                        false);
-  f.window->AddUserTable(name);
-  f.window->FillUserTable(f.window->UTwitter());
+  f.window->UserTables().AddUserTable(name);
+  f.window->UserTables().FillUserTable(f.window->UTwitter());
 }
 
 TEST(UserTables, RowCommandsTickAndSort) {
@@ -344,26 +344,27 @@ TEST(UserTables, RowCommandsTickAndSort) {
     for (const auto& r : Shown(w).Rows()) out += r.ticked ? 'x' : '.';
     return out;
   };
-  w.mUTSelAll_Click(0);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kAll);
   EXPECT_EQ(ticks(), "xxxx");
-  w.mUTUnselAll_Click();
+  w.UserTables().mUTUnselAll_Click();
   EXPECT_EQ(ticks(), "....");
   // Down to the highlighted row, the third: rows 1-3 ticked, the others unticked.
-  w.UserTable_ItemCheck(3, true);
-  w.UserTable_SelectRow(2, true);
-  w.mUTSelAll_Click(2);
+  w.UserTables().UserTable_ItemCheck(3, true);
+  w.UserTables().UserTable_SelectRow(2, true);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kDownToSelectedRow);
   EXPECT_EQ(ticks(), "xxx.");
   // No TL sample: tested on Pro_TwtSamp.
-  w.UserTable_SelectRow(2, false);
-  w.mUTSelAll_Click(2);  // nothing highlighted: no change
+  w.UserTables().UserTable_SelectRow(2, false);
+  w.UserTables().mUTSelAll_Click(
+      wf::UserTableSelection::kDownToSelectedRow);  // nothing highlighted: no change
   EXPECT_EQ(ticks(), "xxx.");
-  w.mUTSelAll_Click(1);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kNoTimelineSample);
   EXPECT_EQ(ticks(), "xxxx");
 
   // Sorting by screen name, twice.
-  w.UserTable_ColumnClick(1);
+  w.UserTables().UserTable_ColumnClick(1);
   EXPECT_EQ(Shown(w).Rows().front().cells[1], "CNN");
-  w.UserTable_ColumnClick(1);
+  w.UserTables().UserTable_ColumnClick(1);
   EXPECT_EQ(Shown(w).Rows().front().cells[1], "Twitter");
   EXPECT_TRUE(Shown(w).Descending());
 }
@@ -374,13 +375,13 @@ TEST(UserTables, CellsThatAreNoScreenNameReachNoRequestOrCommand) {
   w.Twitter().Users().SetData(
       R"([{"id_str":"1","screen_name":"x&count=1"},{"id_str":"2","screen_name":"a b;reboot"}])",
       false, false);
-  w.FillUserTable(w.Twitter());
+  w.UserTables().FillUserTable(w.Twitter());
   ASSERT_EQ(Shown(w).RowCount(), 2);
-  w.UserTable_DblClick(1);
+  w.UserTables().UserTable_DblClick(1);
   EXPECT_TRUE(f.Told("\"a b;reboot\" is not a screen name"));
-  w.mUTSelAll_Click(0);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kAll);
   f.ui.inputs.push_back("50");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_TRUE(f.Requests(kTimeline).empty());
   EXPECT_EQ(Shown(w).Rows()[0].cells[27], "");
   EXPECT_TRUE(f.Told("Retrieval of User timeline samples completed"));
@@ -392,15 +393,15 @@ TEST(BuildTable, AuthorsOfTheTweetTableWithTheirFigures) {
   SimWindow f;
   MainWindow& w = *f.window;
   w.SetSearchQuery("skein AND twitter");
-  w.GetSrch_Click();
+  w.Search().GetSrch_Click();
   const TweetView& v = w.OutTable();
   ASSERT_GT(v.RowCount(), 100);
   std::map<std::string, int> per_author;
   for (int r = 0; r < v.RowCount(); ++r) ++per_author[Trim(v.Cell(r, 2))];
 
-  w.mGetUFT_Click();
-  const UserTableView& t = w.UserTables()[0];
-  EXPECT_EQ(w.CurrentUserTable(), 0);
+  w.UserTables().mGetUFT_Click();
+  const UserTableView& t = w.UserTables().Tables()[0];
+  EXPECT_EQ(w.UserTables().CurrentUserTable(), 0);
   ASSERT_EQ(t.RowCount(), static_cast<int>(per_author.size()));
   EXPECT_EQ(w.InfoBar()[1], std::to_string(t.RowCount()) + " users displayed");
   int total = 0;
@@ -410,24 +411,24 @@ TEST(BuildTable, AuthorsOfTheTweetTableWithTheirFigures) {
     EXPECT_EQ(std::stoi(row.cells[31]), per_author[name]) << name;
     EXPECT_EQ(row.cells[31].size(),
               std::max<std::size_t>(5, std::to_string(per_author[name]).size()));
-    const UserTweetStats s = w.GetTweetStats(name);
+    const UserTweetStats s = w.UserTables().GetTweetStats(name);
     EXPECT_EQ(row.cells[35].empty(), !s.HasOriginals()) << name;
     total += std::stoi(row.cells[31]);
   }
   EXPECT_EQ(total, v.RowCount());
   EXPECT_FALSE(w.RetrievalBusy());
   // The user list now holds the same accounts, marked as coming from the tweets.
-  EXPECT_EQ(w.Users().Count(), t.RowCount());
-  EXPECT_TRUE(w.Users().Bold());
-  EXPECT_EQ(w.Users().ToolTip(),
+  EXPECT_EQ(w.UserListPanel().Users().Count(), t.RowCount());
+  EXPECT_TRUE(w.UserListPanel().Users().Bold());
+  EXPECT_EQ(w.UserListPanel().Users().ToolTip(),
             "List contains users extracted from a Tweets table. To make sure this list relates "
             "to the Tweets currently displayed, select 'Get Users from Tweets' again.");
-  EXPECT_EQ(w.Users().Current(), 0);
+  EXPECT_EQ(w.UserListPanel().Users().Current(), 0);
 
   // A rebuild may keep the timeline and Profilo columns of the rows it finds again.
-  w.UserTable_ItemCheck(0, true);
+  w.UserTables().UserTable_ItemCheck(0, true);
   f.ui.inputs.push_back("3");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   const std::string id = t.Rows()[0].cells[0];
   const std::array<std::string, 9> before = {
       t.Rows()[0].cells[22], t.Rows()[0].cells[23], t.Rows()[0].cells[24],
@@ -442,13 +443,13 @@ TEST(BuildTable, AuthorsOfTheTweetTableWithTheirFigures) {
   };
   const std::size_t asked = f.ui.messages.size();
   f.ui.answers.push_back(MsgAnswer::Yes);
-  w.BuildTweetsUT_Click();
+  w.UserTables().BuildTweetsUT_Click();
   ASSERT_GT(f.ui.messages.size(), asked);
   EXPECT_EQ(f.ui.messages[asked].text, "Do you want to retain existing Timeline and Profilo data?");
   EXPECT_EQ(f.ui.messages[asked].buttons, MsgButtons::YesNo);
   for (std::size_t c = 0; c < before.size(); ++c) EXPECT_EQ(row_of(id).cells[22 + c], before[c]);
   f.ui.answers.push_back(MsgAnswer::No);
-  w.BuildTweetsUT_Click();
+  w.UserTables().BuildTweetsUT_Click();
   EXPECT_EQ(row_of(id).cells[27], "");
   EXPECT_EQ(t.RowCount(), static_cast<int>(per_author.size()));
 }
@@ -458,21 +459,21 @@ TEST(BuildTable, AuthorsOfTheTweetTableWithTheirFigures) {
 TEST(TimelineSamples, TwoTickedRowsGetTheirOwnSamples) {
   SimWindow f;
   MainWindow& w = *f.window;
-  w.GetUsers(w.Twitter(), {"skein_small", "skein_team", "skein_quiet"}, false, false);
-  w.FillUserTable(w.Twitter(), true);
-  const UserTableView& t = w.UserTables()[0];
+  w.Followers().GetUsers(w.Twitter(), {"skein_small", "skein_team", "skein_quiet"}, false, false);
+  w.UserTables().FillUserTable(w.Twitter(), true);
+  const UserTableView& t = w.UserTables().Tables()[0];
   ASSERT_EQ(t.RowCount(), 3);
   ASSERT_EQ(t.Rows()[0].cells[1], "skein_small");
   ASSERT_EQ(t.Rows()[2].cells[1], "skein_quiet");
-  w.UserTable_ItemCheck(0, true);
-  w.UserTable_ItemCheck(2, true);
+  w.UserTables().UserTable_ItemCheck(0, true);
+  w.UserTables().UserTable_ItemCheck(2, true);
   std::vector<double> fractions;
   f.ui.on_yield = [&](int) {
     if (w.ProgressFraction() >= 0) fractions.push_back(w.ProgressFraction());
   };
   f.server.server().ClearReceived();
   f.ui.inputs.push_back("5");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
 
   EXPECT_EQ(f.ui.input_prompts.back(), kSamplePrompt);
   EXPECT_EQ(f.ui.messages.back().text, "Retrieval of User timeline samples completed");
@@ -500,12 +501,12 @@ TEST(TimelineSamples, TwoTickedRowsGetTheirOwnSamples) {
   for (int k = 27; k <= 30; ++k) EXPECT_EQ(Trim(quiet[static_cast<std::size_t>(k)]), "0");
   for (const auto& r : t.Rows()) EXPECT_FALSE(r.selected);
   // "Select Cases With No TL Sample" picks the rows without a tweet sample.
-  w.mUTSelAll_Click(1);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kNoTimelineSample);
   EXPECT_FALSE(t.Rows()[0].ticked);
   EXPECT_TRUE(t.Rows()[1].ticked);
   EXPECT_TRUE(t.Rows()[2].ticked);
-  w.mUTUnselAll_Click();
-  w.UserTable_ItemCheck(0, true);
+  w.UserTables().mUTUnselAll_Click();
+  w.UserTables().UserTable_ItemCheck(0, true);
 
   EXPECT_NE(w.InfoBar()[2].find(" USER_TIMELINE requests remaining"), std::string::npos);
   EXPECT_EQ(w.InfoBar()[3].rfind("Next reset: ", 0), 0u);
@@ -518,16 +519,16 @@ TEST(TimelineSamples, TwoTickedRowsGetTheirOwnSamples) {
   // 0 samples: the tweet sample goes, the figures stay.
   const std::string per_day = small[27];
   f.ui.inputs.push_back("0");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_EQ(small[22], "");
   EXPECT_EQ(small[27], per_day);
 
   // The busiest account: sampling stops at the first page that reaches 600 tweets.
-  w.mUTUnselAll_Click();
-  w.UserTable_ItemCheck(1, true);
+  w.UserTables().mUTUnselAll_Click();
+  w.UserTables().UserTable_ItemCheck(1, true);
   f.server.server().ClearReceived();
   f.ui.inputs.push_back("50");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   const std::size_t pages = f.Requests(kTimeline).size();
   EXPECT_GE(pages, 1u);
   EXPECT_LE(pages, 4u);
@@ -563,15 +564,15 @@ TEST(TimelineSamples, RetweetsOnlyAndTheOneYearLimit) {
   ASSERT_FALSE(retweeter.empty());
   ASSERT_FALSE(spread.empty());
 
-  w.GetUsers(w.Twitter(), {retweeter, spread}, false, false);
-  w.FillUserTable(w.Twitter());
-  const UserTableView& t = w.UserTables()[0];
+  w.Followers().GetUsers(w.Twitter(), {retweeter, spread}, false, false);
+  w.UserTables().FillUserTable(w.Twitter());
+  const UserTableView& t = w.UserTables().Tables()[0];
   ASSERT_EQ(t.RowCount(), 2);
   ASSERT_EQ(t.Rows()[0].cells[1], retweeter);
-  w.mUTSelAll_Click(0);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kAll);
   f.server.server().ClearReceived();
   f.ui.inputs.push_back("50");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   const auto& rt = t.Rows()[0].cells;
   EXPECT_EQ(rt[22], "");
   EXPECT_EQ(Trim(rt[28]), "100");
@@ -600,21 +601,21 @@ TEST(TimelineSamples, CancelKeepsTheRowsDone) {
     return !api.AuthAppAccess("Test", "demo-key", "demo-secret").empty();
   });
   w.UTwitter().Users().Clear();
-  w.AddUserTable("three");
-  w.GetUsers(w.UTwitter(), {"skein_small", "skein_team", "skein_quiet"}, false, false);
-  w.FillUserTable(w.UTwitter());
+  w.UserTables().AddUserTable("three");
+  w.Followers().GetUsers(w.UTwitter(), {"skein_small", "skein_team", "skein_quiet"}, false, false);
+  w.UserTables().FillUserTable(w.UTwitter());
   ASSERT_EQ(Shown(w).RowCount(), 3);
   ASSERT_EQ(Shown(w).Rows()[0].cells[1], "skein_small");
-  w.mUTSelAll_Click(0);
+  w.UserTables().mUTSelAll_Click(wf::UserTableSelection::kAll);
   // Cancel once the first row is done (its figures are written).
   f.ui.on_yield = [&](int) {
-    if (w.RetrievalBusy() && !Shown(w).Rows()[0].cells[27].empty()) w.QuitGet_Click();
+    if (w.RetrievalBusy() && !Shown(w).Rows()[0].cells[27].empty()) w.Search().QuitGet_Click();
   };
   f.server.server().ClearReceived();
   f.ui.inputs.push_back("5");
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   f.ui.on_yield = nullptr;
-  const auto& rows = w.UserTables()[1].Rows();
+  const auto& rows = w.UserTables().Tables()[1].Rows();
   EXPECT_EQ(Pieces(rows[0].cells[22]), 5);
   EXPECT_EQ(rows[1].cells[27], "");
   EXPECT_EQ(rows[2].cells[27], "");
@@ -628,16 +629,16 @@ TEST(TimelineSamples, CancelKeepsTheRowsDone) {
   EXPECT_EQ(w.Twitter().Tweets().Count(), 0);
 
   // Cancelling the prompt ends the command: the samples already held stay.
-  w.UserTable_ItemCheck(0, true);
+  w.UserTables().UserTable_ItemCheck(0, true);
   f.server.server().ClearReceived();
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_EQ(Pieces(rows[0].cells[22]), 5);
   EXPECT_TRUE(f.Requests(kTimeline).empty());
 
   // Nothing ticked: the user is told and nothing is asked.
-  w.mUTUnselAll_Click();
+  w.UserTables().mUTUnselAll_Click();
   const std::size_t prompts = f.ui.input_prompts.size();
-  w.GetUTTL_Click();
+  w.UserTables().GetUTTL_Click();
   EXPECT_EQ(f.ui.input_prompts.size(), prompts);
   EXPECT_TRUE(f.Told("Tick the rows of the users whose timelines to sample"));
 }
@@ -648,9 +649,9 @@ TEST(FilterCheckedRows, RemoveOrRetainUsersAndTheirTweets) {
   SimWindow f;
   MainWindow& w = *f.window;
   w.SetSearchQuery("skein AND twitter");
-  w.GetSrch_Click();
-  w.BuildTweetsUT_Click();
-  const UserTableView& t = w.UserTables()[0];
+  w.Search().GetSrch_Click();
+  w.UserTables().BuildTweetsUT_Click();
+  const UserTableView& t = w.UserTables().Tables()[0];
   const TweetView& v = w.OutTable();
   ASSERT_GE(t.RowCount(), 6);
   const auto tweets_of = [&](const std::set<std::string>& names) {
@@ -669,17 +670,17 @@ TEST(FilterCheckedRows, RemoveOrRetainUsersAndTheirTweets) {
   const int tweets = v.RowCount();
   std::set<std::string> gone = names_of(0, 2);
   const int their_tweets = tweets_of(gone);
-  w.UserTable_ItemCheck(0, true);
-  w.UserTable_ItemCheck(1, true);
+  w.UserTables().UserTable_ItemCheck(0, true);
+  w.UserTables().UserTable_ItemCheck(1, true);
   f.ui.answers.push_back(MsgAnswer::No);
-  w.MergeRemUT_Click(1);
+  w.UserTables().MergeRemUT_Click(1);
   EXPECT_EQ(f.ui.messages.back().text, "Remove the 2 checked users from the user table and their " +
                                            std::to_string(their_tweets) +
                                            " tweets from the tweet table?");
   EXPECT_EQ(t.RowCount(), users);
   EXPECT_EQ(v.RowCount(), tweets);
   f.ui.answers.push_back(MsgAnswer::Yes);
-  w.MergeRemUT_Click(1);
+  w.UserTables().MergeRemUT_Click(1);
   EXPECT_EQ(t.RowCount(), users - 2);
   EXPECT_EQ(v.RowCount(), tweets - their_tweets);
   EXPECT_EQ(tweets_of(gone), 0);
@@ -687,27 +688,27 @@ TEST(FilterCheckedRows, RemoveOrRetainUsersAndTheirTweets) {
   EXPECT_EQ(w.InfoBar()[0], std::to_string(v.RowCount()) + " tweets displayed");
 
   // Retain, tweets only: the user table stays whole.
-  w.FilterMode_Click(1);
-  w.FilterEntity_Click(2);
+  w.UserTables().FilterMode_Click(1);
+  w.UserTables().FilterEntity_Click(2);
   const std::set<std::string> kept = names_of(0, 1);
-  w.UserTable_ItemCheck(0, true);
+  w.UserTables().UserTable_ItemCheck(0, true);
   f.ui.answers.push_back(MsgAnswer::Yes);
-  w.MergeRemUT_Click(1);
+  w.UserTables().MergeRemUT_Click(1);
   EXPECT_EQ(f.ui.messages.back().text.rfind("Keep only the tweets of the 1 checked user? ", 0), 0u);
   EXPECT_EQ(t.RowCount(), users - 2);
   EXPECT_EQ(v.RowCount(), tweets_of(kept));
   EXPECT_GT(v.RowCount(), 0);
 
   // Retain, users only.
-  w.FilterEntity_Click(1);
+  w.UserTables().FilterEntity_Click(1);
   f.ui.answers.push_back(MsgAnswer::Yes);
-  w.MergeRemUT_Click(1);
+  w.UserTables().MergeRemUT_Click(1);
   ASSERT_EQ(t.RowCount(), 1);
   EXPECT_EQ(t.Rows()[0].cells[1], *kept.begin());
 
   // Nothing ticked.
-  w.mUTUnselAll_Click();
-  w.MergeRemUT_Click(1);
+  w.UserTables().mUTUnselAll_Click();
+  w.UserTables().MergeRemUT_Click(1);
   EXPECT_TRUE(f.Told("No rows of the user table are checked"));
 }
 
@@ -717,24 +718,24 @@ TEST(FilterCheckedRows, AddJoinsAnOtherTableToTheTweetsTable) {
   w.SetUTwitterAuthenticator([](TwitterAPI& api) {
     return !api.AuthAppAccess("Test", "demo-key", "demo-secret").empty();
   });
-  w.GetUsers(w.Twitter(), {"skein_small", "skein_team"}, false, false);
-  w.FillUserTable(w.Twitter());
-  w.AddUserTable("others");
-  w.GetUsers(w.UTwitter(), {"skein_team", "skein_quiet", "skein_small", "skein_private"}, false,
-             false);
-  w.FillUserTable(w.UTwitter());
-  w.MergeRemUT_Click(0);
+  w.Followers().GetUsers(w.Twitter(), {"skein_small", "skein_team"}, false, false);
+  w.UserTables().FillUserTable(w.Twitter());
+  w.UserTables().AddUserTable("others");
+  w.Followers().GetUsers(
+      w.UTwitter(), {"skein_team", "skein_quiet", "skein_small", "skein_private"}, false, false);
+  w.UserTables().FillUserTable(w.UTwitter());
+  w.UserTables().MergeRemUT_Click(0);
   EXPECT_TRUE(f.Told("2 users added to the Tweets table; 2 already there"));
   std::vector<std::string> names;
-  for (const auto& r : w.UserTables()[0].Rows()) names.push_back(r.cells[1]);
+  for (const auto& r : w.UserTables().Tables()[0].Rows()) names.push_back(r.cells[1]);
   EXPECT_EQ(names, (std::vector<std::string>{"skein_small", "skein_team", "skein_quiet",
                                              "skein_private"}));
-  w.MergeRemUT_Click(0);
-  EXPECT_EQ(w.UserTables()[0].RowCount(), 4);
+  w.UserTables().MergeRemUT_Click(0);
+  EXPECT_EQ(w.UserTables().Tables()[0].RowCount(), 4);
   // The "Tweets" table cannot be added to itself.
-  w.UTToggle_Click(0);
-  w.MergeRemUT_Click(0);
-  EXPECT_EQ(w.UserTables()[0].RowCount(), 4);
+  w.UserTables().UTToggle_Click(0);
+  w.UserTables().MergeRemUT_Click(0);
+  EXPECT_EQ(w.UserTables().Tables()[0].RowCount(), 4);
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ constexpr const char* kSaveQuestion = "Save Tweets before exiting?";
 
 // An Other table filled with the four profiles of a recorded lookup.
 void AddFilledTable(MainWindow& w, const std::string& name) {
-  w.AddUserTable(name);
+  w.UserTables().AddUserTable(name);
   w.UTwitter().Users().SetData(test::ReadTestdata("rtweet/users_lookup_1.json"), false, false);
-  w.FillUserTable(w.UTwitter());
-  ASSERT_EQ(w.UserTables().back().RowCount(), 4);
+  w.UserTables().FillUserTable(w.UTwitter());
+  ASSERT_EQ(w.UserTables().Tables().back().RowCount(), 4);
 }
 
 TEST(MainWindowClose, ASaveThatDidNotHappenKeepsTheWindow) {
@@ -58,9 +58,9 @@ TEST(MainWindowClose, UnsavedUserTablesAndListAreCountedOnce) {
   // A hand edit of the user list (the tweet menu's "Add") is kept nowhere else.
   f.Retrieve();
   f.http.answers.push_back(test::FakeHttp::Ok(test::ReadTestdata("rtweet/users_lookup_1.json")));
-  w.OutTable_MouseUp(MainWindow::MouseButton::Right, 0);
-  w.mAddU2UL_Click();
-  ASSERT_EQ(w.Users().Count(), 1);
+  w.TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 0);
+  w.TweetEdit().mAddU2UL_Click();
+  ASSERT_EQ(w.UserListPanel().Users().Count(), 1);
 
   // After the tweet question, one question for the rest; No keeps the window.
   f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
@@ -74,30 +74,30 @@ TEST(MainWindowClose, UnsavedUserTablesAndListAreCountedOnce) {
 
   // Saving a table, copying the list out: what is left is counted and named rightly.
   f.ui.save_files = {f.File("friends")};
-  w.mSaveUsers_Click(2);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kAll);
   ASSERT_TRUE(std::filesystem::exists(f.File("friends.sut")));
   f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
   EXPECT_FALSE(w.Form_QueryUnload());
   EXPECT_EQ(f.ui.messages.back().text,
             "1 user table and the user list are not saved. Close anyway?");
-  w.mCopyUL_Click();
+  w.UserListPanel().mCopyUL_Click();
   f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
   EXPECT_FALSE(w.Form_QueryUnload());
   EXPECT_EQ(f.ui.messages.back().text, "1 user table is not saved. Close anyway?");
 
   // Ticks and order are not saved in the file: the saved table stays saved through them; a
   // cell edit (a Profilo import) makes it unsaved again.
-  w.UTList_Click(1);
-  w.UserTable_ItemCheck(0, true);
-  w.UserTable_ColumnClick(1);
-  w.UserTable_ColumnClick(1);
+  w.UserTables().UTList_Click(1);
+  w.UserTables().UserTable_ItemCheck(0, true);
+  w.UserTables().UserTable_ColumnClick(1);
+  w.UserTables().UserTable_ColumnClick(1);
   f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
   EXPECT_FALSE(w.Form_QueryUnload());
   EXPECT_EQ(f.ui.messages.back().text, "1 user table is not saved. Close anyway?");
-  const std::string id = w.UserTables()[2].Rows()[0].cells[0];
+  const std::string id = w.UserTables().Tables()[2].Rows()[0].cells[0];
   test::WriteBytes(f.File("attributes.txt"), id + "\tx\tfemale\t30\t0.9\r\n");
   f.ui.open_files = {f.File("attributes.txt")};
-  w.mImportProfilo_Click();
+  w.UserTables().mImportProfilo_Click();
   f.ui.answers = {MsgAnswer::No, MsgAnswer::No};
   EXPECT_FALSE(w.Form_QueryUnload());
   EXPECT_EQ(f.ui.messages.back().text, "2 user tables are not saved. Close anyway?");
@@ -113,21 +113,21 @@ TEST(MainWindowClose, OpenedOrSavedWorkAsksNothing) {
   MainWindow& w = *f.window;
   AddFilledTable(w, "kept");
   f.ui.save_files = {f.File("kept")};
-  w.mSaveUsers_Click(2);
+  w.UserTables().mSaveUsers_Click(wf::UserFileLayout::kAll);
   // A table opened from a file, and a list that came from the clipboard.
   f.ui.open_files = {f.File("kept.sut")};
-  w.mOpenUsers_Click(1);
-  ASSERT_EQ(w.UserTables().size(), 3u);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
+  ASSERT_EQ(w.UserTables().Tables().size(), 3u);
   // Rows a file adds to a saved table on show leave it saved.
-  test::WriteBytes(f.File("more.csv"), w.UserTables()[2].Rows()[0].cells[0] + "\tx\r\n");
+  test::WriteBytes(f.File("more.csv"), w.UserTables().Tables()[2].Rows()[0].cells[0] + "\tx\r\n");
   f.ui.open_files = {f.File("more.csv")};
-  w.mOpenUsers_Click(1);
-  ASSERT_EQ(w.UserTables()[2].RowCount(), 5);
+  w.UserTables().mOpenUsers_Click(wf::UserTableOpen::kAllFields);
+  ASSERT_EQ(w.UserTables().Tables()[2].RowCount(), 5);
   f.ui.clipboard = "kesuke\r\n";
   f.http.answers.push_back(
       test::FakeHttp::Ok(test::ReadTestdata("python-twitter/users_lookup_1.json")));
-  w.mPasteUL_Click();
-  ASSERT_EQ(w.Users().Count(), 1);
+  w.UserListPanel().mPasteUL_Click();
+  ASSERT_EQ(w.UserListPanel().Users().Count(), 1);
   const std::size_t told = f.ui.messages.size();
   EXPECT_TRUE(w.Form_QueryUnload());
   EXPECT_EQ(f.ui.messages.size(), told);
@@ -136,8 +136,8 @@ TEST(MainWindowClose, OpenedOrSavedWorkAsksNothing) {
   WindowFixture g;
   g.Retrieve();
   g.http.answers.push_back(test::FakeHttp::Ok(test::ReadTestdata("rtweet/users_lookup_1.json")));
-  g.window->OutTable_MouseUp(MainWindow::MouseButton::Right, 0);
-  g.window->mAddU2UL_Click();
+  g.window->TweetEdit().OutTable_MouseUp(TweetEditPart::MouseButton::Right, 0);
+  g.window->TweetEdit().mAddU2UL_Click();
   g.ui.answers = {MsgAnswer::No, MsgAnswer::No};
   EXPECT_FALSE(g.window->Form_QueryUnload());
   EXPECT_EQ(g.ui.messages.back().text, "The user list is not saved. Close anyway?");
@@ -153,13 +153,13 @@ TEST(TweetFiles, RescoredZerosMarkTheTableUnsaved) {
   // Declined: the table is as its file.
   f.ui.open_files = {f.File("zeros.txt")};
   f.ui.answers = {MsgAnswer::No};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   EXPECT_FALSE(w.TweetsModified());
   EXPECT_EQ(w.Caption(), "Skein Wrenfold Desktop Edition [" + f.File("zeros.txt") + "]");
   // Accepted: the new scores are not in the file yet.
   f.ui.open_files = {f.File("zeros.txt")};
   f.ui.answers = {MsgAnswer::Yes};
-  w.mOpenTweets_Click();
+  w.Sessions().mOpenTweets_Click();
   ASSERT_EQ(w.OutTable().RowCount(), 2);
   EXPECT_NE(w.OutTable().Cell(0, 14), "      0");
   EXPECT_TRUE(w.TweetsModified());

@@ -15,7 +15,7 @@ using test::WindowFixture;
 TEST(TweetFiles, OpenDialogStartsOnTheTextFilter) {
   WindowFixture f;
   f.ui.open_files = {std::nullopt};
-  f.window->mOpenTweets_Click();
+  f.window->Sessions().mOpenTweets_Click();
   ASSERT_EQ(f.ui.open_requests.size(), 1u);
   const FileDialogRequest& r = f.ui.open_requests[0];
   // The dialog starts on the filter of the default extension: the first in the list.
@@ -27,7 +27,7 @@ TEST(MainWindowView, DateTimeSortsByTimeInEachFormAndASecondClickDescends) {
   WindowFixture f;
   MainWindow& w = *f.window;
   f.Retrieve();
-  w.mSortDT_Click();
+  w.TweetEdit().mSortDT_Click();
   const TweetView& v = w.OutTable();
   const auto times = [&v] {
     std::vector<std::int64_t> out;
@@ -39,24 +39,25 @@ TEST(MainWindowView, DateTimeSortsByTimeInEachFormAndASecondClickDescends) {
     return out;
   };
   // The rows span days of the week, so text order (by weekday name) is not time order.
-  for (int mode : {2, 0, 1}) {
-    w.ConvertDateTimes(mode, w.MutableOutTable());
-    w.OutTable_ColumnClick(4);  // another column first, so that the next click is a first one
-    w.OutTable_ColumnClick(1);
+  for (const DateForm form : {DateForm::kTwitter, DateForm::kNumeric, DateForm::kSpss}) {
+    w.TweetEdit().ConvertDateTimes(form, w.MutableOutTable());
+    w.TweetEdit().OutTable_ColumnClick(
+        4);  // another column first, so that the next click is a first one
+    w.TweetEdit().OutTable_ColumnClick(1);
     EXPECT_FALSE(v.Descending());
     auto t = times();
-    EXPECT_TRUE(std::is_sorted(t.begin(), t.end())) << "form " << mode;
+    EXPECT_TRUE(std::is_sorted(t.begin(), t.end())) << "form " << static_cast<int>(form);
     EXPECT_LT(t.front(), t.back());
-    w.OutTable_ColumnClick(1);
+    w.TweetEdit().OutTable_ColumnClick(1);
     EXPECT_TRUE(v.Descending());
     t = times();
-    EXPECT_TRUE(std::is_sorted(t.rbegin(), t.rend())) << "form " << mode;
+    EXPECT_TRUE(std::is_sorted(t.rbegin(), t.rend())) << "form " << static_cast<int>(form);
   }
   // A third click ascends again; other columns descend on their second click too.
-  w.OutTable_ColumnClick(1);
+  w.TweetEdit().OutTable_ColumnClick(1);
   EXPECT_FALSE(v.Descending());
-  w.OutTable_ColumnClick(2);
-  w.OutTable_ColumnClick(2);
+  w.TweetEdit().OutTable_ColumnClick(2);
+  w.TweetEdit().OutTable_ColumnClick(2);
   EXPECT_TRUE(v.Descending());
   for (std::int32_t r = 1; r < v.RowCount(); ++r) EXPECT_GE(v.Cell(r - 1, 2), v.Cell(r, 2));
   // New rows land in the order shown.
@@ -90,59 +91,59 @@ TEST(TweetView, DateTimeCellsThatAreNoDateFollowTheDates) {
 TEST(MainWindowSettings, EmptyLanguageMeansAllLanguages) {
   WindowFixture f;
   MainWindow& w = *f.window;
-  EXPECT_EQ(w.SearchLanguageText(), "Language: en");
+  EXPECT_EQ(w.Sessions().SearchLanguageText(), "Language: en");
   f.ui.inputs = {std::string("")};
-  w.mSetLang_Click();
+  w.Sessions().mSetLang_Click();
   EXPECT_EQ(w.SearchLang(), "");
-  EXPECT_EQ(w.SearchLanguageText(), "Language: all");
+  EXPECT_EQ(w.Sessions().SearchLanguageText(), "Language: all");
   // Cancel keeps it; a code replaces it.
   f.ui.inputs = {std::nullopt};
-  w.mSetLang_Click();
+  w.Sessions().mSetLang_Click();
   EXPECT_EQ(w.SearchLang(), "");
   f.ui.inputs = {std::string("de")};
-  w.mSetLang_Click();
-  EXPECT_EQ(w.SearchLanguageText(), "Language: de");
+  w.Sessions().mSetLang_Click();
+  EXPECT_EQ(w.Sessions().SearchLanguageText(), "Language: de");
 }
 
 TEST(PrefsFile, SortHeadersAndLocationAreKept) {
   WindowFixture f;
   MainWindow& w = *f.window;
-  w.mSortDT_Click();
-  w.OutTable_ColumnClick(2);
-  w.OutTable_ColumnClick(2);
-  w.mHeaders_Click();
+  w.TweetEdit().mSortDT_Click();
+  w.TweetEdit().OutTable_ColumnClick(2);
+  w.TweetEdit().OutTable_ColumnClick(2);
+  w.Sessions().mHeaders_Click();
   f.ui.inputs = {std::string("51,0,1mi")};
-  w.mSetLoc_Click();
+  w.Sessions().mSetLoc_Click();
   ASSERT_TRUE(w.UseLoc());
-  ASSERT_TRUE(w.SavePrefs());
+  ASSERT_TRUE(w.Sessions().SavePrefs());
   const std::string text = test::ReadBytes(f.File("prefs"));
   EXPECT_NE(text.find("\r\nSO-2,D\r\nHD-1\r\nLO-51,0,1mi\r\nLU-1\r\n"), std::string::npos) << text;
 
   WindowFixture g;
   std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
-  g.window->LoadPrefs();
-  EXPECT_TRUE(g.window->SortTweetsChecked());
+  g.window->Sessions().LoadPrefs();
+  EXPECT_TRUE(g.window->TweetEdit().SortTweetsChecked());
   EXPECT_EQ(g.window->OutTable().SortKey(), 1);
   EXPECT_TRUE(g.window->OutTable().Descending());
-  EXPECT_TRUE(g.window->HeadersChecked());
+  EXPECT_TRUE(g.window->Sessions().HeadersChecked());
   EXPECT_EQ(g.window->SearchLocation(), "51,0,1mi");
   EXPECT_TRUE(g.window->UseLoc());
   EXPECT_TRUE(g.ui.messages.empty());  // restored quietly
-  ASSERT_TRUE(g.window->SavePrefs());
+  ASSERT_TRUE(g.window->Sessions().SavePrefs());
   EXPECT_EQ(test::ReadBytes(g.File("prefs")), text);
 
   // A location kept but not in use; records that do not read rightly are ignored.
   WindowFixture h;
   test::WriteBytes(h.File("prefs"),
                    "LU-1\r\nSO-17,A\r\nSO-x,D\r\nSO-3\r\nHD-0\r\nLO-1,2,3km\r\nLA-en\r\n");
-  h.window->LoadPrefs();
-  EXPECT_FALSE(h.window->SortTweetsChecked());
-  EXPECT_FALSE(h.window->HeadersChecked());
+  h.window->Sessions().LoadPrefs();
+  EXPECT_FALSE(h.window->TweetEdit().SortTweetsChecked());
+  EXPECT_FALSE(h.window->Sessions().HeadersChecked());
   EXPECT_EQ(h.window->SearchLocation(), "1,2,3km");
   EXPECT_TRUE(h.window->UseLoc());  // the records come in any order
   WindowFixture k;
   test::WriteBytes(k.File("prefs"), "LO-1,2,3km\r\nLU-0\r\n");
-  k.window->LoadPrefs();
+  k.window->Sessions().LoadPrefs();
   EXPECT_FALSE(k.window->UseLoc());
   EXPECT_EQ(k.window->SearchLocation(), "1,2,3km");
 }

@@ -321,7 +321,7 @@ struct Rig {
       return !api.AuthAppAccess("Test", "demo-key", "demo-secret").empty();
     });
     ui.on_yield = [this] {
-      if (window->QuotaPausing()) window->QuitGet_Click();
+      if (window->QuotaPausing()) window->Search().QuitGet_Click();
     };
   }
 
@@ -432,16 +432,16 @@ void Prepare(Rig& rig, Retrieval r) {
     case Retrieval::kUpdateSearch:
       // An older table to update: the query's tweets up to three days ago.
       w.SetSearchQuery("skein AND twitter until:" + DaysAgoUtc(3));
-      w.GetSrch_Click();
+      w.Search().GetSrch_Click();
       ASSERT_GT(w.OutTable().RowCount(), 0);
       w.SetSearchQuery("skein AND twitter");
       break;
     case Retrieval::kTimelines:
       rig.ui.clipboard = "skein_team\r\nskein_small\r\n";
-      w.mPasteUL_Click();
-      ASSERT_EQ(w.Users().Count(), 2);
-      w.UserList_ItemCheck(0, true);
-      w.UserList_ItemCheck(1, true);
+      w.UserListPanel().mPasteUL_Click();
+      ASSERT_EQ(w.UserListPanel().Users().Count(), 2);
+      w.UserListPanel().UserList_ItemCheck(0, true);
+      w.UserListPanel().UserList_ItemCheck(1, true);
       break;
     case Retrieval::kLookup: {
       std::string text;
@@ -457,17 +457,17 @@ void Prepare(Rig& rig, Retrieval r) {
       rig.ui.inputs.push_back(std::string("skein_team"));  // 300 friends: two pages
       break;
     case Retrieval::kFrame:
-      w.GUFOp_Click(1);
-      w.SetGUF_Id(rig.ThreePageAccount());
+      w.Followers().GUFOp_Click(1);
+      w.Followers().SetGUF_Id(rig.ThreePageAccount());
       break;
     case Retrieval::kSamples:
       // A table of skein_small's followers, three of them ticked.
-      w.GUFOp_Click(1);
-      w.SetGUF_Id("skein_small");
-      w.GetFF_Click(0);
-      ASSERT_GE(w.UserTables().size(), 2u);
-      ASSERT_GE(w.UserTables().back().RowCount(), 3);
-      for (int row = 0; row < 3; ++row) w.UserTable_ItemCheck(row, true);
+      w.Followers().GUFOp_Click(1);
+      w.Followers().SetGUF_Id("skein_small");
+      w.Followers().GetFF_Click(0);
+      ASSERT_GE(w.UserTables().Tables().size(), 2u);
+      ASSERT_GE(w.UserTables().Tables().back().RowCount(), 3);
+      for (int row = 0; row < 3; ++row) w.UserTables().UserTable_ItemCheck(row, true);
       rig.ui.inputs.push_back(std::string("50"));
       break;
   }
@@ -477,28 +477,28 @@ void Start(Rig& rig, Retrieval r) {
   MainWindow& w = *rig.window;
   switch (r) {
     case Retrieval::kSearch:
-      w.GetSrch_Click();
+      w.Search().GetSrch_Click();
       break;
     case Retrieval::kUpdateSearch:
-      w.UpdateSearch_Click();
+      w.Search().UpdateSearch_Click();
       break;
     case Retrieval::kTimelines:
-      w.GetAllUTL_Click();
+      w.Timelines().GetAllUTL_Click();
       break;
     case Retrieval::kLookup:
-      w.mPasteUL_Click();
+      w.UserListPanel().mPasteUL_Click();
       break;
     case Retrieval::kFollowers:
-      w.mGetUserFollowers_Click();
+      w.Followers().mGetUserFollowers_Click();
       break;
     case Retrieval::kFriends:
-      w.mGetUserFriends_Click();
+      w.Followers().mGetUserFriends_Click();
       break;
     case Retrieval::kFrame:
-      w.GetFF_Click(0);
+      w.Followers().GetFF_Click(0);
       break;
     case Retrieval::kSamples:
-      w.GetUTTL_Click();
+      w.UserTables().GetUTTL_Click();
       break;
   }
 }
@@ -506,7 +506,7 @@ void Start(Rig& rig, Retrieval r) {
 // Rows of the table on show that hold timeline samples: id and every timeline cell.
 std::set<std::string> SampledRows(const MainWindow& w) {
   std::set<std::string> out;
-  for (const auto& row : w.UserTables().back().Rows()) {
+  for (const auto& row : w.UserTables().Tables().back().Rows()) {
     if (row.cells[user_col::kTLTwtDay].empty()) continue;
     std::string text = row.cells[user_col::kId];
     for (std::size_t c = user_col::kTwtSamp; c < row.cells.size(); ++c) text += "|" + row.cells[c];
@@ -553,11 +553,11 @@ std::set<std::string> Shown(Rig& rig, Retrieval r) {
       return UserIds(w.Twitter().Users());
     case Retrieval::kFollowers:
     case Retrieval::kFriends:
-      for (const auto& e : w.Users().Entries()) out.insert(e.text);
+      for (const auto& e : w.UserListPanel().Users().Entries()) out.insert(e.text);
       return out;
     case Retrieval::kFrame:
-      for (std::size_t t = 1; t < w.UserTables().size(); ++t)
-        for (const auto& row : w.UserTables()[t].Rows()) out.insert(row.cells[0]);
+      for (std::size_t t = 1; t < w.UserTables().Tables().size(); ++t)
+        for (const auto& row : w.UserTables().Tables()[t].Rows()) out.insert(row.cells[0]);
       return out;
     case Retrieval::kSamples:
       return SampledRows(w);
@@ -609,9 +609,9 @@ std::size_t Results(Rig& rig, Retrieval r) {
   switch (r) {
     case Retrieval::kFollowers:
     case Retrieval::kFriends:
-      return static_cast<std::size_t>(w.Users().Count());
+      return static_cast<std::size_t>(w.UserListPanel().Users().Count());
     case Retrieval::kFrame:
-      return static_cast<std::size_t>(w.UserTables().back().RowCount());
+      return static_cast<std::size_t>(w.UserTables().Tables().back().RowCount());
     case Retrieval::kLookup:
       return static_cast<std::size_t>(w.Twitter().Users().Count());
     default:
@@ -721,9 +721,9 @@ TEST_P(FaultTable, EndsAsExpectedKeepsWhatCameAndStaysUsable) {
   // Still usable: with the fault gone, one more command goes through.
   SwitchOff(rig);
   rig.ui.inputs.push_back(std::string("skein_small"));
-  w.mAddUser_Click();
-  ASSERT_GT(w.Users().Count(), 0);
-  EXPECT_EQ(w.Users().Entries().back().text, "skein_small");
+  w.UserListPanel().mAddUser_Click();
+  ASSERT_GT(w.UserListPanel().Users().Count(), 0);
+  EXPECT_EQ(w.UserListPanel().Users().Entries().back().text, "skein_small");
 }
 
 std::string PairName(const ::testing::TestParamInfo<Pair>& info) {

@@ -242,7 +242,7 @@ TEST(RecoveryWindow, OfferDeclinedOrAcceptedWithoutContinuing) {
   // Declined: the journal goes and the table stays as it was.
   WriteJournal(folder, 4);
   w.ui.answers = {MsgAnswer::No};
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   ASSERT_EQ(w.ui.messages.size(), 1u);
   EXPECT_EQ(w.ui.messages[0].text, "A retrieval was interrupted. Recover the 4 tweets collected?");
   EXPECT_EQ(w.ui.messages[0].buttons, MsgButtons::YesNo);
@@ -254,7 +254,7 @@ TEST(RecoveryWindow, OfferDeclinedOrAcceptedWithoutContinuing) {
   WriteJournal(folder, 5);
   w.ui.messages.clear();
   w.ui.answers = {MsgAnswer::Yes, MsgAnswer::No};
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   ASSERT_EQ(w.ui.messages.size(), 2u);
   EXPECT_EQ(w.ui.messages[1].text, "Continue the interrupted retrieval from where it stopped?");
   EXPECT_EQ(w.window->OutTable().RowCount(), 5);
@@ -262,7 +262,7 @@ TEST(RecoveryWindow, OfferDeclinedOrAcceptedWithoutContinuing) {
   EXPECT_EQ(w.window->Caption().back(), ']');
   EXPECT_NE(w.window->Caption().find("*]"), std::string::npos) << w.window->Caption();
   EXPECT_EQ(w.window->SearchQuery(), "skein");
-  EXPECT_EQ(w.window->CurTweetSrc(), 1);
+  EXPECT_EQ(w.window->CurTweetSrc(), wf::TweetSource::kSearch);
   EXPECT_FALSE(fs::exists(journal));
   EXPECT_TRUE(w.Requests("/1.1/search/tweets.json").empty());
 
@@ -272,7 +272,7 @@ TEST(RecoveryWindow, OfferDeclinedOrAcceptedWithoutContinuing) {
     ASSERT_TRUE(log.Begin(journal, SearchHeader()));
   }
   w.ui.messages.clear();
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   EXPECT_TRUE(w.ui.messages.empty());
   EXPECT_FALSE(fs::exists(journal));
 }
@@ -282,19 +282,20 @@ TEST(RecoveryWindow, ARecoveredSearchEmptiesOnlyTheTweetsUserTable) {
   MainWindow& m = *w.window;
   const std::string lookup = test::ReadTestdata("rtweet/users_lookup_1.json");
   m.Twitter().Users().SetData(lookup, false, false);
-  m.FillUserTable(m.Twitter());  // the "Tweets" table, built from the table being replaced
-  m.AddUserTable("followers");   // an Other table, on show
+  m.UserTables().FillUserTable(
+      m.Twitter());  // the "Tweets" table, built from the table being replaced
+  m.UserTables().AddUserTable("followers");  // an Other table, on show
   m.UTwitter().Users().SetData(lookup, false, false);
-  m.FillUserTable(m.UTwitter());
-  ASSERT_EQ(m.UserTables()[0].RowCount(), 4);
-  ASSERT_EQ(m.CurrentUserTable(), 1);
+  m.UserTables().FillUserTable(m.UTwitter());
+  ASSERT_EQ(m.UserTables().Tables()[0].RowCount(), 4);
+  ASSERT_EQ(m.UserTables().CurrentUserTable(), 1);
 
   WriteJournal(w.dir.path().string(), 3);
   w.ui.answers = {MsgAnswer::Yes, MsgAnswer::No};
-  m.OfferRecovery();
+  m.Recovery().OfferRecovery();
   ASSERT_EQ(m.OutTable().RowCount(), 3);
-  EXPECT_EQ(m.UserTables()[0].RowCount(), 0);
-  EXPECT_EQ(m.UserTables()[1].RowCount(), 4);
+  EXPECT_EQ(m.UserTables().Tables()[0].RowCount(), 0);
+  EXPECT_EQ(m.UserTables().Tables()[1].RowCount(), 4);
 }
 
 TEST(RecoveryWindow, AnInterruptedUpdateComesBackOntoItsFile) {
@@ -319,7 +320,7 @@ TEST(RecoveryWindow, AnInterruptedUpdateComesBackOntoItsFile) {
   log.Close();
 
   w.ui.answers = {MsgAnswer::Yes, MsgAnswer::No};
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   ASSERT_EQ(w.ui.messages.size(), 2u) << w.ui.messages.back().text;
   EXPECT_EQ(w.window->TweetsFN(), base);
   const auto ids = TableIds(*w.window);
@@ -337,7 +338,7 @@ TEST(RecoveryWindow, AJournalInUseIsNotOffered) {
   WriteJournal(w.dir.path().string(), 3);
   RecoveryLog running;
   ASSERT_TRUE(running.Continue(journal, 3, 0));
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   EXPECT_TRUE(w.ui.messages.empty());
   EXPECT_TRUE(fs::exists(journal));
 }
@@ -362,10 +363,10 @@ TEST(RecoveryWindow, ResumedSearchEndsWithTheTableOfAnUninterruptedOne) {
   const std::string journal = RecoveryLog::PathIn(folder);
 
   // An uninterrupted search, its journal kept as if the program had died right at its end.
-  w.window->SetRecoverySync(false);
-  w.window->SetKeepRecoveryUntilSaved(true);
+  w.window->Recovery().SetRecoverySync(false);
+  w.window->Recovery().SetKeepRecoveryUntilSaved(true);
   w.window->SetSearchQuery("skein AND twitter");
-  w.window->GetSrch_Click();
+  w.window->Search().GetSrch_Click();
   const auto whole = TableIds(*w.window);
   ASSERT_GT(whole.size(), 500u);
   const auto full_journal = ReadRecoveryFile(journal);
@@ -397,7 +398,7 @@ TEST(RecoveryWindow, ResumedSearchEndsWithTheTableOfAnUninterruptedOne) {
   w.window->SetSearchQuery("something else");
   w.ui.messages.clear();
   w.ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   ASSERT_GE(w.ui.messages.size(), 2u);
   EXPECT_EQ(w.ui.messages[0].text, "A retrieval was interrupted. Recover the " +
                                        std::to_string(cut->tweets.size()) + " tweets collected?");
@@ -424,14 +425,14 @@ TEST(RecoveryWindow, ResumedTimelineWalkEndsWithTheTableOfAnUninterruptedOne) {
   std::string text;
   for (const auto& n : names) text += n + "\r\n";
   w.ui.clipboard = text;
-  w.window->mPasteUL_Click();
-  ASSERT_EQ(w.window->Users().Count(), 5);
+  w.window->UserListPanel().mPasteUL_Click();
+  ASSERT_EQ(w.window->UserListPanel().Users().Count(), 5);
   // An unticked entry is not part of the walk.
-  for (int i = 0; i < 5; ++i) w.window->UserList_ItemCheck(i, i != 1);
+  for (int i = 0; i < 5; ++i) w.window->UserListPanel().UserList_ItemCheck(i, i != 1);
   w.window->SetEarlyDate(CivilDateTime{2000, 1, 1, 0, 0, 0});
-  w.window->SetRecoverySync(false);
-  w.window->SetKeepRecoveryUntilSaved(true);
-  w.window->GetAllUTL_Click();
+  w.window->Recovery().SetRecoverySync(false);
+  w.window->Recovery().SetKeepRecoveryUntilSaved(true);
+  w.window->Timelines().GetAllUTL_Click();
   const auto whole = TableIds(*w.window);
   ASSERT_GT(whole.size(), 200u);
   const auto full = ReadRecoveryFile(journal);
@@ -461,11 +462,11 @@ TEST(RecoveryWindow, ResumedTimelineWalkEndsWithTheTableOfAnUninterruptedOne) {
   w.window->ActivateAfterAuthentication();
   w.ui.messages.clear();
   w.ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
-  w.window->OfferRecovery();
+  w.window->Recovery().OfferRecovery();
   ASSERT_GE(w.ui.messages.size(), 2u);
 
   EXPECT_EQ(TableIds(*w.window), whole);
-  EXPECT_EQ(w.window->CurTweetSrc(), 2);
+  EXPECT_EQ(w.window->CurTweetSrc(), wf::TweetSource::kTimelines);
   EXPECT_TRUE(w.window->UpdateUTLEnabled());
   EXPECT_FALSE(fs::exists(journal));
   // Each journalled page (and each finished user's closing request) is not asked for again.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "mainwindow/main_window.h"
+#include "mainwindow/sessions_part.h"
 #include "util/cp1252.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
@@ -82,8 +82,8 @@ std::pair<std::string, std::string> SplitQueryEntry(std::string_view entry) {
   return SplitAt(entry, kSeparator);
 }
 
-void MainWindow::LoadPrefs() {
-  const std::string path = PrefsPath(env_.program_folder);
+void SessionsPart::LoadPrefs() {
+  const std::string path = PrefsPath(core_.env.program_folder);
   if (!FileExists(path)) return;
   const auto bytes = ReadWholeFile(path);
   if (!bytes) return;
@@ -99,14 +99,14 @@ void MainWindow::LoadPrefs() {
     if (type == "QP-") {
       const auto [query, file] = SplitAt(payload, ",");
       qp_history_.Append(query + std::string(kSeparator) + file);
-      Notify(kHistoryChanged);
+      core_.Notify(kHistoryChanged);
       if (qp_history_.Count() == 1) QPHistory_Click(0);
     } else if (type == "UP-") {
       utl_history_.Append(payload);
-      Notify(kHistoryChanged);
+      core_.Notify(kHistoryChanged);
       if (utl_history_.Count() == 1 && qp_history_.Count() == 0) UTLHistory_Click(0);
     } else if (type == "LA-") {
-      search_lang_ = payload;
+      core_.search_lang = payload;
     } else if (type == "HW-") {
       std::vector<double> widths;
       bool ok = true;
@@ -125,17 +125,17 @@ void MainWindow::LoadPrefs() {
       }
       if (ok && widths.size() >= static_cast<std::size_t>(TweetView::kColumns)) {
         for (int c = 0; c < TweetView::kColumns; ++c) {
-          out_table_.SetWidth(c, widths[static_cast<std::size_t>(c)]);
+          core_.out_table.SetWidth(c, widths[static_cast<std::size_t>(c)]);
         }
-        Notify(kTweetsChanged);
+        core_.Notify(kTweetsChanged);
       }
     } else if (type == "SO-") {
-      ApplySortRecord(payload, out_table_);
-      Notify(kTweetsChanged);
+      ApplySortRecord(payload, core_.out_table);
+      core_.Notify(kTweetsChanged);
     } else if (type == "HD-") {
       headers_checked_ = payload == "1";
     } else if (type == "LO-") {
-      search_location_ = payload;
+      core_.search_location = payload;
     } else if (type == "LU-") {
       use_location = payload == "1";
     } else if (type == "NV-") {
@@ -147,19 +147,19 @@ void MainWindow::LoadPrefs() {
     } else if (LoadApiVersionPref(type, payload)) {
       ApplyApiVersion();
     } else if (type == "AH-") {
-      if (!payload.empty() && !env_.api_base_given) {
-        api_base_ = payload;
-        twitter_->SetApiBase(payload);
-        utwitter_->SetApiBase(payload);
+      if (!payload.empty() && !core_.env.api_base_given) {
+        core_.api_base = payload;
+        core_.twitter->SetApiBase(payload);
+        core_.utwitter->SetApiBase(payload);
       }
     }
   }
   // The records may come in any order; searches are restricted only to a location known.
-  if (use_location) use_loc_ = !search_location_.empty();
-  Notify(kControlsChanged | kHistoryChanged);
+  if (use_location) core_.use_loc = !core_.search_location.empty();
+  core_.Notify(kControlsChanged | kHistoryChanged);
 }
 
-bool MainWindow::SavePrefs() {
+bool SessionsPart::SavePrefs() {
   std::string text;
   for (const std::string& entry : qp_history_.Entries()) {
     const auto [query, file] = SplitAt(entry, kSeparator);
@@ -167,117 +167,118 @@ bool MainWindow::SavePrefs() {
     text += "QP-" + query + "," + file + "\r\n";
   }
   for (const std::string& entry : utl_history_.Entries()) text += "UP-" + entry + "\r\n";
-  text += "LA-" + search_lang_ + "\r\n";
+  text += "LA-" + core_.search_lang + "\r\n";
   text += "HW-";
   for (int c = 0; c < TweetView::kColumns; ++c) {
     if (c > 0) text += ",";
-    text += FormatWidth(out_table_.Widths()[static_cast<std::size_t>(c)]);
+    text += FormatWidth(core_.out_table.Widths()[static_cast<std::size_t>(c)]);
   }
   text += "\r\n";
   // Settings at their defaults write no record, so that a file from before they were kept
   // reads and writes as it did.
-  if (out_table_.Sorted()) {
-    text += "SO-" + std::to_string(out_table_.SortKey() + 1) +
-            (out_table_.Descending() ? ",D" : ",A") + "\r\n";
+  if (core_.out_table.Sorted()) {
+    text += "SO-" + std::to_string(core_.out_table.SortKey() + 1) +
+            (core_.out_table.Descending() ? ",D" : ",A") + "\r\n";
   }
   if (headers_checked_) text += "HD-1\r\n";
-  if (!search_location_.empty()) text += "LO-" + search_location_ + "\r\n";
-  if (use_loc_) text += "LU-1\r\n";
-  if (api_base_ != kDefaultApiBase) text += "AH-" + api_base_ + "\r\n";
+  if (!core_.search_location.empty()) text += "LO-" + core_.search_location + "\r\n";
+  if (core_.use_loc) text += "LU-1\r\n";
+  if (core_.api_base != kDefaultApiBase) text += "AH-" + core_.api_base + "\r\n";
   if (archive_checked_ && archive_fixed_path_.empty()) text += "AR-1\r\n";
   if (full_text_checked_) text += "FT-1\r\n";
   // Only a visualiser the user picked: the default follows the program when it moves.
-  if (nv_path_ != DefaultVisualiser()) text += "NV-" + nv_path_ + "\r\n";
+  if (nv_path_ != core_.DefaultVisualiser()) text += "NV-" + nv_path_ + "\r\n";
   text += ApiVersionPrefs();
   std::string error;
   // A query in Japanese, say, makes the file marked UTF-8, which LoadPrefs recognises.
-  if (!WriteFileAtomically(PrefsPath(env_.program_folder), EncodeFileText(text), &error)) {
-    if (env_.ui != nullptr) {
-      env_.ui->MessageBox("Couldn't save the preferences: " + error, MsgButtons::Ok,
-                          MsgIcon::Exclamation, kAppTitle);
+  if (!WriteFileAtomically(PrefsPath(core_.env.program_folder), EncodeFileText(text), &error)) {
+    if (core_.env.ui != nullptr) {
+      core_.env.ui->MessageBox("Couldn't save the preferences: " + error, MsgButtons::Ok,
+                               MsgIcon::Exclamation, kAppTitle);
     }
     return false;
   }
   return true;
 }
 
-void MainWindow::RecordSavedSession(const std::string& path) {
-  if (cur_tweet_src_ == 1) {
-    qp_history_.InsertTop(search_query_ + std::string(kSeparator) + path);
-    Notify(kHistoryChanged);
+void SessionsPart::RecordSavedSession(const std::string& path) {
+  if (core_.cur_tweet_src == TweetSource::kSearch) {
+    qp_history_.InsertTop(core_.search_query + std::string(kSeparator) + path);
+    core_.Notify(kHistoryChanged);
     QPHistory_Click(0);
     qp_history_.RemoveDuplicates();
     qp_history_.SetSelected(0);
-  } else if (cur_tweet_src_ == 2) {
+  } else if (core_.cur_tweet_src == TweetSource::kTimelines) {
     utl_history_.InsertTop(path);
-    Notify(kHistoryChanged);
+    core_.Notify(kHistoryChanged);
     UTLHistory_Click(0);
     utl_history_.RemoveDuplicates();
     utl_history_.SetSelected(0);
   }
-  Notify(kHistoryChanged);
+  core_.Notify(kHistoryChanged);
 }
 
-void MainWindow::QPHistory_Click(int index) {
+void SessionsPart::QPHistory_Click(int index) {
   qp_history_.SetSelected(index);
   if (qp_history_.Selected() < 0) return;
   const auto [query, path] = SplitAt(qp_history_.SelectedText(), kSeparator);
-  search_query_ = query;
-  Notify(kHistoryChanged | kControlsChanged);
+  core_.search_query = query;
+  core_.Notify(kHistoryChanged | kControlsChanged);
   if (FileExists(path)) {
-    dialog_file_name_ = path;
-    starting_ = true;
+    core_.dialog_file_name = path;
+    core_.starting = true;
     mOpenTweets_Click();
-    starting_ = false;
-    cur_tweet_src_ = 1;
-    update_search_enabled_ = true;
-    update_utl_enabled_ = false;
-    Notify(kControlsChanged);
+    core_.starting = false;
+    core_.cur_tweet_src = TweetSource::kSearch;
+    core_.update_search_enabled = true;
+    core_.update_utl_enabled = false;
+    core_.Notify(kControlsChanged);
     return;
   }
-  cur_tweet_src_ = 0;
-  if (env_.ui != nullptr &&
-      env_.ui->MessageBox(path + " was not found [" + query +
-                              "]. Remove this query-data pair from the history? (Note: It may "
-                              "be stored on the local drive of another PC)",
-                          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+  core_.cur_tweet_src = TweetSource::kNone;
+  if (core_.env.ui != nullptr &&
+      core_.env.ui->MessageBox(path + " was not found [" + query +
+                                   "]. Remove this query-data pair from the history? (Note: It may "
+                                   "be stored on the local drive of another PC)",
+                               MsgButtons::YesNo, MsgIcon::Question,
+                               "Load Error") == MsgAnswer::Yes) {
     qp_history_.RemoveAt(qp_history_.Selected());
-    Notify(kHistoryChanged);
+    core_.Notify(kHistoryChanged);
   }
 }
 
-void MainWindow::UTLHistory_Click(int index) {
+void SessionsPart::UTLHistory_Click(int index) {
   utl_history_.SetSelected(index);
   if (utl_history_.Selected() < 0) return;
   const std::string path = utl_history_.SelectedText();
-  Notify(kHistoryChanged);
+  core_.Notify(kHistoryChanged);
   if (FileExists(path)) {
-    dialog_file_name_ = path;
-    starting_ = true;
+    core_.dialog_file_name = path;
+    core_.starting = true;
     mOpenTweets_Click();
-    starting_ = false;
-    cur_tweet_src_ = 2;
-    if (out_table_.RowCount() >= 1 && get_users_from_tweets_) get_users_from_tweets_();
-    update_search_enabled_ = false;
-    update_utl_enabled_ = true;
-    Notify(kControlsChanged);
+    core_.starting = false;
+    core_.cur_tweet_src = TweetSource::kTimelines;
+    if (core_.out_table.RowCount() >= 1 && get_users_from_tweets_) get_users_from_tweets_();
+    core_.update_search_enabled = false;
+    core_.update_utl_enabled = true;
+    core_.Notify(kControlsChanged);
     return;
   }
-  cur_tweet_src_ = 0;
-  if (env_.ui != nullptr &&
-      env_.ui->MessageBox(path +
-                              " [User Timeline] was not found. Remove this item from the "
-                              "history? (Note: It may be stored on the local drive of another PC)",
-                          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+  core_.cur_tweet_src = TweetSource::kNone;
+  if (core_.env.ui != nullptr &&
+      core_.env.ui->MessageBox(
+          path + " [User Timeline] was not found. Remove this item from the "
+                 "history? (Note: It may be stored on the local drive of another PC)",
+          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
     utl_history_.RemoveAt(utl_history_.Selected());
-    Notify(kHistoryChanged);
+    core_.Notify(kHistoryChanged);
   }
 }
 
-void MainWindow::HistoryItemClear_Click(int index) {
+void SessionsPart::HistoryItemClear_Click(int index) {
   HistoryList& list = index == 0 ? utl_history_ : qp_history_;
   if (list.Count() >= 1 && list.Selected() >= 0) list.RemoveAt(list.Selected());
-  Notify(kHistoryChanged);
+  core_.Notify(kHistoryChanged);
 }
 
 }  // namespace wf

@@ -1,10 +1,12 @@
 // The File menu's tweet commands: open a tweet table file, save the view, save and hand the
 // file to the visualiser.
+#include "mainwindow/sessions_part.h"
+
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "mainwindow/main_window.h"
+#include "mainwindow/user_tables_part.h"
 #include "mainwindow/window_text.h"
 #include "tweettable/tweet_table_file.h"
 #include "util/file_exists.h"
@@ -38,40 +40,40 @@ std::string WithoutTxt(std::string s) {
 
 }  // namespace
 
-void MainWindow::mHeaders_Click() {
+void SessionsPart::mHeaders_Click() {
   headers_checked_ = !headers_checked_;
-  Notify(kControlsChanged);
+  core_.Notify(kControlsChanged);
 }
 
-void MainWindow::mOpenTweets_Click() {
-  UiPort* ui = env_.ui;
-  if (tweets_modified_ && ui != nullptr &&
+void SessionsPart::mOpenTweets_Click() {
+  UiPort* ui = core_.env.ui;
+  if (core_.tweets_modified && ui != nullptr &&
       ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
                      kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
-  if (!starting_) {
+  if (!core_.starting) {
     if (ui == nullptr) return;
     // The dialog starts on the filter of the default extension: the first, Text, so that the
     // tables this program saves (.txt) are the ones listed.
     const auto picked = ui->OpenFileDialog(
-        {"Open Tweets Table", std::string(kTweetFilter), "txt", dialog_file_name_});
+        {"Open Tweets Table", std::string(kTweetFilter), "txt", core_.dialog_file_name});
     if (!picked) return;
-    dialog_file_name_ = *picked;
+    core_.dialog_file_name = *picked;
   }
   if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
   auto fail = [&] {
     if (ui != nullptr) {
-      ui->MessageBox("Couldn't open: " + dialog_file_name_ + " -- Contents may be corrupted.",
+      ui->MessageBox("Couldn't open: " + core_.dialog_file_name + " -- Contents may be corrupted.",
                      MsgButtons::Ok, MsgIcon::Exclamation, "File Open Error");
       ui->SetPointer(Pointer::Default);
     }
-    Notify(kTweetsChanged | kStatusChanged | kCaptionChanged | kUserTablesChanged);
+    core_.Notify(kTweetsChanged | kStatusChanged | kCaptionChanged | kUserTablesChanged);
   };
 
   SkeinData data(ui);
-  if (!data.Load(dialog_file_name_)) {
-    if (!starting_ || !data.LastError().empty()) return fail();
+  if (!data.Load(core_.dialog_file_name)) {
+    if (!core_.starting || !data.LastError().empty()) return fail();
     if (ui != nullptr) ui->SetPointer(Pointer::Default);
     return;
   }
@@ -85,118 +87,123 @@ void MainWindow::mOpenTweets_Click() {
       IsZeroScore(data.Cell(check_row, 15)) && ui != nullptr &&
       ui->MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
                      MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    rescored = RunSentiment(data, true);
+    rescored = core_.RunSentiment(data, true);
   }
 
-  out_table_.Clear();
-  user_tables_[0].Clear();
-  if (current_user_table_ != 0) utwitter_->Users().Clear();
-  tweets_fn_ = dialog_file_name_;
-  if (current_user_table_ != 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
-    user_tables_[static_cast<std::size_t>(current_user_table_)].SetName(
-        WithoutTxt(FileTitle(dialog_file_name_)));
+  core_.out_table.Clear();
+  tables_.Tables()[0].Clear();
+  if (tables_.CurrentUserTable() != 0) core_.utwitter->Users().Clear();
+  core_.tweets_fn = core_.dialog_file_name;
+  if (tables_.CurrentUserTable() != 0 &&
+      tables_.CurrentUserTable() < static_cast<int>(tables_.Tables().size())) {
+    tables_.Tables()[static_cast<std::size_t>(tables_.CurrentUserTable())].SetName(
+        WithoutTxt(FileTitle(core_.dialog_file_name)));
   }
-  const bool sorted = out_table_.Sorted();
-  out_table_.SetSorted(false);
-  out_table_.Reserve(static_cast<std::size_t>(data.RecordCount()));
+  const bool sorted = core_.out_table.Sorted();
+  core_.out_table.SetSorted(false);
+  core_.out_table.Reserve(static_cast<std::size_t>(data.RecordCount()));
   for (std::int32_t r = 1; r <= data.RecordCount(); ++r) {
     if (data.Cell(r, 1) == "DateTime") continue;  // the header line
-    ShowRowFromStore(data, r, true);
+    core_.ShowRowFromStore(data, r, true);
   }
-  out_table_.SetSorted(sorted);
-  update_utl_enabled_ = true;
-  update_search_enabled_ = true;
-  info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
-  info_bar_[1] = "Empty";
+  core_.out_table.SetSorted(sorted);
+  core_.update_utl_enabled = true;
+  core_.update_search_enabled = true;
+  core_.info_bar[0] = std::to_string(core_.out_table.RowCount()) + " tweets displayed";
+  core_.info_bar[1] = "Empty";
   // New scores are only on show until the table is saved over the file's zeros.
-  SetCaptionForFile(rescored);
-  tweets_modified_ = rescored;
+  core_.SetCaptionForFile(rescored);
+  core_.tweets_modified = rescored;
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  Notify(kTweetsChanged | kStatusChanged | kCaptionChanged | kControlsChanged | kUserTablesChanged);
+  core_.Notify(kTweetsChanged | kStatusChanged | kCaptionChanged | kControlsChanged |
+               kUserTablesChanged);
 }
 
-void MainWindow::mSaveTweets_Click() {
+void SessionsPart::mSaveTweets_Click() {
   SaveTweetsTable();
 }
 
-bool MainWindow::SaveTweetsTable() {
-  UiPort* ui = env_.ui;
-  if (out_table_.RowCount() == 0) {
+bool SessionsPart::SaveTweetsTable() {
+  UiPort* ui = core_.env.ui;
+  if (core_.out_table.RowCount() == 0) {
     if (ui != nullptr) {
       ui->MessageBox("Nothing to Save yet!", MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
     }
     return false;
   }
-  if (FileExists(tweets_fn_)) {
+  if (FileExists(core_.tweets_fn)) {
     const bool overwrite =
         ui != nullptr &&
-        ui->MessageBox(tweets_fn_ + " already exists. Overwrite this file?", MsgButtons::YesNo,
+        ui->MessageBox(core_.tweets_fn + " already exists. Overwrite this file?", MsgButtons::YesNo,
                        MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
-    dialog_file_name_ = overwrite ? tweets_fn_ : std::string();
+    core_.dialog_file_name = overwrite ? core_.tweets_fn : std::string();
   }
-  if (dialog_file_name_.empty()) {
+  if (core_.dialog_file_name.empty()) {
     for (int k = 1; k <= 255; ++k) {
       const std::string name = "UntitledTweets" + std::to_string(k) + ".txt";
       if (!FileExists(name)) {
-        dialog_file_name_ = name;
+        core_.dialog_file_name = name;
         break;
       }
       if (ui != nullptr) ui->YieldToEvents();
     }
   }
-  if (tweets_fn_ != dialog_file_name_) {
+  if (core_.tweets_fn != core_.dialog_file_name) {
     const auto picked = ui == nullptr
                             ? std::nullopt
                             : ui->SaveFileDialog({"Save Tweets Table", std::string(kTweetFilter),
-                                                  "txt", dialog_file_name_});
+                                                  "txt", core_.dialog_file_name});
     if (!picked || picked->empty()) {
-      dialog_file_name_.clear();
+      core_.dialog_file_name.clear();
       return false;
     }
-    dialog_file_name_ = *picked;
-    if (std::filesystem::path(dialog_file_name_).extension().empty()) dialog_file_name_ += ".txt";
+    core_.dialog_file_name = *picked;
+    if (std::filesystem::path(core_.dialog_file_name).extension().empty())
+      core_.dialog_file_name += ".txt";
   }
-  if (dialog_file_name_.empty()) return false;
+  if (core_.dialog_file_name.empty()) return false;
 
   const auto cell = [this](std::size_t row, int column) {
-    return out_table_.Cell(static_cast<std::int32_t>(row), column);
+    return core_.out_table.Cell(static_cast<std::int32_t>(row), column);
   };
   std::string error;
-  if (!WriteTweetTableFile(dialog_file_name_, static_cast<std::size_t>(out_table_.RowCount()), cell,
+  if (!WriteTweetTableFile(core_.dialog_file_name,
+                           static_cast<std::size_t>(core_.out_table.RowCount()), cell,
                            headers_checked_, &error)) {
     // The old file, if any, is untouched; say so rather than fail silently.
     if (ui != nullptr) {
-      ui->MessageBox("Couldn't save: " + dialog_file_name_ + " -- " + error, MsgButtons::Ok,
+      ui->MessageBox("Couldn't save: " + core_.dialog_file_name + " -- " + error, MsgButtons::Ok,
                      MsgIcon::Exclamation, kAppTitle);
     }
-    dialog_file_name_.clear();
+    core_.dialog_file_name.clear();
     return false;
   }
-  tweets_fn_ = dialog_file_name_;
-  tweets_modified_ = false;
-  SetCaptionForFile(false);
-  Notify(kCaptionChanged);
-  MoveArchiveBeside(tweets_fn_);
-  RecordSavedSession(tweets_fn_);
+  core_.tweets_fn = core_.dialog_file_name;
+  core_.tweets_modified = false;
+  core_.SetCaptionForFile(false);
+  core_.Notify(kCaptionChanged);
+  MoveArchiveBeside(core_.tweets_fn);
+  RecordSavedSession(core_.tweets_fn);
   return true;
 }
 
-void MainWindow::mSaveSend_Click() {
+void SessionsPart::mSaveSend_Click() {
   mSaveTweets_Click();
   // Nothing was saved (cancelled, or the write failed and said so): nothing to show.
-  if (out_table_.RowCount() == 0 || dialog_file_name_.empty() || tweets_modified_) return;
-  UiPort* ui = env_.ui;
+  if (core_.out_table.RowCount() == 0 || core_.dialog_file_name.empty() || core_.tweets_modified)
+    return;
+  UiPort* ui = core_.env.ui;
   // On this platform a program is a file we may execute.
   const auto runnable = [](const std::string& path) {
     return FileExists(path) && ::access(path.c_str(), X_OK) == 0;
   };
   if (!runnable(nv_path_)) {
-    const std::string remembered = dialog_file_name_;
+    const std::string remembered = core_.dialog_file_name;
     const auto picked = ui == nullptr
                             ? std::nullopt
                             : ui->OpenFileDialog({"Find the visualiser program (wrenfold-view)",
                                                   "Programs|*", "", ""});
-    dialog_file_name_ = remembered;
+    core_.dialog_file_name = remembered;
     if (!picked || picked->empty()) return;
     if (!runnable(*picked)) {
       if (ui != nullptr) {
@@ -210,7 +217,7 @@ void MainWindow::mSaveSend_Click() {
       ui->MessageBox("Changed NV path to " + nv_path_, MsgButtons::Ok, MsgIcon::None, kAppTitle);
     }
   }
-  Shell(QuoteArgument(nv_path_) + " " + QuoteArgument(dialog_file_name_), 1000, 0);
+  core_.Shell(QuoteArgument(nv_path_) + " " + QuoteArgument(core_.dialog_file_name), 1000, 0);
 }
 
 }  // namespace wf

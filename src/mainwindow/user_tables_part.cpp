@@ -1,12 +1,15 @@
 // The user tables: the "Tweets" table built from the authors of the tweet table, timeline
 // samples of the ticked rows, switching, naming and removing tables, sorting, ticking, and the
 // user list's "Get Users From Tweets".
+#include "mainwindow/user_tables_part.h"
+
 #include <algorithm>
 #include <unordered_map>
 
+#include "mainwindow/followers_part.h"
 #include "mainwindow/loop_context.h"
-#include "mainwindow/main_window.h"
 #include "mainwindow/retrieval_scope.h"
+#include "mainwindow/user_list_part.h"
 #include "mainwindow/window_text.h"
 #include "util/yielder.h"
 #include "workflows/profile_lookup.h"
@@ -46,31 +49,31 @@ bool IsScreenName(std::string_view s) {
 
 // ---- Tables on show ------------------------------------------------------------------------
 
-UserTableView* MainWindow::TableOnShow() {
+UserTableView* UserTablesPart::TableOnShow() {
   if (!UserTableIndexValid(current_user_table_)) return nullptr;
   return &user_tables_[static_cast<std::size_t>(current_user_table_)];
 }
 
-void MainWindow::ShowUserTable(int k) {
+void UserTablesPart::ShowUserTable(int k) {
   current_user_table_ = UserTableIndexValid(k) ? k : 0;
   ut_toggle_ = current_user_table_ == 0 ? 0 : 1;
   if (current_user_table_ > 0) ut_list_selected_ = current_user_table_ - 1;
-  Notify(kUserTablesChanged | kControlsChanged);
+  core_.Notify(kUserTablesChanged | kControlsChanged);
 }
 
-bool MainWindow::UserTablesLocked() {
+bool UserTablesPart::UserTablesLocked() {
   // A running retrieval may be writing rows by position (timeline samples) or about to fill
   // a table (Build Table): rows must not move, go or be re-sorted under it.
-  return retrieval_busy_;
+  return core_.retrieval_busy;
 }
 
-std::vector<std::string> MainWindow::UTListEntries() const {
+std::vector<std::string> UserTablesPart::UTListEntries() const {
   std::vector<std::string> names;
   for (std::size_t k = 1; k < user_tables_.size(); ++k) names.push_back(user_tables_[k].Name());
   return names;
 }
 
-void MainWindow::UTToggle_Click(int index) {
+void UserTablesPart::UTToggle_Click(int index) {
   int k = 0;
   // Entries stand for tables by position, so tables that share a name stay apart.
   if (index == 1 && user_tables_.size() >= 2 && ut_list_selected_ >= 0) {
@@ -79,34 +82,35 @@ void MainWindow::UTToggle_Click(int index) {
   ShowUserTable(k);
 }
 
-void MainWindow::UTList_Click(int index) {
+void UserTablesPart::UTList_Click(int index) {
   if (index < 0 || index + 1 >= static_cast<int>(user_tables_.size())) return;
   ut_list_selected_ = index;
   ShowUserTable(index + 1);
 }
 
-void MainWindow::UTList_DblClick() {
+void UserTablesPart::UTList_DblClick() {
   if (ut_list_selected_ < 0 || ut_list_selected_ + 1 >= static_cast<int>(user_tables_.size()) ||
-      env_.ui == nullptr) {
+      core_.env.ui == nullptr) {
     return;
   }
   UserTableView& t = user_tables_[static_cast<std::size_t>(ut_list_selected_ + 1)];
-  const auto answer = env_.ui->InputBox("Enter New Table Name", kAppTitle, t.Name());
+  const auto answer = core_.env.ui->InputBox("Enter New Table Name", kAppTitle, t.Name());
   // Cancel keeps the name; an empty answer is taken as given.
   if (!answer) return;
   t.SetName(*answer);
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 }
 
-void MainWindow::AddRemUT_Click(int index) {
+void UserTablesPart::AddRemUT_Click(int index) {
   if (index != 1 || ut_list_selected_ < 0) return;
   RemoveUserTableAt(ut_list_selected_ + 1);
 }
 
-int MainWindow::AddUserTable(std::string name) {
+int UserTablesPart::AddUserTable(std::string name) {
   // The Other tables' timeline samples go through the second client; without a token yet it
   // gets one now. A failure shows when the samples are asked for.
-  if (utwitter_->BearerToken().empty() && utwitter_auth_) utwitter_auth_(*utwitter_);
+  if (core_.utwitter->BearerToken().empty() && core_.utwitter_auth)
+    core_.utwitter_auth(*core_.utwitter);
   if (name.empty()) {
     const auto taken = [this](const std::string& n) {
       return std::any_of(user_tables_.begin(), user_tables_.end(),
@@ -122,7 +126,7 @@ int MainWindow::AddUserTable(std::string name) {
   return current_user_table_;
 }
 
-void MainWindow::RemoveUserTable(const std::string& name) {
+void UserTablesPart::RemoveUserTable(const std::string& name) {
   for (std::size_t k = 1; k < user_tables_.size(); ++k) {
     if (user_tables_[k].Name() == name) {
       RemoveUserTableAt(static_cast<int>(k));
@@ -131,7 +135,7 @@ void MainWindow::RemoveUserTable(const std::string& name) {
   }
 }
 
-void MainWindow::RemoveUserTableAt(int index) {
+void UserTablesPart::RemoveUserTableAt(int index) {
   if (index < 1 || !UserTableIndexValid(index) || UserTablesLocked()) return;
   user_tables_.erase(user_tables_.begin() + index);
   const int last = static_cast<int>(user_tables_.size()) - 1;
@@ -141,34 +145,34 @@ void MainWindow::RemoveUserTableAt(int index) {
 
 // ---- Rows ----------------------------------------------------------------------------------
 
-void MainWindow::UserTable_SelectRow(int row, bool selected) {
+void UserTablesPart::UserTable_SelectRow(int row, bool selected) {
   UserTableView* t = TableOnShow();
   if (t == nullptr || row < 0 || row >= t->RowCount()) return;
   t->MutableRows()[static_cast<std::size_t>(row)].selected = selected;
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 }
 
-void MainWindow::UserTable_ItemCheck(int row, bool ticked) {
+void UserTablesPart::UserTable_ItemCheck(int row, bool ticked) {
   UserTableView* t = TableOnShow();
   if (t == nullptr || row < 0 || row >= t->RowCount()) return;
   t->MutableRows()[static_cast<std::size_t>(row)].ticked = ticked;
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 }
 
-void MainWindow::UserTable_ColumnClick(int column0) {
+void UserTablesPart::UserTable_ColumnClick(int column0) {
   UserTableView* t = TableOnShow();
   if (t == nullptr || UserTablesLocked()) return;
   t->ColumnClick(column0);
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 }
 
-void MainWindow::mUTSelAll_Click(int index) {
+void UserTablesPart::mUTSelAll_Click(UserTableSelection which) {
   UserTableView* t = TableOnShow();
-  if (t == nullptr || index < 0 || index > 2) return;
+  if (t == nullptr) return;
   auto& rows = t->MutableRows();
-  if (index == 0) {
+  if (which == UserTableSelection::kAll) {
     for (auto& r : rows) r.ticked = true;
-  } else if (index == 1) {
+  } else if (which == UserTableSelection::kNoTimelineSample) {
     // A row without a tweet sample has had no timeline sampled (or the sample found nothing).
     for (auto& r : rows) r.ticked = r.cells[user_col::kTwtSamp].empty();
   } else {
@@ -182,48 +186,48 @@ void MainWindow::mUTSelAll_Click(int index) {
       rows[static_cast<std::size_t>(i)].ticked = i <= last;
     }
   }
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 }
 
-void MainWindow::mUTUnselAll_Click() {
+void UserTablesPart::mUTUnselAll_Click() {
   UserTableView* t = TableOnShow();
   if (t == nullptr) return;
   for (auto& r : t->MutableRows()) r.ticked = false;
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 }
 
-void MainWindow::UserTable_DblClick(int row) {
+void UserTablesPart::UserTable_DblClick(int row) {
   UserTableView* t = TableOnShow();
   if (t == nullptr || row < 0 || row >= t->RowCount()) return;
   const std::string name(
       window_text::Trimmed(t->Rows()[static_cast<std::size_t>(row)].cells[user_col::kScreenName]));
   if (!IsScreenName(name)) {
-    if (env_.ui != nullptr) {
-      env_.ui->MessageBox("\"" + name + "\" is not a screen name", MsgButtons::Ok,
-                          MsgIcon::Exclamation, kAppTitle);
+    if (core_.env.ui != nullptr) {
+      core_.env.ui->MessageBox("\"" + name + "\" is not a screen name", MsgButtons::Ok,
+                               MsgIcon::Exclamation, kAppTitle);
     }
     return;
   }
-  Shell("xdg-open " + std::string(kProfilePage) + name, 2000, 3);
+  core_.Shell("xdg-open " + std::string(kProfilePage) + name, 2000, 3);
 }
 
 // ---- Filling and statistics ------------------------------------------------------------------
 
-UserTweetStats MainWindow::GetTweetStats(const std::string& screen_name) const {
-  return wf::GetTweetStats(out_table_, screen_name);
+UserTweetStats UserTablesPart::GetTweetStats(const std::string& screen_name) const {
+  return wf::GetTweetStats(core_.out_table, screen_name);
 }
 
-void MainWindow::FillUserTable(TwitterAPI& api, bool with_tweet_stats) {
+void UserTablesPart::FillUserTable(TwitterAPI& api, bool with_tweet_stats) {
   if (!with_tweet_stats) {
     FillUserTableRows(api, nullptr);
     return;
   }
-  Yielder yielder(env_.ui);
-  const AuthorStats stats = CollectAuthorStats(out_table_, &yielder);
+  Yielder yielder(core_.env.ui);
+  const AuthorStats stats = CollectAuthorStats(core_.out_table, &yielder);
   FillUserTableRows(api, &stats);
 }
 
-void MainWindow::FillUserTableRows(TwitterAPI& api, const AuthorStats* stats) {
+void UserTablesPart::FillUserTableRows(TwitterAPI& api, const AuthorStats* stats) {
   UserTableView* t = TableOnShow();
   if (t == nullptr) return;
   const UserSet& users = api.Users();
@@ -241,14 +245,14 @@ void MainWindow::FillUserTableRows(TwitterAPI& api, const AuthorStats* stats) {
     rows.push_back(std::move(row));
   }
   t->Sort();
-  info_bar_[1] = std::to_string(t->RowCount()) + " users displayed";
-  Notify(kUserTablesChanged | kStatusChanged);
+  core_.info_bar[1] = std::to_string(t->RowCount()) + " users displayed";
+  core_.Notify(kUserTablesChanged | kStatusChanged);
 }
 
 // ---- Build Table -----------------------------------------------------------------------------
 
-void MainWindow::BuildTweetsUT_Click() {
-  UiPort* ui = env_.ui;
+void UserTablesPart::BuildTweetsUT_Click() {
+  UiPort* ui = core_.env.ui;
   std::unordered_map<std::string, CarriedCells> carried;
   UserTableView& tweets_table = user_tables_[0];
   if (tweets_table.RowCount() > 0 && ui != nullptr &&
@@ -262,27 +266,27 @@ void MainWindow::BuildTweetsUT_Click() {
                           std::move(cells));
     }
   }
-  if (retrieval_busy_) return;
-  RetrievalScope scope(*this);
+  if (core_.retrieval_busy) return;
+  RetrievalScope scope(core_);
   UTToggle_Click(0);
   user_tables_[0].Clear();
-  info_bar_[1] = "Empty";
-  Notify(kUserTablesChanged | kStatusChanged);
+  core_.info_bar[1] = "Empty";
+  core_.Notify(kUserTablesChanged | kStatusChanged);
 
   Yielder yielder(ui);
-  const AuthorStats stats = CollectAuthorStats(out_table_, &yielder);
+  const AuthorStats stats = CollectAuthorStats(core_.out_table, &yielder);
   if (stats.authors.empty()) {
     scope.End();
-    Notify(kControlsChanged);
+    core_.Notify(kControlsChanged);
     return;
   }
   scope.ShowHourglass();
-  progress_.Add("Retrieving user details (click cancel to abort) ...");
-  Notify(kLogChanged);
-  GetUsers(*twitter_, stats.authors, false, false);
+  core_.progress.Add("Retrieving user details (click cancel to abort) ...");
+  core_.Notify(kLogChanged);
+  followers_.GetUsers(*core_.twitter, stats.authors, false, false);
   // The lookup yields to the window: whatever was put on show meanwhile, the rows go here.
   ShowUserTable(0);
-  FillUserTableRows(*twitter_, &stats);
+  FillUserTableRows(*core_.twitter, &stats);
   if (!carried.empty()) {
     for (auto& row : user_tables_[0].MutableRows()) {
       const auto it = carried.find(std::string(window_text::Trimmed(row.cells[user_col::kId])));
@@ -291,36 +295,35 @@ void MainWindow::BuildTweetsUT_Click() {
     }
   }
   scope.End();
-  Notify(kUserTablesChanged | kControlsChanged);
+  core_.Notify(kUserTablesChanged | kControlsChanged);
 }
 
-void MainWindow::mGetUFT_Click() {
-  if (retrieval_busy_) return;
+void UserTablesPart::mGetUFT_Click() {
+  if (core_.retrieval_busy) return;
   // Without tweets there are no authors, and the profiles held are those of an earlier lookup.
-  if (out_table_.RowCount() == 0) {
-    if (env_.ui != nullptr) {
-      env_.ui->MessageBox("There are no tweets to take users from.", MsgButtons::Ok,
-                          MsgIcon::Information, kAppTitle);
+  if (core_.out_table.RowCount() == 0) {
+    if (core_.env.ui != nullptr) {
+      core_.env.ui->MessageBox("There are no tweets to take users from.", MsgButtons::Ok,
+                               MsgIcon::Information, kAppTitle);
     }
     return;
   }
   BuildTweetsUT_Click();
-  user_list_.Clear();
-  user_handle_ = 0;
-  const UserSet& users = twitter_->Users();
-  for (std::int32_t i = 1; i <= users.Count(); ++i) user_list_.Add(users.ScreenName(i));
-  user_list_.SetBold(true);
-  user_list_.SetToolTip(std::string(kFromTweetsTip));
-  sel_all_ul_caption_ = "Select All";
-  ShowULCount();
-  UserList_Click(user_list_.Count() > 0 ? 0 : -1);
+  list_.List().Clear();
+  const UserSet& users = core_.twitter->Users();
+  for (std::int32_t i = 1; i <= users.Count(); ++i) list_.List().Add(users.ScreenName(i));
+  list_.List().SetBold(true);
+  list_.List().SetToolTip(std::string(kFromTweetsTip));
+  list_.MarkNewScreenNameList();
+  list_.ShowULCount();
+  list_.UserList_Click(list_.List().Count() > 0 ? 0 : -1);
 }
 
 // ---- Get User Timelines ----------------------------------------------------------------------
 
-void MainWindow::GetUTTL_Click() {
-  UiPort* ui = env_.ui;
-  if (retrieval_busy_ || !UserTableIndexValid(current_user_table_)) return;
+void UserTablesPart::GetUTTL_Click() {
+  UiPort* ui = core_.env.ui;
+  if (core_.retrieval_busy || !UserTableIndexValid(current_user_table_)) return;
   // The table stays the one on show at the start, whatever is shown while the run yields.
   const int k = current_user_table_;
   const auto table = [this, k]() -> UserTableView* {
@@ -349,15 +352,15 @@ void MainWindow::GetUTTL_Click() {
     }
     samples = SampleCountFromAnswer(*answer);
   }
-  TwitterAPI& api = k != 0 ? *utwitter_ : *twitter_;
-  if (k != 0 && !EnsureUTwitterToken()) {
+  TwitterAPI& api = k != 0 ? *core_.utwitter : *core_.twitter;
+  if (k != 0 && !followers_.EnsureUTwitterToken()) {
     if (ui != nullptr) ui->SetPointer(Pointer::Default);
     return;
   }
 
-  retrieval_busy_ = true;
-  stop_requested_ = false;
-  LoopContext ctx(*this);
+  core_.retrieval_busy = true;
+  core_.stop_requested = false;
+  LoopContext ctx(core_, list_);
   ctx.AddLogLine("User timeline samples started @" + LogDateTime(NowLocal()));
   ctx.SetProgress(0, "0 of " + std::to_string(ticked) + " users");
   int done = 0;
@@ -370,7 +373,7 @@ void MainWindow::GetUTTL_Click() {
   };
   for (int r = 0; table() != nullptr && r < table()->RowCount(); ++r) {
     if (!table()->Rows()[static_cast<std::size_t>(r)].ticked) continue;
-    if (stop_requested_) {
+    if (core_.stop_requested) {
       cancelled = true;
       break;
     }
@@ -380,7 +383,7 @@ void MainWindow::GetUTTL_Click() {
     api.Tweets().Clear();
     table()->MutableRows()[static_cast<std::size_t>(r)].selected = true;
     ut_scroll_row_ = r;
-    Notify(kUserTablesChanged);
+    core_.Notify(kUserTablesChanged);
     ctx.YieldToEvents();
 
     // Why this account could not be sampled; empty when it was.
@@ -392,7 +395,7 @@ void MainWindow::GetUTTL_Click() {
         // The same page again once the next window opens; Cancel ends the wait.
         if (!wf::PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(api.UTLNextLimitReset()),
                                       kTimelineMethod)) {
-          stop_requested_ = true;
+          core_.stop_requested = true;
           break;
         }
         continue;
@@ -406,11 +409,11 @@ void MainWindow::GetUTTL_Click() {
       const bool trimmed = api.Tweets().TrimToDateRange(earliest, "");
       // A page that brings nothing older would be asked for again and again.
       if (max_id == previous || max_id.empty() || api.Tweets().Count() >= kSampleTweets ||
-          trimmed || stop_requested_) {
+          trimmed || core_.stop_requested) {
         break;
       }
     }
-    if (stop_requested_) {
+    if (core_.stop_requested) {
       // A user cut short keeps what the row held; the rows done keep their samples.
       cancelled = true;
       if (table() != nullptr && r < table()->RowCount()) {
@@ -438,7 +441,7 @@ void MainWindow::GetUTTL_Click() {
     const int processed = done + failed;
     ctx.SetProgress(std::min(1.0, static_cast<double>(processed) / ticked),
                     std::to_string(processed) + " of " + std::to_string(ticked) + " users");
-    Notify(kUserTablesChanged);
+    core_.Notify(kUserTablesChanged);
     ctx.YieldToEvents();
   }
 
@@ -449,10 +452,10 @@ void MainWindow::GetUTTL_Click() {
                  (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") +
                  (cancelled ? ", user cancelled the procedure" : ""));
   ctx.SelectLastLogLine();
-  retrieval_busy_ = false;
-  stop_requested_ = false;
+  core_.retrieval_busy = false;
+  core_.stop_requested = false;
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  Notify(kUserTablesChanged | kControlsChanged);
+  core_.Notify(kUserTablesChanged | kControlsChanged);
   // Cancel has told the user already.
   if (cancelled || ui == nullptr) return;
   if (failed == 0) {

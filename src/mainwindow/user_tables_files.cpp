@@ -3,7 +3,9 @@
 // classifier's results into the table on show.
 #include <filesystem>
 
-#include "mainwindow/main_window.h"
+#include "mainwindow/followers_part.h"
+#include "mainwindow/user_list_part.h"
+#include "mainwindow/user_tables_part.h"
 #include "mainwindow/window_text.h"
 #include "util/file_exists.h"
 #include "util/file_io.h"
@@ -47,8 +49,8 @@ std::string Plural(std::size_t n, std::string_view one, std::string_view many) {
 
 }  // namespace
 
-bool MainWindow::WriteUserTableFile(const std::string& path, UserFileLayout layout) {
-  UiPort* ui = env_.ui;
+bool UserTablesPart::WriteUserTableFile(const std::string& path, UserFileLayout layout) {
+  UiPort* ui = core_.env.ui;
   if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
     return false;
   }
@@ -67,27 +69,26 @@ bool MainWindow::WriteUserTableFile(const std::string& path, UserFileLayout layo
   return true;
 }
 
-bool MainWindow::SaveUserTableFile(const std::string& path, UserFileLayout layout) {
+bool UserTablesPart::SaveUserTableFile(const std::string& path, UserFileLayout layout) {
   if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
     return false;
   }
   const UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
   if (layout == UserFileLayout::kProfilo && LacksTimelineSample(table)) {
-    if (env_.ui != nullptr) {
-      env_.ui->MessageBox(kNoSampleMessage, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    if (core_.env.ui != nullptr) {
+      core_.env.ui->MessageBox(kNoSampleMessage, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
     }
     return false;
   }
   return WriteUserTableFile(path, layout);
 }
 
-void MainWindow::mSaveUsers_Click(int index) {
-  UiPort* ui = env_.ui;
-  if (index < 0 || index > 2 || ui == nullptr) return;
+void UserTablesPart::mSaveUsers_Click(UserFileLayout layout) {
+  UiPort* ui = core_.env.ui;
+  if (ui == nullptr) return;
   if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
     return;
   }
-  const auto layout = static_cast<UserFileLayout>(index);
   const UserTableView& table = user_tables_[static_cast<std::size_t>(current_user_table_)];
   if (layout == UserFileLayout::kProfilo && LacksTimelineSample(table)) {
     ui->MessageBox(kNoSampleMessage, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
@@ -96,15 +97,15 @@ void MainWindow::mSaveUsers_Click(int index) {
 
   std::string proposal;
   if (current_user_table_ == 0) {
-    if (tweets_fn_.ends_with(".txt")) proposal = WithoutAll(tweets_fn_, ".txt");
+    if (core_.tweets_fn.ends_with(".txt")) proposal = WithoutAll(core_.tweets_fn, ".txt");
   } else {
     proposal = table.Name();
   }
-  dialog_file_name_ = proposal;
+  core_.dialog_file_name = proposal;
   // No default extension: the layout's own is appended to whatever name comes back.
-  const auto picked = ui->SaveFileDialog({"Save User Table", "", "", dialog_file_name_});
+  const auto picked = ui->SaveFileDialog({"Save User Table", "", "", core_.dialog_file_name});
   if (!picked || picked->empty()) return;
-  dialog_file_name_ = *picked;
+  core_.dialog_file_name = *picked;
   const std::string path = *picked + std::string(UserFileExtension(layout));
   if (FileExists(path) &&
       ui->MessageBox(path + " already exists. Overwrite this file?", MsgButtons::OkCancel,
@@ -116,30 +117,30 @@ void MainWindow::mSaveUsers_Click(int index) {
   ui->SetPointer(Pointer::Default);
 }
 
-void MainWindow::FinishUserTableOpen() {
+void UserTablesPart::FinishUserTableOpen() {
   if (current_user_table_ >= 0 && current_user_table_ < static_cast<int>(user_tables_.size())) {
-    info_bar_[1] =
+    core_.info_bar[1] =
         std::to_string(user_tables_[static_cast<std::size_t>(current_user_table_)].RowCount()) +
         " users displayed";
   }
-  if (env_.ui != nullptr) env_.ui->SetPointer(Pointer::Default);
-  retrieval_busy_ = false;
-  Notify(kUserTablesChanged | kStatusChanged | kControlsChanged);
+  if (core_.env.ui != nullptr) core_.env.ui->SetPointer(Pointer::Default);
+  core_.retrieval_busy = false;
+  core_.Notify(kUserTablesChanged | kStatusChanged | kControlsChanged);
 }
 
-void MainWindow::mOpenUsers_Click(int index) {
-  UiPort* ui = env_.ui;
+void UserTablesPart::mOpenUsers_Click(UserTableOpen what) {
+  UiPort* ui = core_.env.ui;
   // A key file's lookup is a retrieval: none may start while another runs, and an open must
   // not clear the busy state of one that does.
-  if (index < 0 || index > 1 || ui == nullptr || retrieval_busy_) return;
-  const auto picked =
-      ui->OpenFileDialog({"Open User Table", std::string(kUserFilter), "suk", dialog_file_name_});
-  if (picked) dialog_file_name_ = *picked;
+  if (ui == nullptr || core_.retrieval_busy) return;
+  const auto picked = ui->OpenFileDialog(
+      {"Open User Table", std::string(kUserFilter), "suk", core_.dialog_file_name});
+  if (picked) core_.dialog_file_name = *picked;
   if (!picked || !FileExists(*picked)) return FinishUserTableOpen();
-  retrieval_busy_ = true;
-  stop_requested_ = false;
+  core_.retrieval_busy = true;
+  core_.stop_requested = false;
   ui->SetPointer(Pointer::Hourglass);
-  Notify(kControlsChanged);
+  core_.Notify(kControlsChanged);
 
   const std::string path = *picked;
   std::string error;
@@ -153,7 +154,7 @@ void MainWindow::mOpenUsers_Click(int index) {
   const std::string text = DecodeUserFileBytes(*bytes);
   UserKeys keys;
   std::vector<UserCells> rows;
-  if (index == 0) {
+  if (what == UserTableOpen::kKeyFields) {
     keys = ReadUserKeys(text, &yielder);
     if (keys.overlong > 0) {
       ui->MessageBox(std::to_string(keys.overlong) + (keys.overlong == 1 ? " entry" : " entries") +
@@ -161,7 +162,7 @@ void MainWindow::mOpenUsers_Click(int index) {
                      MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
     }
     // Without a token every lookup would fail; say so before any table is made.
-    if (!keys.entries.empty() && !EnsureUTwitterToken()) return FinishUserTableOpen();
+    if (!keys.entries.empty() && !followers_.EnsureUTwitterToken()) return FinishUserTableOpen();
   } else {
     rows = ReadUserTableRows(text, &yielder);
   }
@@ -181,10 +182,10 @@ void MainWindow::mOpenUsers_Click(int index) {
   }
   const int opened = current_user_table_;
 
-  if (index == 0) {
+  if (what == UserTableOpen::kKeyFields) {
     if (!keys.entries.empty()) {
-      GetUsers(*utwitter_, keys.entries, keys.ids, false);
-      FillUserTable(*utwitter_);
+      followers_.GetUsers(*core_.utwitter, keys.entries, keys.ids, false);
+      FillUserTable(*core_.utwitter);
     }
   } else if (current_user_table_ >= 0 &&
              current_user_table_ < static_cast<int>(user_tables_.size())) {
@@ -202,13 +203,13 @@ void MainWindow::mOpenUsers_Click(int index) {
   FinishUserTableOpen();
 }
 
-void MainWindow::mImportProfilo_Click() {
-  UiPort* ui = env_.ui;
+void UserTablesPart::mImportProfilo_Click() {
+  UiPort* ui = core_.env.ui;
   if (ui == nullptr) return;
   const auto picked = ui->OpenFileDialog(
-      {"Import Profilo Attributes", std::string(kAttributeFilter), "", dialog_file_name_});
+      {"Import Profilo Attributes", std::string(kAttributeFilter), "", core_.dialog_file_name});
   if (!picked) return;
-  dialog_file_name_ = *picked;
+  core_.dialog_file_name = *picked;
   if (!FileExists(*picked)) return;
   if (current_user_table_ < 0 || current_user_table_ >= static_cast<int>(user_tables_.size())) {
     return;
@@ -232,7 +233,7 @@ void MainWindow::mImportProfilo_Click() {
   auto& rows = user_tables_[static_cast<std::size_t>(current_user_table_)].MutableRows();
   const ProfiloMatch match = ApplyProfiloAttributes(file.lines, rows);
   ui->SetPointer(Pointer::Default);
-  Notify(kUserTablesChanged);
+  core_.Notify(kUserTablesChanged);
 
   std::string report = "Profilo attributes imported into " +
                        Plural(match.rows_matched, "row", "rows") + " of the user table.";

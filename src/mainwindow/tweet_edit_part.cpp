@@ -1,10 +1,13 @@
 // Commands that change the tweet table's rows or act on one row: the tweet context menu, the
 // keyword filter, retweet removal and the conversions of the DateTime column.
+#include "mainwindow/tweet_edit_part.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
 
-#include "mainwindow/main_window.h"
+#include "mainwindow/followers_part.h"
+#include "mainwindow/user_list_part.h"
 #include "mainwindow/window_text.h"
 #include "util/cp1252.h"
 #include "util/shell_and_wait.h"
@@ -88,179 +91,181 @@ bool ContainsIgnoringCase(std::string_view text, const std::u32string& folded_wo
 
 // Edits change what a save writes: the table counts as unsaved, so that closing the window
 // offers to save them.
-void MainWindow::MarkTweetsEdited() {
-  tweets_modified_ = true;
-  SetCaptionForFile(true);
-  Notify(kCaptionChanged);
+void TweetEditPart::MarkTweetsEdited() {
+  core_.tweets_modified = true;
+  core_.SetCaptionForFile(true);
+  core_.Notify(kCaptionChanged);
 }
 
-bool MainWindow::TweetTableEmptyMessage() {
-  if (out_table_.RowCount() > 0) return false;
-  if (env_.ui != nullptr) {
-    env_.ui->MessageBox(kEmptyTableMessage, MsgButtons::Ok, MsgIcon::Information, "Filter Tweets");
+bool TweetEditPart::TweetTableEmptyMessage() {
+  if (core_.out_table.RowCount() > 0) return false;
+  if (core_.env.ui != nullptr) {
+    core_.env.ui->MessageBox(kEmptyTableMessage, MsgButtons::Ok, MsgIcon::Information,
+                             "Filter Tweets");
   }
   return true;
 }
 
 // ---- Context menu ------------------------------------------------------------------------
 
-void MainWindow::OutTable_MouseUp(MouseButton button, std::int32_t row) {
+void TweetEditPart::OutTable_MouseUp(MouseButton button, std::int32_t row) {
   if (button != MouseButton::Right) return;
-  if (row < 0 || row >= out_table_.RowCount()) {
+  if (row < 0 || row >= core_.out_table.RowCount()) {
     selected_tweet_row_ = -1;
     selected_tweet_cells_.clear();
     return;
   }
   selected_tweet_row_ = row;
-  selected_tweet_cells_ = RowText(out_table_, row);
-  const std::string link(out_table_.Cell(row, kLinkColumn));
-  const std::string name(out_table_.Cell(row, kScreenNameColumn));
+  selected_tweet_cells_ = RowText(core_.out_table, row);
+  const std::string link(core_.out_table.Cell(row, kLinkColumn));
+  const std::string name(core_.out_table.Cell(row, kScreenNameColumn));
   tweet_menu_.nav_link_caption = "Go to " + std::string(Utf8Prefix(link, 96));
   tweet_menu_.nav_link_visible = link.empty() || link.front() != ' ';
   tweet_menu_.nav_user_caption = "Find " + name + " on Twitter";
   tweet_menu_.add_user_caption = "Add " + name + " to User List";
   tweet_menu_.delete_user_caption = "Delete " + name + " from User List";
   tweet_menu_.delete_users_tweets_caption = "Delete all Tweets by " + name;
-  Notify(kControlsChanged);
+  core_.Notify(kControlsChanged);
 }
 
-std::int32_t MainWindow::TweetMenuRow() const {
+std::int32_t TweetEditPart::TweetMenuRow() const {
   if (selected_tweet_row_ < 0) return -1;
   // A retrieval or a sort may have moved the rows since the menu opened; act on the row the
   // user chose, wherever it is now, and on no other.
-  if (selected_tweet_row_ < out_table_.RowCount() &&
-      RowText(out_table_, selected_tweet_row_) == selected_tweet_cells_) {
+  if (selected_tweet_row_ < core_.out_table.RowCount() &&
+      RowText(core_.out_table, selected_tweet_row_) == selected_tweet_cells_) {
     return selected_tweet_row_;
   }
-  for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
-    if (RowText(out_table_, r) == selected_tweet_cells_) return r;
+  for (std::int32_t r = 0; r < core_.out_table.RowCount(); ++r) {
+    if (RowText(core_.out_table, r) == selected_tweet_cells_) return r;
   }
   return -1;
 }
 
-std::string MainWindow::TweetMenuScreenName() const {
+std::string TweetEditPart::TweetMenuScreenName() const {
   const std::int32_t row = TweetMenuRow();
   if (row < 0) return {};
   // The cell carries the padding that sorts numbers: a name such as "12345" is shown as
   // "  12345", but the account is "12345".
-  return std::string(window_text::Trimmed(out_table_.Cell(row, kScreenNameColumn)));
+  return std::string(window_text::Trimmed(core_.out_table.Cell(row, kScreenNameColumn)));
 }
 
-void MainWindow::mNavLinkURL_Click() {
+void TweetEditPart::mNavLinkURL_Click() {
   const std::int32_t row = TweetMenuRow();
   if (row < 0) return;
-  const std::string link(window_text::Trimmed(out_table_.Cell(row, kLinkColumn)));
+  const std::string link(window_text::Trimmed(core_.out_table.Cell(row, kLinkColumn)));
   if (!IsWebLink(link)) return;
-  Shell("xdg-open " + QuoteArgument(link), 2000, 0);
+  core_.Shell("xdg-open " + QuoteArgument(link), 2000, 0);
 }
 
-void MainWindow::mNavUserTwitter_Click() {
+void TweetEditPart::mNavUserTwitter_Click() {
   const std::string name = TweetMenuScreenName();
   if (name.empty()) return;
-  Shell("xdg-open " + QuoteArgument(std::string(kProfileHost) + "/" + name), 2000, 0);
+  core_.Shell("xdg-open " + QuoteArgument(std::string(kProfileHost) + "/" + name), 2000, 0);
 }
 
-void MainWindow::mAddU2UL_Click() {
+void TweetEditPart::mAddU2UL_Click() {
   const std::string name = TweetMenuScreenName();
-  if (name.empty() || retrieval_busy_) return;
+  if (name.empty() || core_.retrieval_busy) return;
   int at = -1;
-  for (int i = 0; i < user_list_.Count(); ++i) {
-    if (user_list_.Entries()[static_cast<std::size_t>(i)].text == name) {
+  for (int i = 0; i < list_.List().Count(); ++i) {
+    if (list_.List().Entries()[static_cast<std::size_t>(i)].text == name) {
       at = i;
       break;
     }
   }
   if (at >= 0) {
-    user_list_.SetCurrent(at);
+    list_.List().SetCurrent(at);
   } else {
-    user_list_.Add(name);
-    user_list_.SetUnsaved(true);
+    list_.List().Add(name);
+    list_.List().SetUnsaved(true);
   }
-  ShowULCount();
-  Notify(kUserListChanged);
+  list_.ShowULCount();
+  core_.Notify(kUserListChanged);
 
   std::vector<std::string> entries;
-  for (const auto& e : user_list_.Entries()) entries.push_back(e.text);
-  progress_.Add("Looking up " + name);
-  Notify(kLogChanged);
-  retrieval_busy_ = true;
-  if (user_handle_ == 1 && at < 0) {
+  for (const auto& e : list_.List().Entries()) entries.push_back(e.text);
+  core_.progress.Add("Looking up " + name);
+  core_.Notify(kLogChanged);
+  core_.retrieval_busy = true;
+  if (list_.UserHandle() == UserEntryKind::kUserId && at < 0) {
     // The list holds ids: look the others up by id and the new name by its name, then
     // write the new entry as its id so the list stays all ids.
     entries.pop_back();
-    GetUsers(*twitter_, entries, true, false);
-    const UserSet& users = twitter_->Users();
+    followers_.GetUsers(*core_.twitter, entries, true, false);
+    const UserSet& users = core_.twitter->Users();
     const std::int32_t before = users.Count();
-    GetUsers(*twitter_, {name}, false, true);
+    followers_.GetUsers(*core_.twitter, {name}, false, true);
     // The lookups yield: the list may have been edited meanwhile.
-    const int last = user_list_.Count() - 1;
+    const int last = list_.List().Count() - 1;
     if (users.Count() > before && last >= 0 &&
-        user_list_.Entries()[static_cast<std::size_t>(last)].text == name) {
-      user_list_.SetText(last, users.Id(users.Count()));
+        list_.List().Entries()[static_cast<std::size_t>(last)].text == name) {
+      list_.List().SetText(last, users.Id(users.Count()));
     }
   } else {
-    GetUsers(*twitter_, entries, user_handle_ == 1, false);
+    followers_.GetUsers(*core_.twitter, entries, list_.UserHandle() == UserEntryKind::kUserId,
+                        false);
   }
-  retrieval_busy_ = false;
-  stop_requested_ = false;
-  UserList_Click(user_list_.Count() - 1);
+  core_.retrieval_busy = false;
+  core_.stop_requested = false;
+  list_.UserList_Click(list_.List().Count() - 1);
 }
 
-void MainWindow::mDelUFUL_Click() {
+void TweetEditPart::mDelUFUL_Click() {
   const std::string name = TweetMenuScreenName();
   if (name.empty()) return;
-  for (int i = 0; i < user_list_.Count(); ++i) {
-    if (user_list_.Entries()[static_cast<std::size_t>(i)].text != name) continue;
-    user_list_.RemoveAt(i);
-    user_list_.SetUnsaved(true);
-    ShowULCount();
-    Notify(kUserListChanged | kControlsChanged);
+  for (int i = 0; i < list_.List().Count(); ++i) {
+    if (list_.List().Entries()[static_cast<std::size_t>(i)].text != name) continue;
+    list_.List().RemoveAt(i);
+    list_.List().SetUnsaved(true);
+    list_.ShowULCount();
+    core_.Notify(kUserListChanged | kControlsChanged);
     return;
   }
 }
 
-void MainWindow::mDelTweet_Click() {
+void TweetEditPart::mDelTweet_Click() {
   const std::int32_t row = TweetMenuRow();
   if (row < 0) return;
-  out_table_.RemoveRow(row);
+  core_.out_table.RemoveRow(row);
   MarkTweetsEdited();
   selected_tweet_row_ = -1;
   selected_tweet_cells_.clear();
-  info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
-  Notify(kTweetsChanged | kStatusChanged);
+  core_.info_bar[0] = std::to_string(core_.out_table.RowCount()) + " tweets displayed";
+  core_.Notify(kTweetsChanged | kStatusChanged);
 }
 
-void MainWindow::mDelUsersTweets_Click() {
+void TweetEditPart::mDelUsersTweets_Click() {
   const std::int32_t row = TweetMenuRow();
   if (row < 0) return;
   // Compared as shown, padding and all, like every cell of the column.
-  const std::string shown(out_table_.Cell(row, kScreenNameColumn));
+  const std::string shown(core_.out_table.Cell(row, kScreenNameColumn));
   std::int32_t count = 0;
-  for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
-    if (out_table_.Cell(r, kScreenNameColumn) == shown) ++count;
+  for (std::int32_t r = 0; r < core_.out_table.RowCount(); ++r) {
+    if (core_.out_table.Cell(r, kScreenNameColumn) == shown) ++count;
   }
-  if (env_.ui == nullptr ||
-      env_.ui->MessageBox("Delete " + std::to_string(count) + " occurences of " +
-                              std::string(window_text::Trimmed(shown)) + " from Tweets table?",
-                          MsgButtons::OkCancel, MsgIcon::Question,
-                          "Confirm deletion") != MsgAnswer::Ok) {
+  if (core_.env.ui == nullptr ||
+      core_.env.ui->MessageBox("Delete " + std::to_string(count) + " occurences of " +
+                                   std::string(window_text::Trimmed(shown)) + " from Tweets table?",
+                               MsgButtons::OkCancel, MsgIcon::Question,
+                               "Confirm deletion") != MsgAnswer::Ok) {
     return;
   }
   // In one pass, rather than one removal, and a move of every later row, per match.
-  out_table_.RemoveRowsIf(
-      [&](std::int32_t r) { return out_table_.Cell(r, kScreenNameColumn) == shown; });
+  core_.out_table.RemoveRowsIf(
+      [&](std::int32_t r) { return core_.out_table.Cell(r, kScreenNameColumn) == shown; });
   if (count > 0) MarkTweetsEdited();
   selected_tweet_row_ = -1;
   selected_tweet_cells_.clear();
-  info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
-  Notify(kTweetsChanged | kStatusChanged);
+  core_.info_bar[0] = std::to_string(core_.out_table.RowCount()) + " tweets displayed";
+  core_.Notify(kTweetsChanged | kStatusChanged);
 }
 
 // ---- Filters -----------------------------------------------------------------------------
 
-void MainWindow::mFilterTweets_Click() {
-  if (TweetTableEmptyMessage() || env_.ui == nullptr) return;
-  const auto answer = env_.ui->InputBox(
+void TweetEditPart::mFilterTweets_Click() {
+  if (TweetTableEmptyMessage() || core_.env.ui == nullptr) return;
+  const auto answer = core_.env.ui->InputBox(
       "Enter a string (word or phrase) to filter by. Prefix with + to include and - to "
       "exclude. For e.g. +wrenfold will delete all tweets without wrenfold in the main text, "
       "whilst -wrenfold will do the opposite.",
@@ -274,23 +279,24 @@ void MainWindow::mFilterTweets_Click() {
   FilterTweetsBy(std::string_view(text).substr(1), text.front() != '+');
 }
 
-void MainWindow::mRemRT_Click() {
+void TweetEditPart::mRemRT_Click() {
   if (TweetTableEmptyMessage()) return;
   FilterTweetsBy("RT @", true);
 }
 
-void MainWindow::FilterTweetsBy(std::string_view word, bool remove_containing) {
-  UiPort* ui = env_.ui;
+void TweetEditPart::FilterTweetsBy(std::string_view word, bool remove_containing) {
+  UiPort* ui = core_.env.ui;
   const std::u32string folded = Folded(word);
-  std::vector<bool> remove(static_cast<std::size_t>(out_table_.RowCount()));
+  std::vector<bool> remove(static_cast<std::size_t>(core_.out_table.RowCount()));
   std::size_t count = 0;
   std::u32string scratch;
   // Each row's text lies in its own allocation: asking for rows a little ahead keeps a large
   // table's pass from waiting on memory row by row.
   constexpr std::int32_t kAhead = 8;
-  for (std::int32_t r = 0; r < out_table_.RowCount(); ++r) {
-    out_table_.PrefetchRow(r + kAhead);
-    const bool contains = ContainsIgnoringCase(out_table_.Cell(r, kTweetColumn), folded, scratch);
+  for (std::int32_t r = 0; r < core_.out_table.RowCount(); ++r) {
+    core_.out_table.PrefetchRow(r + kAhead);
+    const bool contains =
+        ContainsIgnoringCase(core_.out_table.Cell(r, kTweetColumn), folded, scratch);
     remove[static_cast<std::size_t>(r)] = contains == remove_containing;
     if (contains == remove_containing) ++count;
   }
@@ -303,35 +309,46 @@ void MainWindow::FilterTweetsBy(std::string_view word, bool remove_containing) {
   }
   // The question may have let other commands run: the marks are only good for the rows they
   // were made for.
-  if (remove.size() != static_cast<std::size_t>(out_table_.RowCount())) return;
+  if (remove.size() != static_cast<std::size_t>(core_.out_table.RowCount())) return;
   ui->SetPointer(Pointer::Hourglass);
-  SetEnabled(false);
-  out_table_.RemoveRowsIf([&](std::int32_t r) { return remove[static_cast<std::size_t>(r)]; });
+  core_.SetEnabled(false);
+  core_.out_table.RemoveRowsIf([&](std::int32_t r) { return remove[static_cast<std::size_t>(r)]; });
   if (count > 0) MarkTweetsEdited();
   // The rows that stay keep their order; a sorted view stays sorted and an unsorted one is
   // left in the order the user has.
   selected_tweet_row_ = -1;
   selected_tweet_cells_.clear();
-  info_bar_[0] = std::to_string(out_table_.RowCount()) + " tweets displayed";
+  core_.info_bar[0] = std::to_string(core_.out_table.RowCount()) + " tweets displayed";
   ui->SetPointer(Pointer::Default);
-  SetEnabled(true);
-  Notify(kTweetsChanged | kStatusChanged | kControlsChanged);
+  core_.SetEnabled(true);
+  core_.Notify(kTweetsChanged | kStatusChanged | kControlsChanged);
+}
+
+// ---- Order ----------------------------------------------------------------------------
+
+void TweetEditPart::mSortDT_Click() {
+  core_.out_table.SetSorted(!core_.out_table.Sorted());
+  core_.Notify(kTweetsChanged | kControlsChanged);
+}
+
+void TweetEditPart::OutTable_ColumnClick(int column_index_1based) {
+  core_.out_table.ColumnClick(column_index_1based - 1);
+  core_.Notify(kTweetsChanged);
 }
 
 // ---- DateTime conversions ----------------------------------------------------------------
 
-void MainWindow::ConvertDateTimes(int mode, TweetView& table) {
-  if (mode < 0 || mode > 2) return;
+void TweetEditPart::ConvertDateTimes(DateForm form, TweetView& table) {
   // Converting row by row in a sorted view would sort again after every row.
   const bool sorted = table.Sorted();
   table.SetSorted(false);
-  Yielder yielder(env_.ui);
+  Yielder yielder(core_.env.ui);
   bool changed = false;
   for (std::int32_t r = 0; r < table.RowCount(); ++r) {
     const std::string_view text = table.Cell(r, 1);
-    const std::string converted = mode == 0   ? ToNumericDateTime(text)
-                                  : mode == 1 ? ToSPSSDateTime(text)
-                                              : ToTwitterDateTime(text);
+    const std::string converted = form == DateForm::kNumeric ? ToNumericDateTime(text)
+                                  : form == DateForm::kSpss  ? ToSPSSDateTime(text)
+                                                             : ToTwitterDateTime(text);
     if (!converted.empty() && converted != text) {
       table.SetCell(r, 1, converted);
       changed = true;
@@ -339,39 +356,40 @@ void MainWindow::ConvertDateTimes(int mode, TweetView& table) {
     yielder.Poll();
   }
   table.SetSorted(sorted);
-  if (changed && &table == &out_table_) MarkTweetsEdited();
-  Notify(kTweetsChanged);
+  if (changed && &table == &core_.out_table) MarkTweetsEdited();
+  core_.Notify(kTweetsChanged);
 }
 
-void MainWindow::mVBDateTime_Click() {
-  if (env_.ui == nullptr ||
-      env_.ui->MessageBox("Convert the DateTime to local Numeric format e.g. dd/mm/yyyy "
-                          "hh:mm:ss? NOTE: Nestview expects the original Twitter DateTime "
-                          "format.",
-                          MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
+void TweetEditPart::mVBDateTime_Click() {
+  if (core_.env.ui == nullptr ||
+      core_.env.ui->MessageBox("Convert the DateTime to local Numeric format e.g. dd/mm/yyyy "
+                               "hh:mm:ss? NOTE: Nestview expects the original Twitter DateTime "
+                               "format.",
+                               MsgButtons::OkCancel, MsgIcon::Question,
+                               kAppTitle) != MsgAnswer::Ok) {
     return;
   }
-  ConvertDateTimes(0, out_table_);
+  ConvertDateTimes(DateForm::kNumeric, core_.out_table);
   vb_date_time_checked_ = true;
-  Notify(kControlsChanged);
+  core_.Notify(kControlsChanged);
 }
 
-void MainWindow::mSPSSDateTime_Click() {
-  if (env_.ui == nullptr ||
-      env_.ui->MessageBox(
+void TweetEditPart::mSPSSDateTime_Click() {
+  if (core_.env.ui == nullptr ||
+      core_.env.ui->MessageBox(
           "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?",
           MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;
   }
-  ConvertDateTimes(1, out_table_);
+  ConvertDateTimes(DateForm::kSpss, core_.out_table);
   vb_date_time_checked_ = false;
-  Notify(kControlsChanged);
+  core_.Notify(kControlsChanged);
 }
 
-void MainWindow::mTwitterDateTime_Click() {
-  ConvertDateTimes(2, out_table_);
+void TweetEditPart::mTwitterDateTime_Click() {
+  ConvertDateTimes(DateForm::kTwitter, core_.out_table);
   vb_date_time_checked_ = false;
-  Notify(kControlsChanged);
+  core_.Notify(kControlsChanged);
 }
 
 }  // namespace wf

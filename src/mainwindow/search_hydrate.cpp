@@ -4,7 +4,10 @@
 #include <optional>
 
 #include "mainwindow/loop_context.h"
-#include "mainwindow/main_window.h"
+#include "mainwindow/recovery_part.h"
+#include "mainwindow/search_part.h"
+#include "mainwindow/sessions_part.h"
+#include "mainwindow/user_tables_part.h"
 #include "mainwindow/window_text.h"
 #include "records/tweet_id_file.h"
 #include "util/file_io.h"
@@ -16,10 +19,10 @@ constexpr std::string_view kIdsFilter = "Text (*.txt)|*.txt|CSV (*.csv)|*.csv|Al
 
 }  // namespace
 
-void MainWindow::mHydrateIds_Click() {
-  if (retrieval_busy_ || env_.ui == nullptr) return;
-  const auto picked =
-      env_.ui->OpenFileDialog({"Open Tweet IDs to Hydrate", std::string(kIdsFilter), "txt", ""});
+void SearchPart::mHydrateIds_Click() {
+  if (core_.retrieval_busy || core_.env.ui == nullptr) return;
+  const auto picked = core_.env.ui->OpenFileDialog(
+      {"Open Tweet IDs to Hydrate", std::string(kIdsFilter), "txt", ""});
   if (!picked) return;
   HydrateIdsFile(*picked);
 }
@@ -47,55 +50,55 @@ std::optional<std::vector<std::string>> ReadIds(const std::string& path, UiPort*
 
 }  // namespace
 
-bool MainWindow::HydrateIdsFile(const std::string& path) {
-  if (retrieval_busy_) return false;
-  UiPort* ui = env_.ui;
+bool SearchPart::HydrateIdsFile(const std::string& path) {
+  if (core_.retrieval_busy) return false;
+  UiPort* ui = core_.env.ui;
   last_hydration_ = {};
   const auto ids = ReadIds(path, ui);
   if (!ids) return false;
-  if (tweets_modified_ && ui != nullptr &&
+  if (core_.tweets_modified && ui != nullptr &&
       ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
                      kAppTitle) == MsgAnswer::Yes) {
-    mSaveTweets_Click();
+    sessions_.mSaveTweets_Click();
   }
-  retrieval_busy_ = true;
-  stop_requested_ = false;
-  twitter_->Tweets().Clear();
-  out_table_.Clear();
-  user_tables_[0].Clear();
+  core_.retrieval_busy = true;
+  core_.stop_requested = false;
+  core_.twitter->Tweets().Clear();
+  core_.out_table.Clear();
+  tables_.Tables()[0].Clear();
   if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
-  Notify(kTweetsChanged | kStatusChanged | kControlsChanged | kUserTablesChanged);
+  core_.Notify(kTweetsChanged | kStatusChanged | kControlsChanged | kUserTablesChanged);
 
-  if (!env_.program_folder.empty()) {
+  if (!core_.env.program_folder.empty()) {
     RecoveryHeader h;
     h.kind = RecoveryHeader::Kind::Hydrate;
     // Absolute, so that a resumed run finds the file from any folder.
     std::error_code ec;
     const auto absolute = std::filesystem::absolute(path, ec);
     h.query = ec ? path : absolute.string();
-    h.threshold = early_date_;
-    journal_.Begin(RecoveryLog::PathIn(env_.program_folder), h);
+    h.threshold = core_.early_date;
+    core_.journal.Begin(RecoveryLog::PathIn(core_.env.program_folder), h);
   }
-  LoopContext ctx(*this);
+  LoopContext ctx(core_, list_);
   last_hydration_ = RetrieveHydration(ctx, path, *ids);
 
-  dialog_file_name_.clear();
-  tweets_fn_.clear();
-  ShowTweets(false);
+  core_.dialog_file_name.clear();
+  core_.tweets_fn.clear();
+  core_.ShowTweets(false);
   // The rows are unsaved; the caption names where they came from.
-  caption_ = std::string(kAppTitle) + " [" + path + "*]";
+  core_.caption = std::string(kAppTitle) + " [" + path + "*]";
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  cur_tweet_src_ = 1;
-  retrieval_busy_ = false;
-  stop_requested_ = false;
-  EndJournal();
-  Notify(kControlsChanged | kCaptionChanged);
+  core_.cur_tweet_src = TweetSource::kSearch;
+  core_.retrieval_busy = false;
+  core_.stop_requested = false;
+  recovery_.EndJournal();
+  core_.Notify(kControlsChanged | kCaptionChanged);
   return true;
 }
 
-bool MainWindow::ResumeHydration(const RecoveredRetrieval& r) {
-  if (retrieval_busy_ || r.header.kind != RecoveryHeader::Kind::Hydrate) return false;
-  UiPort* ui = env_.ui;
+bool SearchPart::ResumeHydration(const RecoveredRetrieval& r) {
+  if (core_.retrieval_busy || r.header.kind != RecoveryHeader::Kind::Hydrate) return false;
+  UiPort* ui = core_.env.ui;
   const std::string& path = r.header.query;
   const auto ids = ReadIds(path, ui);
   if (!ids) return false;
@@ -103,30 +106,30 @@ bool MainWindow::ResumeHydration(const RecoveredRetrieval& r) {
   before.done = std::strtoull(r.state.max_id.c_str(), nullptr, 10);
   before.found = r.tweets.size();
   for (const auto& [id, reason] : r.missing) before.missing.push_back({id, reason});
-  retrieval_busy_ = true;
-  stop_requested_ = false;
-  twitter_->Tweets().Clear();
-  twitter_->Tweets().AppendRecords(r.tweets);
-  out_table_.Clear();
-  user_tables_[0].Clear();
+  core_.retrieval_busy = true;
+  core_.stop_requested = false;
+  core_.twitter->Tweets().Clear();
+  core_.twitter->Tweets().AppendRecords(r.tweets);
+  core_.out_table.Clear();
+  tables_.Tables()[0].Clear();
   const auto in_file = static_cast<std::int32_t>(r.tweets.size());
-  journal_.Continue(RecoveryLog::PathIn(env_.program_folder), in_file, in_file);
+  core_.journal.Continue(RecoveryLog::PathIn(core_.env.program_folder), in_file, in_file);
   if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
-  Notify(kTweetsChanged | kControlsChanged | kUserTablesChanged);
+  core_.Notify(kTweetsChanged | kControlsChanged | kUserTablesChanged);
 
-  LoopContext ctx(*this);
+  LoopContext ctx(core_, list_);
   last_hydration_ = RetrieveHydration(ctx, path, *ids, std::move(before));
 
-  dialog_file_name_.clear();
-  tweets_fn_.clear();
-  ShowTweets(false);
-  caption_ = std::string(kAppTitle) + " [" + path + "*]";
+  core_.dialog_file_name.clear();
+  core_.tweets_fn.clear();
+  core_.ShowTweets(false);
+  core_.caption = std::string(kAppTitle) + " [" + path + "*]";
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  cur_tweet_src_ = 1;
-  retrieval_busy_ = false;
-  stop_requested_ = false;
-  EndJournal();
-  Notify(kControlsChanged | kCaptionChanged);
+  core_.cur_tweet_src = TweetSource::kSearch;
+  core_.retrieval_busy = false;
+  core_.stop_requested = false;
+  recovery_.EndJournal();
+  core_.Notify(kControlsChanged | kCaptionChanged);
   return true;
 }
 

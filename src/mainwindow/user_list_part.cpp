@@ -1,16 +1,16 @@
 // The user list panel: the list with its ticks and current entry, the summary box, the
 // screen-name/id switch and the "User List" menu commands that edit the list.
+#include "mainwindow/user_list_part.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
-#include "mainwindow/loop_context.h"
-#include "mainwindow/main_window.h"
+#include "mainwindow/followers_part.h"
 #include "mainwindow/paste_parser.h"
 #include "mainwindow/retrieval_scope.h"
 #include "util/cp1252.h"
 #include "util/leading_number.h"
-#include "workflows/profile_lookup.h"
 
 namespace wf {
 namespace {
@@ -66,58 +66,58 @@ bool LooksLikeUserId(std::string_view entry) {
                      [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
-void MainWindow::ShowULCount() {
+void UserListPart::ShowULCount() {
   ul_count_ = std::to_string(user_list_.Count()) + " users displayed";
 }
 
-void MainWindow::UserList_Click(int index) {
+void UserListPart::UserList_Click(int index) {
   user_list_.SetCurrent(index);
-  const UserSet& users = twitter_->Users();
+  const UserSet& users = core_.twitter->Users();
   if (user_list_.Current() >= 0 && users.Count() >= 1) {
     const std::string& entry = user_list_.Entries()[static_cast<std::size_t>(index)].text;
-    user_meta_ = Summary(users, FindProfile(users, entry, user_handle_ == 1));
+    user_meta_ = Summary(users, FindProfile(users, entry, user_handle_ == UserEntryKind::kUserId));
   }
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
 }
 
-void MainWindow::UserList_ItemCheck(int index, bool ticked) {
+void UserListPart::UserList_ItemCheck(int index, bool ticked) {
   if (index < 0 || index >= user_list_.Count()) return;
   user_list_.SetTicked(index, ticked);
   sel_all_ul_caption_ = "Deselect All";
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
 }
 
-void MainWindow::mSelAllUL_Click() {
+void UserListPart::mSelAllUL_Click() {
   const bool untick = user_list_.TickedCount() >= 1;
   for (int i = 0; i < user_list_.Count(); ++i) user_list_.SetTicked(i, !untick);
   sel_all_ul_caption_ = untick ? "Select All" : "Deselect All";
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
 }
 
-void MainWindow::mCopyUL_Click() {
-  if (env_.ui == nullptr) return;
+void UserListPart::mCopyUL_Click() {
+  if (core_.env.ui == nullptr) return;
   std::string text;
   for (const auto& e : user_list_.Entries()) text += e.text + "\r\n";
-  env_.ui->SetClipboardText("");
-  env_.ui->SetClipboardText(text);
+  core_.env.ui->SetClipboardText("");
+  core_.env.ui->SetClipboardText(text);
   // The list has no file of its own: copied out, the user has it.
   user_list_.SetUnsaved(false);
 }
 
-void MainWindow::mCopyUT_Click() {
-  twitter_->Users().ToClipboard();
+void UserListPart::mCopyUT_Click() {
+  core_.twitter->Users().ToClipboard();
 }
 
-void MainWindow::mULClear_Click() {
+void UserListPart::mULClear_Click() {
   user_list_.Clear();
-  twitter_->Users().Clear();
+  core_.twitter->Users().Clear();
   sel_all_ul_caption_ = "Select All";
   user_meta_.clear();
   ShowULCount();
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
 }
 
-void MainWindow::mDeleteUser_Click() {
+void UserListPart::mDeleteUser_Click() {
   const int k = user_list_.Current();
   if (k < 0) return;
   user_list_.RemoveAt(k);
@@ -125,16 +125,16 @@ void MainWindow::mDeleteUser_Click() {
   user_meta_.clear();
   user_list_.SetCurrent(user_list_.Count() > 0 ? k - 1 : -1);
   ShowULCount();
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
   UserList_Click(user_list_.Current());
 }
 
-void MainWindow::UserHandle_Click(int index) {
+void UserListPart::UserHandle_Click(int index) {
   if (index != 0 && index != 1) return;
   const bool to_ids = index == 1;
-  const bool changed = user_handle_ != index;
-  user_handle_ = index;
-  const UserSet& users = twitter_->Users();
+  const bool changed = static_cast<int>(user_handle_) != index;
+  user_handle_ = static_cast<UserEntryKind>(index);
+  const UserSet& users = core_.twitter->Users();
   if (changed && users.Count() >= 1) {
     // Paired by what each entry holds, not by position: a user the lookup skipped must not
     // shift every later entry onto someone else's profile.
@@ -149,44 +149,45 @@ void MainWindow::UserHandle_Click(int index) {
       user_list_.SetText(i, to_ids ? users.Id(k) : users.ScreenName(k));
     }
     if (!missing.empty()) {
-      progress_.Add("No profile for these user list entries, left as they are: " + missing);
-      progress_.SelectLast();
-      Notify(kLogChanged);
+      core_.progress.Add("No profile for these user list entries, left as they are: " + missing);
+      core_.progress.SelectLast();
+      core_.Notify(kLogChanged);
     }
   }
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
 }
 
-void MainWindow::mAddUser_Click() {
-  if (retrieval_busy_ || env_.ui == nullptr) return;
-  const auto answer = env_.ui->InputBox("Enter user ScreenName", kAppTitle, "");
+void UserListPart::mAddUser_Click() {
+  if (core_.retrieval_busy || core_.env.ui == nullptr) return;
+  const auto answer = core_.env.ui->InputBox("Enter user ScreenName", kAppTitle, "");
   if (!answer || answer->empty() || answer->front() == ' ') return;
-  UserSet& users = twitter_->Users();
+  UserSet& users = core_.twitter->Users();
   const std::int32_t before = users.Count();
   // The lookup rewrites the last log line: give it one of its own.
-  progress_.Add("Looking up " + *answer);
-  Notify(kLogChanged);
+  core_.progress.Add("Looking up " + *answer);
+  core_.Notify(kLogChanged);
   {
-    RetrievalScope scope(*this, RetrievalScope::StopAtStart::kKeep);
-    GetUsers(*twitter_, {*answer}, false, true);
+    RetrievalScope scope(core_, RetrievalScope::StopAtStart::kKeep);
+    followers_.GetUsers(*core_.twitter, {*answer}, false, true);
     scope.End();
   }
   if (users.Count() > before) {
     // The entry is of the kind the list holds, so that the timelines ask for it rightly.
-    user_list_.Add(user_handle_ == 1 ? users.Id(users.Count()) : users.ScreenName(users.Count()));
+    user_list_.Add(user_handle_ == UserEntryKind::kUserId ? users.Id(users.Count())
+                                                          : users.ScreenName(users.Count()));
     user_list_.SetUnsaved(true);
     ShowULCount();
     UserList_Click(user_list_.Count() - 1);
   } else {
-    env_.ui->MessageBox("No account was found with the screen name " + *answer, MsgButtons::Ok,
-                        MsgIcon::Exclamation, kAppTitle);
+    core_.env.ui->MessageBox("No account was found with the screen name " + *answer, MsgButtons::Ok,
+                             MsgIcon::Exclamation, kAppTitle);
   }
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
 }
 
-void MainWindow::mPasteUL_Click() {
-  UiPort* ui = env_.ui;
-  if (retrieval_busy_ || ui == nullptr) return;
+void UserListPart::mPasteUL_Click() {
+  UiPort* ui = core_.env.ui;
+  if (core_.retrieval_busy || ui == nullptr) return;
   if (user_list_.Count() > 0 &&
       ui->MessageBox("Replace current user list with list on clipboard?", MsgButtons::OkCancel,
                      MsgIcon::Question, kAppTitle) == MsgAnswer::Cancel) {
@@ -196,7 +197,7 @@ void MainWindow::mPasteUL_Click() {
   if (text.find('\n') == std::string::npos) return;
 
   user_list_.Clear();
-  if (twitter_->Users().Count() > 0) twitter_->Users().Clear();
+  if (core_.twitter->Users().Count() > 0) core_.twitter->Users().Clear();
   PastedUsers pasted = ParsePastedUsers(text);
   for (auto& entry : pasted.entries) user_list_.Add(std::move(entry));
   const bool ids =
@@ -209,19 +210,19 @@ void MainWindow::mPasteUL_Click() {
   user_meta_.clear();
   sel_all_ul_caption_ = "Select All";
   ShowULCount();
-  Notify(kUserListChanged | kControlsChanged);
+  core_.Notify(kUserListChanged | kControlsChanged);
   if (user_list_.Count() == 0) return;
 
   ui->SetPointer(Pointer::Hourglass);
   ut_frame_enabled_ = false;
-  progress_.Add("Retrieving user details (click cancel to abort) ...");
-  Notify(kLogChanged | kControlsChanged);
+  core_.progress.Add("Retrieving user details (click cancel to abort) ...");
+  core_.Notify(kLogChanged | kControlsChanged);
   std::vector<std::string> ua;
   ua.reserve(static_cast<std::size_t>(user_list_.Count()));
   for (const auto& e : user_list_.Entries()) ua.push_back(e.text);
   {
-    RetrievalScope scope(*this, RetrievalScope::StopAtStart::kKeep);
-    GetUsers(*twitter_, ua, ids, false);
+    RetrievalScope scope(core_, RetrievalScope::StopAtStart::kKeep);
+    followers_.GetUsers(*core_.twitter, ua, ids, false);
     scope.End();
   }
 
@@ -230,7 +231,7 @@ void MainWindow::mPasteUL_Click() {
   ut_frame_enabled_ = true;
   user_list_.SetToolTip(std::string(kPastedTip));
   // Entries pair with profiles by what they hold; one the lookup did not find keeps its text.
-  const UserSet& users = twitter_->Users();
+  const UserSet& users = core_.twitter->Users();
   std::string missing;
   for (int i = 0; i < user_list_.Count(); ++i) {
     const std::string& entry = user_list_.Entries()[static_cast<std::size_t>(i)].text;
@@ -242,23 +243,12 @@ void MainWindow::mPasteUL_Click() {
     }
   }
   // The entries are screen names now, whatever the option said before the paste.
-  user_handle_ = 0;
+  user_handle_ = UserEntryKind::kScreenName;
   if (!missing.empty()) {
-    progress_.Add("No profile found for: " + missing);
-    progress_.SelectLast();
+    core_.progress.Add("No profile found for: " + missing);
+    core_.progress.SelectLast();
   }
-  Notify(kUserListChanged | kControlsChanged | kLogChanged);
-}
-
-bool MainWindow::GetUsers(TwitterAPI& api, const std::vector<std::string>& ua, bool user_id,
-                          bool update) {
-  LoopContext ctx(*this);
-  return wf::GetUsers(ctx, api, ua, user_id, update);
-}
-
-bool MainWindow::PauseUntilNextWindow(const CivilDateTime& reset, std::string_view twit_method) {
-  LoopContext ctx(*this);
-  return wf::PauseUntilNextWindow(ctx, reset, twit_method);
+  core_.Notify(kUserListChanged | kControlsChanged | kLogChanged);
 }
 
 }  // namespace wf
