@@ -153,14 +153,14 @@ TEST(PrefsFile, DamagedUtf8BehindTheMarkReadsAndWritesBackTheSame) {
   // back as Windows-1252 without the mark, and read again as different characters.
   WindowFixture f;
   test::WriteBytes(f.File("prefs"), "\xEF\xBB\xBFLA-\xB8@\x86\xFF\r\n");
-  f.window->LoadPrefs();
+  f.window->Sessions().LoadPrefs();
   const std::string lang = f.window->SearchLang();
   // Each damaged byte became the replacement character.
   EXPECT_EQ(lang, "\xEF\xBF\xBD@\xEF\xBF\xBD\xEF\xBF\xBD");
-  ASSERT_TRUE(f.window->SavePrefs());
+  ASSERT_TRUE(f.window->Sessions().SavePrefs());
   WindowFixture g;
   std::filesystem::copy_file(f.File("prefs"), g.File("prefs"));
-  g.window->LoadPrefs();
+  g.window->Sessions().LoadPrefs();
   EXPECT_EQ(g.window->SearchLang(), lang);
 }
 
