@@ -70,8 +70,9 @@ std::optional<CollectionFileResult> MainWindow::ReadCollection(const std::string
 void MainWindow::mOpenCollectionTweets_Click() {
   UiPort* ui = env_.ui;
   if (ui == nullptr || retrieval_busy_) return;
-  if (tweets_modified_ && ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo,
-                                         MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
+  if (tweets_modified_ &&
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   const auto picked =

@@ -46,8 +46,8 @@ void MainWindow::mHeaders_Click() {
 void MainWindow::mOpenTweets_Click() {
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   if (!starting_) {
@@ -83,8 +83,9 @@ void MainWindow::mOpenTweets_Click() {
   bool rescored = false;
   if (check_row > 0 && IsZeroScore(data.Cell(check_row, 14)) &&
       IsZeroScore(data.Cell(check_row, 15)) && ui != nullptr &&
-      ui->MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
-                     MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::RecalculateSentiment},
+              "Sentiment columns contain zeros - run sentiment analysis again?", MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     rescored = RunSentiment(data, true);
   }
 
@@ -129,9 +130,9 @@ bool MainWindow::SaveTweetsTable() {
   }
   if (FileExists(tweets_fn_)) {
     const bool overwrite =
-        ui != nullptr &&
-        ui->MessageBox(tweets_fn_ + " already exists. Overwrite this file?", MsgButtons::YesNo,
-                       MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
+        ui != nullptr && ui->Ask({QuestionId::OverwriteFile, tweets_fn_},
+                                 tweets_fn_ + " already exists. Overwrite this file?",
+                                 MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
     dialog_file_name_ = overwrite ? tweets_fn_ : std::string();
   }
   if (dialog_file_name_.empty()) {

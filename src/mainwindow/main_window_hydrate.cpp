@@ -54,8 +54,8 @@ bool MainWindow::HydrateIdsFile(const std::string& path) {
   const auto ids = ReadIds(path, ui);
   if (!ids) return false;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   retrieval_busy_ = true;

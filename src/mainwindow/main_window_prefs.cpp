@@ -237,10 +237,11 @@ void MainWindow::QPHistory_Click(int index) {
   }
   cur_tweet_src_ = 0;
   if (env_.ui != nullptr &&
-      env_.ui->MessageBox(path + " was not found [" + query +
-                              "]. Remove this query-data pair from the history? (Note: It may "
-                              "be stored on the local drive of another PC)",
-                          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+      env_.ui->Ask({QuestionId::RemoveMissingSession, path},
+                   path + " was not found [" + query +
+                       "]. Remove this query-data pair from the history? (Note: It may "
+                       "be stored on the local drive of another PC)",
+                   MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
     qp_history_.RemoveAt(qp_history_.Selected());
     Notify(kHistoryChanged);
   }
@@ -265,10 +266,10 @@ void MainWindow::UTLHistory_Click(int index) {
   }
   cur_tweet_src_ = 0;
   if (env_.ui != nullptr &&
-      env_.ui->MessageBox(path +
-                              " [User Timeline] was not found. Remove this item from the "
-                              "history? (Note: It may be stored on the local drive of another PC)",
-                          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+      env_.ui->Ask({QuestionId::RemoveMissingTimelineSession, path},
+                   path + " [User Timeline] was not found. Remove this item from the "
+                          "history? (Note: It may be stored on the local drive of another PC)",
+                   MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
     utl_history_.RemoveAt(utl_history_.Selected());
     Notify(kHistoryChanged);
   }

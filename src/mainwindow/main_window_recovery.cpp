@@ -89,8 +89,8 @@ void MainWindow::OfferRecovery() {
   }
   UiPort* ui = env_.ui;
   if (ui == nullptr) return;
-  if (ui->MessageBox(RecoverPrompt(recovered->tweets.size()), MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) != MsgAnswer::Yes) {
+  if (ui->Ask({QuestionId::RecoverInterruptedTweets}, RecoverPrompt(recovered->tweets.size()),
+              MsgButtons::YesNo, MsgIcon::Question, kAppTitle) != MsgAnswer::Yes) {
     RemoveFile(path);
     return;
   }
@@ -109,8 +109,8 @@ bool MainWindow::RecoverRetrieval(bool resume) {
   UiPort* ui = env_.ui;
 
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   const std::size_t count = r.tweets.size();
@@ -153,8 +153,9 @@ bool MainWindow::RecoverRetrieval(bool resume) {
   Notify(kLogChanged | kControlsChanged);
 
   if (!resume) {
-    resume = ui != nullptr && ui->MessageBox(kContinuePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                                             kAppTitle) == MsgAnswer::Yes;
+    resume =
+        ui != nullptr && ui->Ask({QuestionId::ContinueRecovered}, kContinuePrompt,
+                                 MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
   }
   if (!resume) {
     // The tweets are in the table now, unsaved like those of any finished retrieval.

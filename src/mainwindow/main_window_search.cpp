@@ -20,8 +20,8 @@ void MainWindow::GetSrch_Click() {
   if (retrieval_busy_) return;
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   RetrievalScope scope(*this);
@@ -84,8 +84,8 @@ void MainWindow::QuitGet_Click() {
   quota_pausing_ = false;
   retrieval_busy_ = false;
   if (env_.ui != nullptr) {
-    env_.ui->MessageBox("User cancelled the retrieval process", MsgButtons::Ok,
-                        MsgIcon::Information, kAppTitle);
+    env_.ui->Ask({QuestionId::RetrievalCancelled}, "User cancelled the retrieval process",
+                 MsgButtons::Ok, MsgIcon::Information, kAppTitle);
   }
   Notify(kControlsChanged);
 }

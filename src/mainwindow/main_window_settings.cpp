@@ -108,8 +108,9 @@ bool MainWindow::Form_QueryUnload() {
     return false;
   }
   if (out_table_.RowCount() >= 1 && env_.ui != nullptr) {
-    const MsgAnswer a = env_.ui->MessageBox("Save Tweets before exiting?", MsgButtons::YesNoCancel,
-                                            MsgIcon::Question, kAppTitle);
+    const MsgAnswer a =
+        env_.ui->Ask({QuestionId::SaveTweetsBeforeExit}, "Save Tweets before exiting?",
+                     MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
     if (a == MsgAnswer::Cancel) return false;
     // A save that did not happen (its dialog cancelled, the write failed) keeps the window:
     // the user asked for the tweets to be kept.
@@ -133,8 +134,9 @@ bool MainWindow::CloseWithUnsavedUsers() {
   }
   if (list) what += what.empty() ? "The user list" : " and the user list";
   const bool one = tables + (list ? 1 : 0) == 1;
-  return env_.ui->MessageBox(what + (one ? " is" : " are") + " not saved. Close anyway?",
-                             MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
+  return env_.ui->Ask({QuestionId::CloseWithUnsavedUsers},
+                      what + (one ? " is" : " are") + " not saved. Close anyway?",
+                      MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
 }
 
 }  // namespace wf

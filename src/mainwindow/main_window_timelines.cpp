@@ -28,8 +28,8 @@ void MainWindow::GetAllUTL_Click() {
     return;
   }
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   RetrievalScope scope(*this);
@@ -104,8 +104,8 @@ void MainWindow::UserList_DblClick(int index) {
   if (retrieval_busy_ || index < 0 || index >= user_list_.Count()) return;
   UiPort* ui = env_.ui;
   if (tweets_modified_ && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   // A follower list that ended normally leaves the stop flag set; the scope clears it so that

@@ -240,10 +240,10 @@ void MainWindow::mDelUsersTweets_Click() {
     if (out_table_.Cell(r, kScreenNameColumn) == shown) ++count;
   }
   if (env_.ui == nullptr ||
-      env_.ui->MessageBox("Delete " + std::to_string(count) + " occurences of " +
-                              std::string(window_text::Trimmed(shown)) + " from Tweets table?",
-                          MsgButtons::OkCancel, MsgIcon::Question,
-                          "Confirm deletion") != MsgAnswer::Ok) {
+      env_.ui->Ask({QuestionId::DeleteUsersTweets},
+                   "Delete " + std::to_string(count) + " occurences of " +
+                       std::string(window_text::Trimmed(shown)) + " from Tweets table?",
+                   MsgButtons::OkCancel, MsgIcon::Question, "Confirm deletion") != MsgAnswer::Ok) {
     return;
   }
   // In one pass, rather than one removal, and a move of every later row, per match.
@@ -295,10 +295,11 @@ void MainWindow::FilterTweetsBy(std::string_view word, bool remove_containing) {
     if (contains == remove_containing) ++count;
   }
   if (ui == nullptr ||
-      ui->MessageBox("There are " + std::to_string(count) + " tweets that " +
-                         (remove_containing ? "contain" : "don't contain") + " [" +
-                         std::string(word) + "] and will be removed. Proceed?",
-                     MsgButtons::OkCancel, MsgIcon::Question, "Filter Tweets") != MsgAnswer::Ok) {
+      ui->Ask({QuestionId::FilterTweetsByWord},
+              "There are " + std::to_string(count) + " tweets that " +
+                  (remove_containing ? "contain" : "don't contain") + " [" + std::string(word) +
+                  "] and will be removed. Proceed?",
+              MsgButtons::OkCancel, MsgIcon::Question, "Filter Tweets") != MsgAnswer::Ok) {
     return;
   }
   // The question may have let other commands run: the marks are only good for the rows they
@@ -345,10 +346,11 @@ void MainWindow::ConvertDateTimes(int mode, TweetView& table) {
 
 void MainWindow::mVBDateTime_Click() {
   if (env_.ui == nullptr ||
-      env_.ui->MessageBox("Convert the DateTime to local Numeric format e.g. dd/mm/yyyy "
-                          "hh:mm:ss? NOTE: Nestview expects the original Twitter DateTime "
-                          "format.",
-                          MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
+      env_.ui->Ask({QuestionId::ConvertToNumericDates},
+                   "Convert the DateTime to local Numeric format e.g. dd/mm/yyyy "
+                   "hh:mm:ss? NOTE: Nestview expects the original Twitter DateTime "
+                   "format.",
+                   MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;
   }
   ConvertDateTimes(0, out_table_);
@@ -358,9 +360,9 @@ void MainWindow::mVBDateTime_Click() {
 
 void MainWindow::mSPSSDateTime_Click() {
   if (env_.ui == nullptr ||
-      env_.ui->MessageBox(
-          "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?",
-          MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
+      env_.ui->Ask({QuestionId::ConvertToSpssDates},
+                   "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?",
+                   MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;
   }
   ConvertDateTimes(1, out_table_);

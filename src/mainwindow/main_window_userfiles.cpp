@@ -107,8 +107,8 @@ void MainWindow::mSaveUsers_Click(int index) {
   dialog_file_name_ = *picked;
   const std::string path = *picked + std::string(UserFileExtension(layout));
   if (FileExists(path) &&
-      ui->MessageBox(path + " already exists. Overwrite this file?", MsgButtons::OkCancel,
-                     MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
+      ui->Ask({QuestionId::OverwriteFile, path}, path + " already exists. Overwrite this file?",
+              MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;
   }
   ui->SetPointer(Pointer::Hourglass);
