@@ -55,8 +55,8 @@ class CountingHttp : public wf::HttpClient {
 // Answers the window's input box with the account to list and every question with OK.
 class BenchUi : public wf::NullUiPort {
  public:
-  wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons, wf::MsgIcon,
-                           std::string_view) override {
+  wf::MsgAnswer Prompt(const wf::Question&, std::string_view, wf::MsgButtons, wf::MsgIcon,
+                       std::string_view) override {
     return wf::MsgAnswer::Ok;
   }
   std::optional<std::string> InputBox(std::string_view, std::string_view,

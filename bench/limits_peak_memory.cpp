@@ -45,11 +45,11 @@ std::string PeakResident() {
 class PrintingUi : public wf::NullUiPort {
  public:
   std::string file;
-  wf::MsgAnswer MessageBox(std::string_view text, wf::MsgButtons b, wf::MsgIcon icon,
-                           std::string_view caption) override {
+  wf::MsgAnswer Prompt(const wf::Question& question, std::string_view text, wf::MsgButtons b,
+                       wf::MsgIcon icon, std::string_view caption) override {
     std::printf("message [%.*s]: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                 static_cast<int>(std::min<std::size_t>(text.size(), 300)), text.data());
-    return NullUiPort::MessageBox(text, b, icon, caption);
+    return NullUiPort::Prompt(question, text, b, icon, caption);
   }
   std::optional<std::string> OpenFileDialog(const wf::FileDialogRequest&) override { return file; }
 };

@@ -44,8 +44,8 @@ double Ms(Clock::duration d) {
 // The Qt port, but a bench cannot click a message box: every question gets its default answer.
 class BenchUi : public wf::gui::QtUiPort {
  public:
-  wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons buttons, wf::MsgIcon,
-                           std::string_view) override {
+  wf::MsgAnswer Prompt(const wf::Question&, std::string_view, wf::MsgButtons buttons, wf::MsgIcon,
+                       std::string_view) override {
     return buttons == wf::MsgButtons::YesNo || buttons == wf::MsgButtons::YesNoCancel
                ? wf::MsgAnswer::No
                : wf::MsgAnswer::Ok;

@@ -20,8 +20,8 @@ namespace {
 class AnswerEveryPrompt : public wf::NullUiPort {
  public:
   explicit AnswerEveryPrompt(wf::MsgAnswer answer) : answer_(answer) {}
-  wf::MsgAnswer MessageBox(std::string_view, wf::MsgButtons, wf::MsgIcon,
-                           std::string_view) override {
+  wf::MsgAnswer Prompt(const wf::Question&, std::string_view, wf::MsgButtons, wf::MsgIcon,
+                       std::string_view) override {
     ++prompts;
     return answer_;
   }

@@ -2,7 +2,8 @@
 
 namespace wf::cli {
 
-MsgAnswer CliUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIcon, std::string_view) {
+MsgAnswer CliUi::Prompt(const Question&, std::string_view text, MsgButtons buttons, MsgIcon,
+                        std::string_view) {
   ++messages_;
   err_ << "wrenfold-cli: " << text << '\n';
   switch (buttons) {

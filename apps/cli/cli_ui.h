@@ -13,8 +13,8 @@ class CliUi : public UiPort {
  public:
   explicit CliUi(std::ostream& err) : err_(err) {}
 
-  MsgAnswer MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                       std::string_view caption) override;
+  MsgAnswer Prompt(const Question& question, std::string_view text, MsgButtons buttons,
+                   MsgIcon icon, std::string_view caption) override;
   std::optional<std::string> InputBox(std::string_view, std::string_view,
                                       std::string_view) override {
     return std::nullopt;

@@ -167,15 +167,15 @@ int HydrateCommand::Run(const std::vector<std::string>& args, Streams& io) {
   window.Recovery().DiscardRecovery();
   io.out << rows << " tweets saved to " << output << ", " << result.missing.size()
          << " ids missing\n";
-  if (ui.Cancelled()) {
+  const RetrievalOutcome& outcome = result.outcome;
+  if (outcome.CancelledByUser()) {
     io.err << "wrenfold-cli hydrate: interrupted; the " << rows
            << " tweets found so far are saved in " << output << "\n";
     return SearchCommand::kExitInterrupted;
   }
-  if (window.Twitter().LastRequestFailed()) {
-    const std::string& reason = window.Twitter().StopReason();
+  if (!outcome.Succeeded()) {
     io.err << "wrenfold-cli hydrate: the hydration failed: "
-           << (reason.empty() ? window.Twitter().LastResponseCode() : reason) << "\n";
+           << (outcome.reason.empty() ? outcome.code : outcome.reason) << "\n";
     return kExitBadInput;
   }
   return kExitOk;

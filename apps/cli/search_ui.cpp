@@ -10,14 +10,6 @@ namespace wf::cli {
 namespace {
 
 constexpr int kRetriesPerRequest = 3;
-constexpr std::string_view kQuotaPrefix = "Quota for this window running low. Wait until ";
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
-bool EndsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
 
 }  // namespace
 
@@ -82,25 +74,32 @@ void SearchUi::ShowQuotaPause() {
        << " (in " << left << " s)" << std::flush;
 }
 
-MsgAnswer SearchUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIcon,
-                               std::string_view caption) {
+MsgAnswer SearchUi::Prompt(const Question& question, std::string_view text, MsgButtons buttons,
+                           MsgIcon, std::string_view) {
   BreakLiveLine();
-  if (StartsWith(text, kQuotaPrefix)) {
-    return WaitForQuota(text) ? MsgAnswer::Ok : MsgAnswer::Cancel;
-  }
-  if (StartsWith(caption, "Recoverable error within")) {
-    const bool again = ++retries_ <= kRetriesPerRequest && !cancelled_;
-    err_ << "wrenfold-cli: " << text << (again ? " Trying again.\n" : " Giving up.\n");
-    return again ? MsgAnswer::Yes : MsgAnswer::No;
-  }
-  if (EndsWith(text, "Overwrite this file?")) {
-    return StartsWith(text, output_ + " already exists") ? MsgAnswer::Yes : MsgAnswer::No;
-  }
-  if (text.find("Save contents now?") != std::string_view::npos) return MsgAnswer::No;
-  if (StartsWith(text, "Sentiment columns contain zeros")) return MsgAnswer::Yes;
-  if (text == "User cancelled the retrieval process") return MsgAnswer::Ok;  // said at exit
-  if (caption == "Define list item type") {
-    return list_holds_ids_ ? MsgAnswer::Yes : MsgAnswer::No;
+  const MsgAnswer yes = buttons == MsgButtons::OkCancel ? MsgAnswer::Ok : MsgAnswer::Yes;
+  const MsgAnswer no = buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::No;
+  switch (question.id) {
+    case QuestionId::WaitForQuota:
+      return WaitForQuota(question.subject) ? MsgAnswer::Ok : MsgAnswer::Cancel;
+    case QuestionId::RetryAfterError: {
+      const bool again = ++retries_ <= kRetriesPerRequest && !cancelled_;
+      err_ << "wrenfold-cli: " << text << (again ? " Trying again.\n" : " Giving up.\n");
+      return again ? yes : no;
+    }
+    case QuestionId::OverwriteFile:
+      // Only the output file the command was given; anything else stays as it is.
+      return question.subject == output_ ? yes : no;
+    case QuestionId::ReplaceUnsavedTweets:  // the table is written to the output file instead
+      return no;
+    case QuestionId::RecalculateSentiment:
+      return yes;
+    case QuestionId::RetrievalCancelled:  // said once at exit, from the outcome
+      return MsgAnswer::Ok;
+    case QuestionId::ListHoldsUserIds:
+      return list_holds_ids_ ? yes : no;
+    default:
+      break;
   }
   err_ << "wrenfold-cli: " << text << "\n";
   switch (buttons) {
@@ -115,9 +114,8 @@ MsgAnswer SearchUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIco
   }
 }
 
-bool SearchUi::WaitForQuota(std::string_view text) {
-  const std::string_view rest = text.substr(kQuotaPrefix.size());
-  const auto until = ParseNumericDateTime(rest.substr(0, rest.find(" before")));
+bool SearchUi::WaitForQuota(std::string_view when) {
+  const auto until = ParseNumericDateTime(when);
   if (!until) return true;  // cannot tell how long: try on and let the API say
   const std::int64_t reset = ToSerialSeconds(*until) + 1;
   for (;;) {

@@ -32,8 +32,8 @@ class SearchUi : public UiPort, public MainWindowObserver {
   // Ends the live line.
   void Finish();
 
-  MsgAnswer MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                       std::string_view caption) override;
+  MsgAnswer Prompt(const Question& question, std::string_view text, MsgButtons buttons,
+                   MsgIcon icon, std::string_view caption) override;
   std::optional<std::string> InputBox(std::string_view, std::string_view,
                                       std::string_view) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest&) override;
@@ -46,7 +46,8 @@ class SearchUi : public UiPort, public MainWindowObserver {
   void OnModelChanged(unsigned changes) override;
 
  private:
-  bool WaitForQuota(std::string_view text);
+  // `when`: the reset of the quota window, as the question gives it.
+  bool WaitForQuota(std::string_view when);
   void CheckInterrupt();
   void PrintLog();
   void ShowQuotaPause();

@@ -165,8 +165,8 @@ QWidget* QtUiPort::DialogParent() const {
   return main_window_ != nullptr && main_window_->isEnabled() ? main_window_.data() : nullptr;
 }
 
-MsgAnswer QtUiPort::MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                               std::string_view caption) {
+MsgAnswer QtUiPort::Prompt(const Question&, std::string_view text, MsgButtons buttons, MsgIcon icon,
+                           std::string_view caption) {
   const ButtonSet set = ToQtButtons(buttons);
   QMessageBox box(ToQtIcon(icon), ToQ(caption.empty() ? kAppTitle : caption), ToQLines(text),
                   set.buttons, DialogParent());

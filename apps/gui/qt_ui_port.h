@@ -17,8 +17,8 @@ class QtUiPort : public UiPort {
   explicit QtUiPort(QWidget* main_window = nullptr) : main_window_(main_window) {}
   void SetMainWindow(QWidget* main_window) { main_window_ = main_window; }
 
-  MsgAnswer MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                       std::string_view caption) override;
+  MsgAnswer Prompt(const Question& question, std::string_view text, MsgButtons buttons,
+                   MsgIcon icon, std::string_view caption) override;
   std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                       std::string_view default_text) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;

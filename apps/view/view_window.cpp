@@ -61,7 +61,8 @@ struct LoadStopped {};
 class CancelPort : public UiPort {
  public:
   explicit CancelPort(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
-  MsgAnswer MessageBox(std::string_view, MsgButtons, MsgIcon, std::string_view) override {
+  MsgAnswer Prompt(const Question&, std::string_view, MsgButtons, MsgIcon,
+                   std::string_view) override {
     return MsgAnswer::Ok;
   }
   std::optional<std::string> InputBox(std::string_view, std::string_view,

@@ -31,8 +31,8 @@ namespace {
 class SilentUi : public wf::NullUiPort {
  public:
   // Every question answered OK (the filter's confirmation); errors reported.
-  wf::MsgAnswer MessageBox(std::string_view text, wf::MsgButtons, wf::MsgIcon icon,
-                           std::string_view) override {
+  wf::MsgAnswer Prompt(const wf::Question&, std::string_view text, wf::MsgButtons, wf::MsgIcon icon,
+                       std::string_view) override {
     if (icon == wf::MsgIcon::Critical) {
       std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
     }

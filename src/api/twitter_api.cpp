@@ -169,9 +169,8 @@ bool TwitterAPI::AskRetry(const Resource& resource) {
   const bool search = resource.operation == "GetSearch";
   const std::string text = search ? "WFD is having trouble accessing the API server. Try again?"
                                   : "WFD is having trouble contacting the server. Try again?";
-  return ui_->MessageBox(text, MsgButtons::YesNo, MsgIcon::Question,
-                         "Recoverable error within " + std::string(resource.operation)) ==
-         MsgAnswer::Yes;
+  return ui_->Ask({QuestionId::RetryAfterError}, text, MsgButtons::YesNo, MsgIcon::Question,
+                  "Recoverable error within " + std::string(resource.operation)) == MsgAnswer::Yes;
 }
 
 std::string TwitterAPI::Request(const Resource& resource,

@@ -119,8 +119,9 @@ bool MainWindow::Form_QueryUnload() {
     return false;
   }
   if (core_.out_table.RowCount() >= 1 && core_.env.ui != nullptr) {
-    const MsgAnswer a = core_.env.ui->MessageBox(
-        "Save Tweets before exiting?", MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
+    const MsgAnswer a =
+        core_.env.ui->Ask({QuestionId::SaveTweetsBeforeExit}, "Save Tweets before exiting?",
+                          MsgButtons::YesNoCancel, MsgIcon::Question, kAppTitle);
     if (a == MsgAnswer::Cancel) return false;
     // A save that did not happen (its dialog cancelled, the write failed) keeps the window:
     // the user asked for the tweets to be kept.
@@ -144,9 +145,9 @@ bool MainWindow::CloseWithUnsavedUsers() {
   }
   if (list) what += what.empty() ? "The user list" : " and the user list";
   const bool one = tables + (list ? 1 : 0) == 1;
-  return core_.env.ui->MessageBox(what + (one ? " is" : " are") + " not saved. Close anyway?",
-                                  MsgButtons::YesNo, MsgIcon::Question,
-                                  kAppTitle) == MsgAnswer::Yes;
+  return core_.env.ui->Ask({QuestionId::CloseWithUnsavedUsers},
+                           what + (one ? " is" : " are") + " not saved. Close anyway?",
+                           MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
 }
 
 }  // namespace wf

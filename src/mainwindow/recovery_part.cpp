@@ -94,8 +94,8 @@ void RecoveryPart::OfferRecovery() {
   }
   UiPort* ui = core_.env.ui;
   if (ui == nullptr) return;
-  if (ui->MessageBox(RecoverPrompt(recovered->tweets.size()), MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) != MsgAnswer::Yes) {
+  if (ui->Ask({QuestionId::RecoverInterruptedTweets}, RecoverPrompt(recovered->tweets.size()),
+              MsgButtons::YesNo, MsgIcon::Question, kAppTitle) != MsgAnswer::Yes) {
     RemoveFile(path);
     return;
   }
@@ -114,8 +114,8 @@ bool RecoveryPart::RecoverRetrieval(bool resume) {
   UiPort* ui = core_.env.ui;
 
   if (core_.tweets_modified && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     sessions_.mSaveTweets_Click();
   }
   const std::size_t count = r.tweets.size();
@@ -159,8 +159,9 @@ bool RecoveryPart::RecoverRetrieval(bool resume) {
   core_.Notify(kLogChanged | kControlsChanged);
 
   if (!resume) {
-    resume = ui != nullptr && ui->MessageBox(kContinuePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                                             kAppTitle) == MsgAnswer::Yes;
+    resume =
+        ui != nullptr && ui->Ask({QuestionId::ContinueRecovered}, kContinuePrompt,
+                                 MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
   }
   if (!resume) {
     // The tweets are in the table now, unsaved like those of any finished retrieval.

@@ -57,8 +57,8 @@ bool SearchPart::HydrateIdsFile(const std::string& path) {
   const auto ids = ReadIds(path, ui);
   if (!ids) return false;
   if (core_.tweets_modified && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     sessions_.mSaveTweets_Click();
   }
   core_.retrieval_busy = true;

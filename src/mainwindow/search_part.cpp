@@ -24,8 +24,8 @@ void SearchPart::GetSrch_Click() {
   if (core_.retrieval_busy) return;
   UiPort* ui = core_.env.ui;
   if (core_.tweets_modified && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     sessions_.mSaveTweets_Click();
   }
   RetrievalScope scope(core_);
@@ -88,8 +88,8 @@ void SearchPart::QuitGet_Click() {
   core_.quota_pausing = false;
   core_.retrieval_busy = false;
   if (core_.env.ui != nullptr) {
-    core_.env.ui->MessageBox("User cancelled the retrieval process", MsgButtons::Ok,
-                             MsgIcon::Information, kAppTitle);
+    core_.env.ui->Ask({QuestionId::RetrievalCancelled}, "User cancelled the retrieval process",
+                      MsgButtons::Ok, MsgIcon::Information, kAppTitle);
   }
   core_.Notify(kControlsChanged);
 }

@@ -71,8 +71,9 @@ std::optional<CollectionFileResult> SessionsPart::ReadCollection(const std::stri
 void SessionsPart::mOpenCollectionTweets_Click() {
   UiPort* ui = core_.env.ui;
   if (ui == nullptr || core_.retrieval_busy) return;
-  if (core_.tweets_modified && ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo,
-                                              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
+  if (core_.tweets_modified &&
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   const auto picked =

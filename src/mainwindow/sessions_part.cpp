@@ -48,8 +48,8 @@ void SessionsPart::mHeaders_Click() {
 void SessionsPart::mOpenTweets_Click() {
   UiPort* ui = core_.env.ui;
   if (core_.tweets_modified && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
   if (!core_.starting) {
@@ -85,8 +85,9 @@ void SessionsPart::mOpenTweets_Click() {
   bool rescored = false;
   if (check_row > 0 && IsZeroScore(data.Cell(check_row, 14)) &&
       IsZeroScore(data.Cell(check_row, 15)) && ui != nullptr &&
-      ui->MessageBox("Sentiment columns contain zeros - run sentiment analysis again?",
-                     MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::RecalculateSentiment},
+              "Sentiment columns contain zeros - run sentiment analysis again?", MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     rescored = core_.RunSentiment(data, true);
   }
 
@@ -133,9 +134,9 @@ bool SessionsPart::SaveTweetsTable() {
   }
   if (FileExists(core_.tweets_fn)) {
     const bool overwrite =
-        ui != nullptr &&
-        ui->MessageBox(core_.tweets_fn + " already exists. Overwrite this file?", MsgButtons::YesNo,
-                       MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
+        ui != nullptr && ui->Ask({QuestionId::OverwriteFile, core_.tweets_fn},
+                                 core_.tweets_fn + " already exists. Overwrite this file?",
+                                 MsgButtons::YesNo, MsgIcon::Question, kAppTitle) == MsgAnswer::Yes;
     core_.dialog_file_name = overwrite ? core_.tweets_fn : std::string();
   }
   if (core_.dialog_file_name.empty()) {

@@ -237,11 +237,11 @@ void SessionsPart::QPHistory_Click(int index) {
   }
   core_.cur_tweet_src = TweetSource::kNone;
   if (core_.env.ui != nullptr &&
-      core_.env.ui->MessageBox(path + " was not found [" + query +
-                                   "]. Remove this query-data pair from the history? (Note: It may "
-                                   "be stored on the local drive of another PC)",
-                               MsgButtons::YesNo, MsgIcon::Question,
-                               "Load Error") == MsgAnswer::Yes) {
+      core_.env.ui->Ask({QuestionId::RemoveMissingSession, path},
+                        path + " was not found [" + query +
+                            "]. Remove this query-data pair from the history? (Note: It may "
+                            "be stored on the local drive of another PC)",
+                        MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
     qp_history_.RemoveAt(qp_history_.Selected());
     core_.Notify(kHistoryChanged);
   }
@@ -266,10 +266,10 @@ void SessionsPart::UTLHistory_Click(int index) {
   }
   core_.cur_tweet_src = TweetSource::kNone;
   if (core_.env.ui != nullptr &&
-      core_.env.ui->MessageBox(
-          path + " [User Timeline] was not found. Remove this item from the "
-                 "history? (Note: It may be stored on the local drive of another PC)",
-          MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
+      core_.env.ui->Ask({QuestionId::RemoveMissingTimelineSession, path},
+                        path + " [User Timeline] was not found. Remove this item from the "
+                               "history? (Note: It may be stored on the local drive of another PC)",
+                        MsgButtons::YesNo, MsgIcon::Question, "Load Error") == MsgAnswer::Yes) {
     utl_history_.RemoveAt(utl_history_.Selected());
     core_.Notify(kHistoryChanged);
   }

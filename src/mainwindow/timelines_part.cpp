@@ -34,8 +34,8 @@ void TimelinesPart::GetAllUTL_Click() {
     return;
   }
   if (core_.tweets_modified && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     sessions_.mSaveTweets_Click();
   }
   RetrievalScope scope(core_);
@@ -112,8 +112,8 @@ void TimelinesPart::UserList_DblClick(int index) {
   if (core_.retrieval_busy || index < 0 || index >= list_.List().Count()) return;
   UiPort* ui = core_.env.ui;
   if (core_.tweets_modified && ui != nullptr &&
-      ui->MessageBox(window_text::kReplacePrompt, MsgButtons::YesNo, MsgIcon::Question,
-                     kAppTitle) == MsgAnswer::Yes) {
+      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
+              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     sessions_.mSaveTweets_Click();
   }
   // A follower list that ended normally leaves the stop flag set; the scope clears it so that

@@ -245,10 +245,11 @@ void TweetEditPart::mDelUsersTweets_Click() {
     if (core_.out_table.Cell(r, kScreenNameColumn) == shown) ++count;
   }
   if (core_.env.ui == nullptr ||
-      core_.env.ui->MessageBox("Delete " + std::to_string(count) + " occurences of " +
-                                   std::string(window_text::Trimmed(shown)) + " from Tweets table?",
-                               MsgButtons::OkCancel, MsgIcon::Question,
-                               "Confirm deletion") != MsgAnswer::Ok) {
+      core_.env.ui->Ask({QuestionId::DeleteUsersTweets},
+                        "Delete " + std::to_string(count) + " occurences of " +
+                            std::string(window_text::Trimmed(shown)) + " from Tweets table?",
+                        MsgButtons::OkCancel, MsgIcon::Question,
+                        "Confirm deletion") != MsgAnswer::Ok) {
     return;
   }
   // In one pass, rather than one removal, and a move of every later row, per match.
@@ -301,10 +302,11 @@ void TweetEditPart::FilterTweetsBy(std::string_view word, bool remove_containing
     if (contains == remove_containing) ++count;
   }
   if (ui == nullptr ||
-      ui->MessageBox("There are " + std::to_string(count) + " tweets that " +
-                         (remove_containing ? "contain" : "don't contain") + " [" +
-                         std::string(word) + "] and will be removed. Proceed?",
-                     MsgButtons::OkCancel, MsgIcon::Question, "Filter Tweets") != MsgAnswer::Ok) {
+      ui->Ask({QuestionId::FilterTweetsByWord},
+              "There are " + std::to_string(count) + " tweets that " +
+                  (remove_containing ? "contain" : "don't contain") + " [" + std::string(word) +
+                  "] and will be removed. Proceed?",
+              MsgButtons::OkCancel, MsgIcon::Question, "Filter Tweets") != MsgAnswer::Ok) {
     return;
   }
   // The question may have let other commands run: the marks are only good for the rows they
@@ -362,11 +364,11 @@ void TweetEditPart::ConvertDateTimes(DateForm form, TweetView& table) {
 
 void TweetEditPart::mVBDateTime_Click() {
   if (core_.env.ui == nullptr ||
-      core_.env.ui->MessageBox("Convert the DateTime to local Numeric format e.g. dd/mm/yyyy "
-                               "hh:mm:ss? NOTE: Nestview expects the original Twitter DateTime "
-                               "format.",
-                               MsgButtons::OkCancel, MsgIcon::Question,
-                               kAppTitle) != MsgAnswer::Ok) {
+      core_.env.ui->Ask({QuestionId::ConvertToNumericDates},
+                        "Convert the DateTime to local Numeric format e.g. dd/mm/yyyy "
+                        "hh:mm:ss? NOTE: Nestview expects the original Twitter DateTime "
+                        "format.",
+                        MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;
   }
   ConvertDateTimes(DateForm::kNumeric, core_.out_table);
@@ -376,7 +378,8 @@ void TweetEditPart::mVBDateTime_Click() {
 
 void TweetEditPart::mSPSSDateTime_Click() {
   if (core_.env.ui == nullptr ||
-      core_.env.ui->MessageBox(
+      core_.env.ui->Ask(
+          {QuestionId::ConvertToSpssDates},
           "Convert the DateTime to an SPSS compatible format (dd-mmm-yyyyy hh:mm:ss)?",
           MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;

@@ -189,8 +189,8 @@ void UserListPart::mPasteUL_Click() {
   UiPort* ui = core_.env.ui;
   if (core_.retrieval_busy || ui == nullptr) return;
   if (user_list_.Count() > 0 &&
-      ui->MessageBox("Replace current user list with list on clipboard?", MsgButtons::OkCancel,
-                     MsgIcon::Question, kAppTitle) == MsgAnswer::Cancel) {
+      ui->Ask({QuestionId::ReplaceUserList}, "Replace current user list with list on clipboard?",
+              MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) == MsgAnswer::Cancel) {
     return;
   }
   const std::string text = ui->ClipboardText();
@@ -202,11 +202,11 @@ void UserListPart::mPasteUL_Click() {
   for (auto& entry : pasted.entries) user_list_.Add(std::move(entry));
   const bool ids =
       pasted.any_looks_like_id &&
-      ui->MessageBox(
-          "At least one item in the list looks like a UserID (number), not a "
-          "ScreenName. If this IS a list of UserIDs then click YES. If this is a list "
-          "of ScreenNames then click NO",
-          MsgButtons::YesNo, MsgIcon::Question, "Define list item type") == MsgAnswer::Yes;
+      ui->Ask({QuestionId::ListHoldsUserIds},
+              "At least one item in the list looks like a UserID (number), not a "
+              "ScreenName. If this IS a list of UserIDs then click YES. If this is a list "
+              "of ScreenNames then click NO",
+              MsgButtons::YesNo, MsgIcon::Question, "Define list item type") == MsgAnswer::Yes;
   user_meta_.clear();
   sel_all_ul_caption_ = "Select All";
   ShowULCount();

@@ -95,8 +95,8 @@ void UserTablesPart::FilterCheckedRows() {
                                              : (users ? checked : "the tweets of " + checked);
     question = "Keep only " + kept + "? This removes " + removes + ".";
   }
-  if (ui != nullptr &&
-      ui->MessageBox(question, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) != MsgAnswer::Yes) {
+  if (ui != nullptr && ui->Ask({QuestionId::FilterCheckedRows}, question, MsgButtons::YesNo,
+                               MsgIcon::Question, kAppTitle) != MsgAnswer::Yes) {
     return;
   }
 

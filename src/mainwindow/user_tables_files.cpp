@@ -108,8 +108,8 @@ void UserTablesPart::mSaveUsers_Click(UserFileLayout layout) {
   core_.dialog_file_name = *picked;
   const std::string path = *picked + std::string(UserFileExtension(layout));
   if (FileExists(path) &&
-      ui->MessageBox(path + " already exists. Overwrite this file?", MsgButtons::OkCancel,
-                     MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
+      ui->Ask({QuestionId::OverwriteFile, path}, path + " already exists. Overwrite this file?",
+              MsgButtons::OkCancel, MsgIcon::Question, kAppTitle) != MsgAnswer::Ok) {
     return;
   }
   ui->SetPointer(Pointer::Hourglass);

@@ -256,8 +256,8 @@ void UserTablesPart::BuildTweetsUT_Click() {
   std::unordered_map<std::string, CarriedCells> carried;
   UserTableView& tweets_table = user_tables_[0];
   if (tweets_table.RowCount() > 0 && ui != nullptr &&
-      ui->MessageBox(kRetainPrompt, MsgButtons::YesNo, MsgIcon::Question, kAppTitle) ==
-          MsgAnswer::Yes) {
+      ui->Ask({QuestionId::RetainCheckedRows}, kRetainPrompt, MsgButtons::YesNo, MsgIcon::Question,
+              kAppTitle) == MsgAnswer::Yes) {
     for (const auto& row : tweets_table.Rows()) {
       CarriedCells cells;
       std::copy(row.cells.begin() + kCarriedFirst, row.cells.begin() + kCarriedLast + 1,

@@ -539,9 +539,10 @@ bool SkeinData::Load(const std::string& file_name) {
 
     if (cells < kTweetColumnCount) {
       const MsgAnswer answer =
-          ui_ == nullptr ? MsgAnswer::Ok
-                         : ui_->MessageBox(ShortRowQuestion(RecordCount(), line),
-                                           MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
+          ui_ == nullptr
+              ? MsgAnswer::Ok
+              : ui_->Ask({QuestionId::ReadShortRows}, ShortRowQuestion(RecordCount(), line),
+                         MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
       if (answer == MsgAnswer::Cancel) cancelled = true;
     }
   }

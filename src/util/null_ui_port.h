@@ -13,7 +13,8 @@ namespace wf {
 // cancelled, and nothing is shown. Override what a run needs to differ.
 class NullUiPort : public UiPort {
  public:
-  MsgAnswer MessageBox(std::string_view, MsgButtons buttons, MsgIcon, std::string_view) override {
+  MsgAnswer Prompt(const Question&, std::string_view, MsgButtons buttons, MsgIcon,
+                   std::string_view) override {
     return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::No
                                                                               : MsgAnswer::Ok;
   }

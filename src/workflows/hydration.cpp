@@ -31,7 +31,9 @@ HydrationResult RetrieveHydration(RetrievalContext& ctx, std::string_view file,
 
   std::vector<std::string> batch;
   batch.reserve(kHydrateBatch);
+  const std::size_t found_before = result.found;
   bool failed = false;
+  bool quota_wait_cancelled = false;
   while (result.done < total && ctx.RetrievalBusy() && !ctx.StopRequested()) {
     const std::size_t end = std::min(total, result.done + kHydrateBatch);
     batch.assign(ids.begin() + static_cast<std::ptrdiff_t>(result.done),
@@ -61,11 +63,10 @@ HydrationResult RetrieveHydration(RetrievalContext& ctx, std::string_view file,
     ctx.SelectLastLogLine();
     ctx.YieldToEvents();
     if (result.done < total && api.TLRateLimitRemaining() < kLowQuota && ctx.Ui() != nullptr) {
-      const MsgAnswer a = ctx.Ui()->MessageBox(
-          "Quota for this window running low. Wait until " + LogDateTime(api.TLNextLimitReset()) +
-              " before clicking OK to resume",
-          MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
-      if (a == MsgAnswer::Cancel) ctx.SetStopRequested(true);
+      if (!AskToWaitForQuota(*ctx.Ui(), api.TLNextLimitReset())) {
+        ctx.SetStopRequested(true);
+        quota_wait_cancelled = true;
+      }
     }
   }
 
@@ -86,6 +87,11 @@ HydrationResult RetrieveHydration(RetrievalContext& ctx, std::string_view file,
   ctx.AddLogLine(std::move(ending));
   ctx.SelectLastLogLine();
   ctx.SetProgress(-1, "");
+  // Ids left unasked because the window stopped the run count as a cancel.
+  result.outcome =
+      LoopOutcome(false, api, result.done < total && !failed && api.StopReason().empty(),
+                  quota_wait_cancelled, failed);
+  result.outcome.received = static_cast<int>(result.found - found_before);
   return result;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workflows/retrieval_context.h"
+#include "workflows/retrieval_outcome.h"
 
 namespace wf {
 
@@ -17,6 +18,7 @@ struct HydrationResult {
   std::size_t done = 0;   // ids asked for (found or missing)
   std::size_t found = 0;  // tweets added
   std::vector<MissingTweet> missing;
+  RetrievalOutcome outcome;  // `received` counts the tweets found by this run
 };
 
 // Looks up `ids` (file order) 100 at a time into the API client's tweet set, in the order of

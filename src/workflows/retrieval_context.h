@@ -60,4 +60,13 @@ inline std::string LogDateTime(const CivilDateTime& t) {
   return FormatNumericDateTime(t);
 }
 
+// Asked when a loop's quota runs low: false when the user will not wait for `reset`.
+inline bool AskToWaitForQuota(UiPort& ui, const CivilDateTime& reset) {
+  const std::string when = LogDateTime(reset);
+  return ui.Ask({QuestionId::WaitForQuota, when},
+                "Quota for this window running low. Wait until " + when +
+                    " before clicking OK to resume",
+                MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle) != MsgAnswer::Cancel;
+}
+
 }  // namespace wf

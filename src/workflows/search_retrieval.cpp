@@ -98,11 +98,7 @@ RetrievalOutcome RetrieveSearch(RetrievalContext& ctx, std::string_view query,
     ctx.SelectLastLogLine();
     ctx.YieldToEvents();
     if (api.SearchRateLimitRemaining() < kLowQuota && ctx.Ui() != nullptr) {
-      const MsgAnswer a = ctx.Ui()->MessageBox(
-          "Quota for this window running low. Wait until " +
-              LogDateTime(api.SearchNextLimitReset()) + " before clicking OK to resume",
-          MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
-      if (a == MsgAnswer::Cancel) {
+      if (!AskToWaitForQuota(*ctx.Ui(), api.SearchNextLimitReset())) {
         ctx.SetStopRequested(true);
         quota_wait_cancelled = true;
       }

@@ -112,11 +112,7 @@ RetrievalOutcome RetrieveUserTimeline(RetrievalContext& ctx, std::string_view us
     ctx.SelectLastLogLine();
     ctx.YieldToEvents();
     if (api.UTLRateLimitRemaining() < kLowQuota && ctx.Ui() != nullptr) {
-      const MsgAnswer a = ctx.Ui()->MessageBox(
-          "Quota for this window running low. Wait until " + LogDateTime(api.UTLNextLimitReset()) +
-              " before clicking OK to resume",
-          MsgButtons::OkCancel, MsgIcon::Exclamation, kAppTitle);
-      if (a == MsgAnswer::Cancel) {
+      if (!AskToWaitForQuota(*ctx.Ui(), api.UTLNextLimitReset())) {
         ctx.SetStopRequested(true);
         quota_wait_cancelled = true;
       }

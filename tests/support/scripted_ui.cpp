@@ -1,10 +1,20 @@
 #include "support/scripted_ui.h"
 
+#include <gtest/gtest.h>
+
 namespace wf::test {
 
-MsgAnswer ScriptedUi::MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                                 std::string_view caption) {
-  messages.push_back({std::string(text), buttons, icon, std::string(caption)});
+MsgAnswer ScriptedUi::Prompt(const Question& question, std::string_view text, MsgButtons buttons,
+                             MsgIcon icon, std::string_view caption) {
+  messages.push_back({std::string(text), buttons, icon, std::string(caption), question.id,
+                      std::string(question.subject)});
+  if (buttons != MsgButtons::Ok && question.id == QuestionId::None) {
+    ADD_FAILURE() << "a question without its id: " << text;
+  }
+  if (const auto it = answer_to.find(question.id);
+      it != answer_to.end() && question.id != QuestionId::None) {
+    return it->second;
+  }
   if (!answers.empty()) {
     const MsgAnswer a = answers.front();
     answers.pop_front();

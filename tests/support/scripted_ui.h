@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +10,8 @@
 
 namespace wf::test {
 
-// A UI port for tests: records every prompt and replays scripted answers in order.
+// A UI port for tests: records every prompt and replays scripted answers in order. A question
+// asked without its id fails the test: quiet front ends could not answer it.
 // A message box with no scripted answer left is still recorded and answered Ok (No for
 // Yes/No boxes, Cancel for Retry/Cancel); dialogs and input boxes without one are cancelled.
 class ScriptedUi : public UiPort {
@@ -19,8 +21,12 @@ class ScriptedUi : public UiPort {
     MsgButtons buttons;
     MsgIcon icon;
     std::string caption;
+    QuestionId id = QuestionId::None;
+    std::string subject;
   };
 
+  // Standing replies by question, used before the scripted ones.
+  std::map<QuestionId, MsgAnswer> answer_to;
   // Scripted replies, consumed in order.
   std::deque<MsgAnswer> answers;
   std::deque<std::optional<std::string>> inputs;
@@ -36,8 +42,8 @@ class ScriptedUi : public UiPort {
   std::vector<Pointer> pointers;
   int yields = 0;
 
-  MsgAnswer MessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                       std::string_view caption) override;
+  MsgAnswer Prompt(const Question& question, std::string_view text, MsgButtons buttons,
+                   MsgIcon icon, std::string_view caption) override;
   std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                       std::string_view default_text) override;
   std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
