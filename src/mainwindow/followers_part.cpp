@@ -4,6 +4,7 @@
 #include "mainwindow/followers_part.h"
 
 #include "mainwindow/loop_context.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/user_list_part.h"
 #include "mainwindow/user_tables_part.h"
 #include "mainwindow/window_text.h"
@@ -46,18 +47,17 @@ void FollowersPart::FollowListCommand(bool friends) {
   const std::string& name = *answer;
   const std::string_view noun = friends ? "friends" : "followers";
 
-  ui->SetPointer(Pointer::Hourglass);
+  RetrievalScope scope(core_, RetrievalScope::StopAtStart::kKeep);
+  scope.ShowHourglass(Pointer::Hourglass);
   UserSet& users = core_.twitter->Users();
   const int known = KnownCount(users, "", name, friends);
   users.Clear();
-  core_.retrieval_busy = true;
   LoopContext ctx(core_, list_);
   RetrieveFollowList(ctx, *core_.twitter, friends ? FollowList::kFriends : FollowList::kFollowers,
                      "", name, name, known);
 
   core_.last_get = core_.twitter->ResponseText();
-  ui->SetPointer(Pointer::Default);
-  core_.retrieval_busy = false;
+  scope.End();
   list_.List().SetBold(false);
   core_.Notify(kLogChanged | kControlsChanged | kUserListChanged);
 
@@ -144,9 +144,8 @@ void FollowersPart::GetFF_Click(int index) {
   }
   if (!EnsureUTwitterToken()) return;
 
-  core_.retrieval_busy = true;
-  core_.stop_requested = false;
-  if (ui != nullptr) ui->SetPointer(Pointer::Hourglass);
+  RetrievalScope scope(core_);
+  scope.ShowHourglass(Pointer::Hourglass);
   LoopContext ctx(core_, list_);
   int tables = 0;
   bool cancelled = false;
@@ -168,8 +167,7 @@ void FollowersPart::GetFF_Click(int index) {
   }
 
   core_.last_get = core_.utwitter->ResponseText();
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
-  core_.retrieval_busy = false;
+  scope.End();
   core_.Notify(kLogChanged | kControlsChanged | kUserTablesChanged);
   if (tables == 0 && !cancelled && ui != nullptr) {
     ui->MessageBox(std::string("No ") + (friends ? "friends" : "followers") +

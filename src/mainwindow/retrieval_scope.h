@@ -30,8 +30,8 @@ class RetrievalScope {
   }
 
   // The hourglass until the retrieval ends.
-  void ShowHourglass() {
-    if (w_.env.ui != nullptr) w_.env.ui->SetPointer(Pointer::ArrowHourglass);
+  void ShowHourglass(Pointer pointer = Pointer::ArrowHourglass) {
+    if (w_.env.ui != nullptr) w_.env.ui->SetPointer(pointer);
     hourglass_ = true;
   }
 

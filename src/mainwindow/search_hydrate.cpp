@@ -5,6 +5,7 @@
 
 #include "mainwindow/loop_context.h"
 #include "mainwindow/recovery_part.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/search_part.h"
 #include "mainwindow/sessions_part.h"
 #include "mainwindow/user_tables_part.h"
@@ -61,12 +62,11 @@ bool SearchPart::HydrateIdsFile(const std::string& path) {
               MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     sessions_.mSaveTweets_Click();
   }
-  core_.retrieval_busy = true;
-  core_.stop_requested = false;
+  RetrievalScope scope(core_);
   core_.twitter->Tweets().Clear();
   core_.out_table.Clear();
   tables_.Tables()[0].Clear();
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   core_.Notify(kTweetsChanged | kStatusChanged | kControlsChanged | kUserTablesChanged);
 
   if (!core_.env.program_folder.empty()) {
@@ -87,10 +87,8 @@ bool SearchPart::HydrateIdsFile(const std::string& path) {
   core_.ShowTweets(false);
   // The rows are unsaved; the caption names where they came from.
   core_.caption = std::string(kAppTitle) + " [" + path + "*]";
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
   core_.cur_tweet_src = TweetSource::kSearch;
-  core_.retrieval_busy = false;
-  core_.stop_requested = false;
+  scope.End();
   recovery_.EndJournal();
   core_.Notify(kControlsChanged | kCaptionChanged);
   return true;
@@ -106,15 +104,14 @@ bool SearchPart::ResumeHydration(const RecoveredRetrieval& r) {
   before.done = std::strtoull(r.state.max_id.c_str(), nullptr, 10);
   before.found = r.tweets.size();
   for (const auto& [id, reason] : r.missing) before.missing.push_back({id, reason});
-  core_.retrieval_busy = true;
-  core_.stop_requested = false;
+  RetrievalScope scope(core_);
   core_.twitter->Tweets().Clear();
   core_.twitter->Tweets().AppendRecords(r.tweets);
   core_.out_table.Clear();
   tables_.Tables()[0].Clear();
   const auto in_file = static_cast<std::int32_t>(r.tweets.size());
   core_.journal.Continue(RecoveryLog::PathIn(core_.env.program_folder), in_file, in_file);
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   core_.Notify(kTweetsChanged | kControlsChanged | kUserTablesChanged);
 
   LoopContext ctx(core_, list_);
@@ -124,10 +121,8 @@ bool SearchPart::ResumeHydration(const RecoveredRetrieval& r) {
   core_.tweets_fn.clear();
   core_.ShowTweets(false);
   core_.caption = std::string(kAppTitle) + " [" + path + "*]";
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
   core_.cur_tweet_src = TweetSource::kSearch;
-  core_.retrieval_busy = false;
-  core_.stop_requested = false;
+  scope.End();
   recovery_.EndJournal();
   core_.Notify(kControlsChanged | kCaptionChanged);
   return true;

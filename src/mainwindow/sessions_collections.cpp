@@ -2,6 +2,7 @@
 // wrote), and the full-text setting that decides how their texts and the answers' are kept.
 #include <filesystem>
 
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/sessions_part.h"
 #include "mainwindow/user_tables_part.h"
 #include "mainwindow/window_text.h"
@@ -34,11 +35,10 @@ std::optional<CollectionFileResult> SessionsPart::ReadCollection(const std::stri
                                                                  CollectionKind kind,
                                                                  const CollectionPageSink& sink) {
   UiPort* ui = core_.env.ui;
-  core_.retrieval_busy = true;
-  core_.stop_requested = false;
+  RetrievalScope scope(core_);
   core_.progress_fraction = 0;
   core_.progress_text = "Reading " + std::filesystem::path(path).filename().string();
-  if (ui != nullptr) ui->SetPointer(Pointer::ArrowHourglass);
+  scope.ShowHourglass();
   core_.Notify(kControlsChanged | kStatusChanged);
   std::string error;
   const auto result = ReadCollectionFile(
@@ -50,10 +50,9 @@ std::optional<CollectionFileResult> SessionsPart::ReadCollection(const std::stri
         return !core_.stop_requested;
       },
       &error);
-  core_.retrieval_busy = false;
+  scope.End();
   core_.progress_fraction = -1;
   core_.progress_text.clear();
-  if (ui != nullptr) ui->SetPointer(Pointer::Default);
   core_.Notify(kControlsChanged | kStatusChanged);
   if (ui == nullptr) return result;
   if (!result) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mainwindow/followers_part.h"
+#include "mainwindow/retrieval_scope.h"
 #include "mainwindow/user_list_part.h"
 #include "mainwindow/window_text.h"
 #include "util/cp1252.h"
@@ -187,7 +188,7 @@ void TweetEditPart::mAddU2UL_Click() {
   for (const auto& e : list_.List().Entries()) entries.push_back(e.text);
   core_.progress.Add("Looking up " + name);
   core_.Notify(kLogChanged);
-  core_.retrieval_busy = true;
+  RetrievalScope scope(core_, RetrievalScope::StopAtStart::kKeep);
   if (list_.UserHandle() == UserEntryKind::kUserId && at < 0) {
     // The list holds ids: look the others up by id and the new name by its name, then
     // write the new entry as its id so the list stays all ids.
@@ -206,8 +207,7 @@ void TweetEditPart::mAddU2UL_Click() {
     followers_.GetUsers(*core_.twitter, entries, list_.UserHandle() == UserEntryKind::kUserId,
                         false);
   }
-  core_.retrieval_busy = false;
-  core_.stop_requested = false;
+  scope.End();
   list_.UserList_Click(list_.List().Count() - 1);
 }
 

@@ -358,8 +358,7 @@ void UserTablesPart::GetUTTL_Click() {
     return;
   }
 
-  core_.retrieval_busy = true;
-  core_.stop_requested = false;
+  RetrievalScope scope(core_);
   LoopContext ctx(core_, list_);
   ctx.AddLogLine("User timeline samples started @" + LogDateTime(NowLocal()));
   ctx.SetProgress(0, "0 of " + std::to_string(ticked) + " users");
@@ -452,8 +451,7 @@ void UserTablesPart::GetUTTL_Click() {
                  (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") +
                  (cancelled ? ", user cancelled the procedure" : ""));
   ctx.SelectLastLogLine();
-  core_.retrieval_busy = false;
-  core_.stop_requested = false;
+  scope.End();
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
   core_.Notify(kUserTablesChanged | kControlsChanged);
   // Cancel has told the user already.

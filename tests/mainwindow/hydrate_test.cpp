@@ -82,6 +82,7 @@ TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
   const std::size_t whole_missing = f.window->Search().LastHydration().missing.size();
   EXPECT_EQ(whole.size() + whole_missing, asked);
   EXPECT_GT(whole_missing, 0u);
+  EXPECT_EQ(f.window->Search().LastHydration().outcome.end, RetrievalEnd::Completed);
   EXPECT_NE(f.window->Caption().find("[" + file + "*]"), std::string::npos);
   EXPECT_TRUE(f.window->TweetsModified());
   const std::string& ending = f.window->Progress().Lines().back();
@@ -100,6 +101,7 @@ TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
   ASSERT_TRUE(f.window->Search().HydrateIdsFile(file));
   f.ui.on_yield = nullptr;
   EXPECT_EQ(f.window->Search().LastHydration().done, 200u);
+  EXPECT_EQ(f.window->Search().LastHydration().outcome.end, RetrievalEnd::Cancelled);
   const std::vector<std::string> part = f.TableIds();
   ASSERT_FALSE(part.empty());
   EXPECT_EQ(part, std::vector<std::string>(
@@ -117,6 +119,30 @@ TEST(Hydrate, CancelKeepsTheRowsAndTheJournalResumesToTheWholeTable) {
   EXPECT_EQ(f.window->Search().LastHydration().missing.size(), whole_missing);
   EXPECT_EQ(f.window->Search().LastHydration().done, asked);
   EXPECT_FALSE(std::filesystem::exists(RecoveryLog::PathIn(f.dir.path().string())));
+}
+
+TEST(Hydrate, AnExceptionInsideTheRunLeavesTheWindowNotBusy) {
+  HydrateFixture f;
+  const std::string file = f.dir.File("ids.txt");
+  std::string ids;
+  for (int i = 0; i < 450; ++i) ids += std::to_string(1000 + i) + "\n";
+  ASSERT_TRUE(WriteFileAtomically(file, ids));
+  struct PortFailure {};
+  int yields = 0;
+  f.ui.on_yield = [&] {
+    if (++yields == 3) throw PortFailure{};
+  };
+  EXPECT_THROW(f.window->Search().HydrateIdsFile(file), PortFailure);
+  EXPECT_FALSE(f.window->RetrievalBusy());
+  EXPECT_FALSE(f.window->StopRequested());
+  ASSERT_FALSE(f.ui.pointers.empty());
+  EXPECT_EQ(f.ui.pointers.back(), Pointer::Default);
+
+  // Not stuck: the next run goes through every id.
+  f.ui.on_yield = nullptr;
+  ASSERT_TRUE(f.window->Search().HydrateIdsFile(file));
+  EXPECT_EQ(f.window->Search().LastHydration().done, 450u);
+  EXPECT_FALSE(f.window->RetrievalBusy());
 }
 
 }  // namespace
