@@ -339,14 +339,15 @@ int FollowListCommand::Run(const std::vector<std::string>& args, Streams& io) {
   }
   if (!WriteText(output, text, command, io)) return kExitBadInput;
   io.out << got << " " << command << " of " << name << " written to " << output << "\n";
-  if (session.Cancelled()) {
+  const RetrievalOutcome& outcome = window.LastOutcome();
+  if (outcome.CancelledByUser()) {
     io.err << "wrenfold-cli " << command << ": interrupted; the " << got
            << " accounts retrieved so far are saved in " << output << "\n";
     return kExitInterrupted;
   }
-  if (got == 0 || api.LastRequestFailed()) {
-    io.err << "wrenfold-cli " << command << ": the list of " << name
-           << " could not be retrieved: " << api.LastResponseCode() << "\n";
+  if (got == 0 || !outcome.Succeeded()) {
+    io.err << "wrenfold-cli " << command << ": the list of " << name << " could not be retrieved: "
+           << (outcome.reason.empty() ? outcome.code : outcome.reason) << "\n";
     return kExitBadInput;
   }
   return kExitOk;

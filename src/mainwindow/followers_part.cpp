@@ -53,8 +53,10 @@ void FollowersPart::FollowListCommand(bool friends) {
   const int known = KnownCount(users, "", name, friends);
   users.Clear();
   LoopContext ctx(core_, list_);
-  RetrieveFollowList(ctx, *core_.twitter, friends ? FollowList::kFriends : FollowList::kFollowers,
-                     "", name, name, known);
+  core_.last_outcome = RetrieveFollowList(ctx, *core_.twitter,
+                                          friends ? FollowList::kFriends : FollowList::kFollowers,
+                                          "", name, name, known)
+                           .outcome;
 
   core_.last_get = core_.twitter->ResponseText();
   scope.End();
@@ -149,6 +151,7 @@ void FollowersPart::GetFF_Click(int index) {
   LoopContext ctx(core_, list_);
   int tables = 0;
   bool cancelled = false;
+  RetrievalOutcome walk;
   for (const Account& a : accounts) {
     core_.utwitter->Users().Clear();
     const std::string shown = a.name.empty() ? a.id : a.name;
@@ -160,11 +163,13 @@ void FollowersPart::GetFF_Click(int index) {
       tables_.FillUserTable(*core_.utwitter);
       ++tables;
     }
-    if (result.end == FollowListEnd::kCancelled) {
+    FoldOutcome(walk, result.outcome);
+    if (result.outcome.CancelledByUser()) {
       cancelled = true;
       break;
     }
   }
+  core_.last_outcome = walk;
 
   core_.last_get = core_.utwitter->ResponseText();
   scope.End();

@@ -62,7 +62,8 @@ class MainWindow {
   TweetSource CurTweetSrc() const { return core_.cur_tweet_src; }
   bool Starting() const { return core_.starting; }
   bool RetrievalBusy() const { return core_.retrieval_busy; }
-  // How the last search, user timeline walk or resumed run ended.
+  // How the last search, user timeline walk, hydration, followers or friends list (for the
+  // frame: all its accounts) or resumed run ended.
   const RetrievalOutcome& LastOutcome() const { return core_.last_outcome; }
   bool StopRequested() const { return core_.stop_requested; }
   bool QuotaPausing() const { return core_.quota_pausing; }

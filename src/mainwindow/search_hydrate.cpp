@@ -81,6 +81,7 @@ bool SearchPart::HydrateIdsFile(const std::string& path) {
   }
   LoopContext ctx(core_, list_);
   last_hydration_ = RetrieveHydration(ctx, path, *ids);
+  core_.last_outcome = last_hydration_.outcome;
 
   core_.dialog_file_name.clear();
   core_.tweets_fn.clear();
@@ -116,6 +117,7 @@ bool SearchPart::ResumeHydration(const RecoveredRetrieval& r) {
 
   LoopContext ctx(core_, list_);
   last_hydration_ = RetrieveHydration(ctx, path, *ids, std::move(before));
+  core_.last_outcome = last_hydration_.outcome;
 
   core_.dialog_file_name.clear();
   core_.tweets_fn.clear();

@@ -69,14 +69,15 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
     } else if (!asked) {
       last_page = true;  // nothing to ask for: no account given
     } else if (api.LastRequestCancelled()) {
-      result.end = FollowListEnd::kCancelled;
+      result.outcome.end = RetrievalEnd::Cancelled;
       break;
     } else if (StopForV2Refusal(ctx, api)) {
-      result.end = FollowListEnd::kRequestFailed;
+      result.outcome.end = RetrievalEnd::Refused;
+      result.outcome.reason = api.StopReason();
       break;
     } else if (RefusedForQuota(api)) {
       if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
-        result.end = FollowListEnd::kCancelled;
+        result.outcome.end = RetrievalEnd::QuotaWaitCancelled;
         break;
       }
       continue;  // the same page again: the cursor has not moved
@@ -91,7 +92,8 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       }
       ctx.AddLogLine(head + " ended after " + std::to_string(failures) +
                      " failed requests: " + reason);
-      result.end = FollowListEnd::kRequestFailed;
+      result.outcome.end = RetrievalEnd::Failed;
+      result.outcome.reason = reason;
       break;
     }
 
@@ -108,10 +110,12 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
     ctx.YieldToEvents();
     if (last_page) break;
     if (ctx.StopRequested()) {
-      result.end = FollowListEnd::kCancelled;
+      result.outcome.end = RetrievalEnd::Cancelled;
       break;
     }
   }
+  result.outcome.code = api.LastResponseCode();
+  result.outcome.received = users.Count();
   ctx.SetProgress(-1, "");
   ctx.SetTimer1Enabled(true);
   return result;

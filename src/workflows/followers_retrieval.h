@@ -4,20 +4,16 @@
 #include <string_view>
 
 #include "workflows/retrieval_context.h"
+#include "workflows/retrieval_outcome.h"
 
 namespace wf {
 
 enum class FollowList { kFollowers, kFriends };
 
-// How a list run ended.
-enum class FollowListEnd {
-  kComplete,       // the last page arrived
-  kCancelled,      // Cancel, also during a quota wait
-  kRequestFailed,  // pages kept failing for a reason other than the quota
-};
-
 struct FollowListResult {
-  FollowListEnd end = FollowListEnd::kComplete;
+  // Completed when the last page arrived; cancelled also during a quota wait; failed when
+  // pages kept failing for a reason other than the quota. `received`: accounts in the set.
+  RetrievalOutcome outcome;
   int pages = 0;  // successful requests
 };
 

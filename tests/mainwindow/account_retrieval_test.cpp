@@ -207,6 +207,8 @@ TEST(FollowersMenu, PagesThroughTheWholeList) {
   EXPECT_EQ(timer_on, 0);  // the status timer stays off while the pages come
   EXPECT_EQ(f.ui.input_prompts.at(0), "Enter screen name");
   EXPECT_EQ(w.UserListPanel().Users().Count(), 5237);
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Completed);
+  EXPECT_EQ(w.LastOutcome().received, 5237);
   EXPECT_EQ(f.Requests(kFollowers).size(), 27u);  // 26 full pages and the rest
   EXPECT_EQ(f.Log().back(), "Getting followers of skein_team (5237 retrieved)");
   EXPECT_EQ(w.UserListPanel().Users().ToolTip(), "List contains followers of skein_team");
@@ -230,6 +232,7 @@ TEST(FollowersMenu, SpentQuotaWaitsForTheNextWindowAndAsksForTheSamePage) {
   EXPECT_EQ(Param(requests[1], "cursor"), Param(requests[2], "cursor"));
   EXPECT_NE(Param(requests[1], "cursor"), "-1");
   EXPECT_EQ(w.UserListPanel().Users().Count(), 300);
+  EXPECT_TRUE(w.LastOutcome().Succeeded());  // the wait was sat out, not given up
   EXPECT_TRUE(
       f.Told("300 Screen Names of friends of skein_team were copied to the User "
              "Timeline list."));
@@ -248,6 +251,7 @@ TEST(FollowersMenu, CancelKeepsTheAccountsRetrieved) {
   EXPECT_EQ(f.Requests(kFollowers).size(), 3u);
   EXPECT_EQ(w.UserListPanel().Users().Count(), 600);
   EXPECT_EQ(w.UserListPanel().Users().ToolTip(), "List contains followers of skein_team");
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Cancelled);
 }
 
 TEST(FollowersMenu, FailingPagesEndTheRunAfterThree) {
@@ -258,6 +262,8 @@ TEST(FollowersMenu, FailingPagesEndTheRunAfterThree) {
   f.ui.inputs = {std::string("skein_private")};
   w.Followers().mGetUserFollowers_Click();
   EXPECT_EQ(f.Requests(kFollowers).size(), 3u);
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Failed);
+  EXPECT_EQ(w.LastOutcome().reason.rfind("401", 0), 0u) << w.LastOutcome().reason;
   EXPECT_EQ(f.Log().back().rfind("Getting followers of skein_private ended after 3 failed "
                                  "requests: 401:",
                                  0),
@@ -302,6 +308,9 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   EXPECT_EQ(w.Followers().GUF_Id(), "skein_small");
   w.Followers().GetFF_Click(1);
   ASSERT_EQ(w.UserTables().Tables().size(), 4u);
+  EXPECT_TRUE(w.LastOutcome().Succeeded());  // both accounts' lists, folded
+  EXPECT_EQ(w.LastOutcome().received,
+            w.UserTables().Tables()[2].RowCount() + w.UserTables().Tables()[3].RowCount());
   for (int k : {0, 2}) {
     const auto& row = followers.Rows()[static_cast<std::size_t>(k)];
     const UserTableView& friends = w.UserTables().Tables()[k == 0 ? 2 : 3];
@@ -326,6 +335,8 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   w.Followers().GetFF_Click(0);
   EXPECT_EQ(w.UserTables().Tables().size(), 5u);
   EXPECT_TRUE(f.Told("No followers retrieved. Verify the screen name or user id"));
+  EXPECT_EQ(w.LastOutcome().failed_parts, 1);
+  EXPECT_FALSE(w.LastOutcome().Succeeded());
 }
 
 }  // namespace
