@@ -29,17 +29,16 @@ bool PauseUntilNextWindow(RetrievalContext& ctx, const CivilDateTime& reset,
   // The wait's end, so that a front end can count down to it.
   ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(reset));
   ctx.SetQuotaPausing(true);
-  while (reset > NowLocal()) {
+  while (reset > ctx.Time().Now()) {
     ctx.YieldToEvents();
     if (!ctx.QuotaPausing()) return false;
-    std::this_thread::sleep_for(kPauseStep);
+    ctx.Time().Sleep(kPauseStep);
   }
   ctx.SetQuotaPausing(false);
   return true;
 }
 
-CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset) {
-  const CivilDateTime now = NowLocal();
+CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset, const CivilDateTime& now) {
   if (known_reset > now) return known_reset;
   return FromSerialSeconds(ToSerialSeconds(now) + kUnknownResetWaitSeconds);
 }
@@ -94,7 +93,8 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
       break;
     }
     if (RefusedForQuota(api)) {
-      if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(api.ULNextLimitReset()), kMethod)) {
+      if (!PauseUntilNextWindow(
+              ctx, WaitTargetAfterRefusal(api.ULNextLimitReset(), ctx.Time().Now()), kMethod)) {
         completed = false;
         break;
       }

@@ -18,7 +18,7 @@ bool PauseUntilNextWindow(RetrievalContext& ctx, const CivilDateTime& reset,
 // When a request was refused for quota (429) the reset figure the client holds may be stale,
 // for instance when another client spent the window; then waiting for it would end at once
 // and the next request be refused again. This is the time to wait for in either case.
-CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset);
+CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset, const CivilDateTime& now);
 
 // True when the last request of `api` failed because the quota was spent.
 bool RefusedForQuota(const TwitterAPI& api);
