@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workflows/retrieval_context.h"
+#include "workflows/retrieval_outcome.h"
 
 namespace wf {
 
@@ -26,9 +27,10 @@ bool RefusedForQuota(const TwitterAPI& api);
 // Fetches the profiles of `identifiers` (user ids when `user_id`, screen names otherwise)
 // into `api.Users()`, 100 per request, emptying the set first unless `update`. Rewrites the
 // last line of the request log with its progress, pauses before the lookup quota runs out or
-// when it is spent, and sends a batch refused for quota once more after the wait. False when
-// the run was cancelled (the user has been told); the records received so far stay.
-bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::string>& identifiers,
-              bool user_id, bool update);
+// when it is spent, and sends a batch refused for quota once more after the wait. Anything but
+// completed when the run was stopped (the user has been told); the records received so far
+// stay. Accounts the service does not know are no failure.
+RetrievalOutcome GetUsers(RetrievalContext& ctx, TwitterAPI& api,
+                          const std::vector<std::string>& identifiers, bool user_id, bool update);
 
 }  // namespace wf

@@ -2,6 +2,8 @@
 // test waiting for it.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "fake_http.h"
 #include "mainwindow/main_window.h"
 #include "support/scripted_ui.h"
@@ -85,6 +87,39 @@ TEST(QuotaWait, CancelDuringTheWaitEndsTheListWithoutAnotherRequest) {
   EXPECT_EQ(f.http.sent.size(), 2u);
   EXPECT_LT(f.clock.elapsed_ms, 21'000);
   EXPECT_FALSE(f.window->RetrievalBusy());
+}
+
+TEST(QuotaWait, ALookupWithItsWindowSpentWaitsForTheResetItWasTold) {
+  QuotaWindow f;
+  f.http.answers.clear();
+  const std::string page = test::ReadTestdata("tweepy/users_lookup_1.json");
+  const auto reset = static_cast<int>(std::time(nullptr) + 900);
+  f.http.answers.push_back(test::FakeHttp::Ok(page, 0, 300, reset));
+  f.http.answers.push_back(test::FakeHttp::Ok(page, 299, 300, reset + 900));
+  MainWindow& w = *f.window;
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), {"a"}, false, false));
+  EXPECT_EQ(f.clock.elapsed_ms, 0);
+  // Nothing left until the reset: the next lookup is not sent to be refused but waits.
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), {"b"}, false, true));
+  EXPECT_EQ(f.http.sent.size(), 3u);
+  EXPECT_GE(f.clock.elapsed_ms, 895'000);
+  EXPECT_LE(f.clock.elapsed_ms, 905'000);
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Completed);
+  EXPECT_GT(w.LastOutcome().received, 0);
+
+  // Cancelled during such a wait: the lookup ends as a cancelled quota wait, nothing sent.
+  f.ui.on_yield = [&] {
+    if (w.QuotaPausing()) w.Search().QuitGet_Click();
+  };
+  f.http.answers.push_back(test::FakeHttp::Ok(page, 0, 300, reset + 1800));
+  EXPECT_TRUE(w.Followers().GetUsers(w.Twitter(), {"c"}, false, true));
+  const std::int64_t waited = f.clock.elapsed_ms;
+  f.ui.inputs = {std::string("d")};
+  w.UserListPanel().mAddUser_Click();  // a command: Cancel reaches its lookup
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::QuotaWaitCancelled);
+  EXPECT_EQ(f.http.sent.size(), 4u);
+  EXPECT_LT(f.clock.elapsed_ms - waited, 1'000);
+  EXPECT_FALSE(w.RetrievalBusy());
 }
 
 }  // namespace
