@@ -258,13 +258,18 @@ int LookupCommand::Run(const std::vector<std::string>& args, Streams& io) {
   }
   io.out << found << " of " << window.UserListPanel().Users().Count() << " accounts written to "
          << output << "\n";
-  if (session.Cancelled()) {
+  const RetrievalOutcome& outcome = window.LastOutcome();
+  if (outcome.CancelledByUser()) {
     io.err << "wrenfold-cli lookup: interrupted; the " << found
            << " profiles looked up so far are saved in " << output << "\n";
     return kExitInterrupted;
   }
+  if (outcome.end == RetrievalEnd::Refused) {
+    io.err << "wrenfold-cli lookup: the lookup failed: " << outcome.reason << "\n";
+    return kExitBadInput;
+  }
   // "No user matches" (404) is the service's answer to a batch of unknown accounts.
-  const std::string& code = api.LastResponseCode();
+  const std::string& code = outcome.code;
   if (api.LastRequestFailed() && code.rfind("404", 0) != 0) {
     io.err << "wrenfold-cli lookup: the lookup failed: " << code << "\n";
     return kExitBadInput;

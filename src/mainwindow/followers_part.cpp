@@ -184,7 +184,8 @@ void FollowersPart::GetFF_Click(int index) {
 bool FollowersPart::GetUsers(TwitterAPI& api, const std::vector<std::string>& ua, bool user_id,
                              bool update) {
   LoopContext ctx(core_, list_);
-  return wf::GetUsers(ctx, api, ua, user_id, update);
+  core_.last_outcome = wf::GetUsers(ctx, api, ua, user_id, update);
+  return core_.last_outcome.end == RetrievalEnd::Completed;
 }
 
 bool FollowersPart::PauseUntilNextWindow(const CivilDateTime& reset, std::string_view twit_method) {

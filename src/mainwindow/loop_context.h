@@ -14,6 +14,7 @@ class LoopContext : public RetrievalContext {
   LoopContext(WindowCore& w, UserListPart& users) : w_(w), users_(users) {}
   UiPort* Ui() override { return w_.env.ui; }
   TwitterAPI& Twitter() override { return *w_.twitter; }
+  Clock& Time() override { return w_.clock; }
   void AddLogLine(std::string line) override {
     w_.progress.Add(std::move(line));
     w_.Notify(kLogChanged);

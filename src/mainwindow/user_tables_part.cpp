@@ -392,8 +392,9 @@ void UserTablesPart::GetUTTL_Click() {
       ctx.SetLastResponse(api.GetUserTimeLine(name, true, "", max_id, "200", true));
       if (RefusedForQuota(api)) {
         // The same page again once the next window opens; Cancel ends the wait.
-        if (!wf::PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(api.UTLNextLimitReset()),
-                                      kTimelineMethod)) {
+        if (!wf::PauseUntilNextWindow(
+                ctx, WaitTargetAfterRefusal(api.UTLNextLimitReset(), ctx.Time().Now()),
+                kTimelineMethod)) {
           core_.stop_requested = true;
           break;
         }

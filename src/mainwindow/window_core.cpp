@@ -10,7 +10,9 @@
 namespace wf {
 
 WindowCore::WindowCore(MainWindowEnvironment environment)
-    : env(std::move(environment)), api_base(env.api_base) {
+    : env(std::move(environment)),
+      clock(env.clock != nullptr ? *env.clock : system_clock),
+      api_base(env.api_base) {
   twitter = std::make_unique<TwitterAPI>(*env.http, env.ui, api_base);
   utwitter = std::make_unique<TwitterAPI>(*env.http, env.ui, api_base);
   caption = std::string(kAppTitle);

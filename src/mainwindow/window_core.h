@@ -12,6 +12,7 @@
 #include "mainwindow/request_log.h"
 #include "mainwindow/tweet_view.h"
 #include "tweettable/skein_data.h"
+#include "util/clock.h"
 #include "util/date_time.h"
 #include "util/ui_port.h"
 #include "workflows/recovery_log.h"
@@ -57,6 +58,8 @@ struct MainWindowEnvironment {
   // The visualiser Save & Send starts unless the user picked another; empty: wrenfold-view
   // beside the running program.
   std::string visualiser_program;
+  // What the quota waits go by; null: the system clock.
+  Clock* clock = nullptr;
 };
 
 // Where the rows of the tweet table came from; saving a session records it in the matching
@@ -82,6 +85,8 @@ struct WindowCore {
   std::string DefaultVisualiser() const;
 
   MainWindowEnvironment env;
+  SystemClock system_clock;
+  Clock& clock;
   MainWindowObserver* observer = nullptr;
   std::string api_base;
   // The first client serves searches, timelines and the user list; the second the followers

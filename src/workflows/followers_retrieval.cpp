@@ -76,7 +76,8 @@ FollowListResult RetrieveFollowList(RetrievalContext& ctx, TwitterAPI& api, Foll
       result.outcome.reason = api.StopReason();
       break;
     } else if (RefusedForQuota(api)) {
-      if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset()), names.method)) {
+      if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(next_reset(), ctx.Time().Now()),
+                                names.method)) {
         result.outcome.end = RetrievalEnd::QuotaWaitCancelled;
         break;
       }

@@ -29,17 +29,16 @@ bool PauseUntilNextWindow(RetrievalContext& ctx, const CivilDateTime& reset,
   // The wait's end, so that a front end can count down to it.
   ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(reset));
   ctx.SetQuotaPausing(true);
-  while (reset > NowLocal()) {
+  while (reset > ctx.Time().Now()) {
     ctx.YieldToEvents();
     if (!ctx.QuotaPausing()) return false;
-    std::this_thread::sleep_for(kPauseStep);
+    ctx.Time().Sleep(kPauseStep);
   }
   ctx.SetQuotaPausing(false);
   return true;
 }
 
-CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset) {
-  const CivilDateTime now = NowLocal();
+CivilDateTime WaitTargetAfterRefusal(const CivilDateTime& known_reset, const CivilDateTime& now) {
   if (known_reset > now) return known_reset;
   return FromSerialSeconds(ToSerialSeconds(now) + kUnknownResetWaitSeconds);
 }
@@ -50,13 +49,20 @@ bool RefusedForQuota(const TwitterAPI& api) {
          api.StopReason().empty();
 }
 
-bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::string>& identifiers,
-              bool user_id, bool update) {
+RetrievalOutcome GetUsers(RetrievalContext& ctx, TwitterAPI& api,
+                          const std::vector<std::string>& identifiers, bool user_id, bool update) {
   const std::size_t n = identifiers.size();
   if (!update) api.Users().Clear();
   ctx.SetStopRequested(false);
+  const std::int32_t before = api.Users().Count();
 
+  RetrievalOutcome outcome;
   bool completed = true;
+  // Ends the run as `end` says.
+  auto stop = [&](RetrievalEnd end) {
+    outcome.end = end;
+    completed = false;
+  };
   std::vector<std::string> missing;
   for (std::size_t i = 0; i < n && completed; i += kBatch) {
     const int remaining = api.ULRateLimitRemaining();
@@ -67,13 +73,14 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
                              MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
       }
       if (!PauseUntilNextWindow(ctx, api.ULNextLimitReset(), kMethod)) {
-        completed = false;
+        stop(RetrievalEnd::QuotaWaitCancelled);
         break;
       }
-    } else if (remaining <= 0 && api.ULRateLimit() > 0 && api.ULNextLimitReset() > NowLocal()) {
+    } else if (remaining <= 0 && api.ULRateLimit() > 0 &&
+               api.ULNextLimitReset() > ctx.Time().Now()) {
       // Spent: sending now would only be refused.
       if (!PauseUntilNextWindow(ctx, api.ULNextLimitReset(), kMethod)) {
-        completed = false;
+        stop(RetrievalEnd::QuotaWaitCancelled);
         break;
       }
     }
@@ -90,18 +97,20 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
     };
     send();
     if (api.LastRequestCancelled()) {
-      completed = false;
+      stop(RetrievalEnd::Cancelled);
       break;
     }
     if (RefusedForQuota(api)) {
-      if (!PauseUntilNextWindow(ctx, WaitTargetAfterRefusal(api.ULNextLimitReset()), kMethod)) {
-        completed = false;
+      if (!PauseUntilNextWindow(
+              ctx, WaitTargetAfterRefusal(api.ULNextLimitReset(), ctx.Time().Now()), kMethod)) {
+        stop(RetrievalEnd::QuotaWaitCancelled);
         break;
       }
       send();
     }
     if (StopForV2Refusal(ctx, api)) {
-      completed = false;
+      stop(RetrievalEnd::Refused);
+      outcome.reason = api.StopReason();
       break;
     }
     missing.insert(missing.end(), api.LastMissing().begin(), api.LastMissing().end());
@@ -113,10 +122,10 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
     ctx.SetStatusPanel(4, "Next reset: " + LogDateTime(api.ULNextLimitReset()));
     ctx.SetProgress(static_cast<double>(end) / static_cast<double>(n),
                     std::to_string(end) + " of " + std::to_string(n) + " profiles");
-    if (ctx.StopRequested()) completed = false;
+    if (ctx.StopRequested()) stop(RetrievalEnd::Cancelled);
     ctx.YieldToEvents();
     // A Cancel taken during the yield must not cost another batch.
-    if (ctx.StopRequested() && end < n) completed = false;
+    if (ctx.StopRequested() && end < n) stop(RetrievalEnd::Cancelled);
   }
   ctx.SetProgress(-1, "");
   LogV2Missing(ctx, missing);
@@ -127,7 +136,9 @@ bool GetUsers(RetrievalContext& ctx, TwitterAPI& api, const std::vector<std::str
     }
     ctx.SetStatusPanel(3, QuotaPanel(api));
   }
-  return completed;
+  outcome.code = api.LastResponseCode();
+  outcome.received = api.Users().Count() - before;
+  return outcome;
 }
 
 }  // namespace wf

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "api/twitter_api.h"
+#include "util/clock.h"
 #include "util/date_time.h"
 #include "util/ui_port.h"
 #include "workflows/recovery_log.h"
@@ -28,6 +29,8 @@ class RetrievalContext {
   // How far a run has come, 0..1, with a short text; negative hides the bar.
   virtual void SetProgress(double fraction, std::string text) = 0;
   virtual void YieldToEvents() = 0;
+  // The clock the quota waits go by.
+  virtual Clock& Time() = 0;
 
   virtual const std::string& SearchLang() const = 0;
   virtual bool UseLoc() const = 0;
