@@ -56,7 +56,7 @@ UserTableView* UserTablesPart::TableOnShow() {
 
 void UserTablesPart::ShowUserTable(int k) {
   current_user_table_ = UserTableIndexValid(k) ? k : 0;
-  ut_toggle_ = current_user_table_ == 0 ? 0 : 1;
+  ut_toggle_ = current_user_table_ == 0 ? UserTableKind::kTweets : UserTableKind::kOther;
   if (current_user_table_ > 0) ut_list_selected_ = current_user_table_ - 1;
   core_.Notify(kUserTablesChanged | kControlsChanged);
 }

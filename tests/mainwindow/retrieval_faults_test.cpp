@@ -292,7 +292,7 @@ TEST(Proxy, ReachesTheSecondClientsFrameOtherTablesAndKeyFiles) {
   // The followers frame makes an Other table through the second client.
   w.Followers().GUFOp_Click(1);
   w.Followers().SetGUF_Id("skein_small");
-  w.Followers().GetFF_Click(0);
+  w.Followers().GetFF_Click(FollowList::kFollowers);
   ASSERT_EQ(w.UserTables().Tables().size(), 2u);
   EXPECT_EQ(Shown(w).RowCount(), 12);
 
