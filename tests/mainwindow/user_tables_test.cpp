@@ -622,6 +622,8 @@ TEST(TimelineSamples, CancelKeepsTheRowsDone) {
   EXPECT_TRUE(f.Told("User cancelled the retrieval process"));
   EXPECT_FALSE(f.Told("Retrieval of User timeline samples completed"));
   EXPECT_TRUE(f.LogHas("user cancelled the procedure"));
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Cancelled);
+  EXPECT_EQ(w.LastOutcome().received, 1);
   EXPECT_FALSE(w.RetrievalBusy());
   for (const auto& r : f.Requests(kTimeline)) EXPECT_EQ(Param(r, "screen_name"), "skein_small");
   // The Other table's samples come through the second client.
