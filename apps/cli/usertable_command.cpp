@@ -105,7 +105,8 @@ int UserTableCommand::Run(const std::vector<std::string>& args, Streams& io) {
 
   window.UserTables().BuildTweetsUT_Click();
   const int authors = window.UserTables().Tables()[0].RowCount();
-  if (samples && !session.Cancelled() && authors > 0) {
+  // Build Table's lookup, then the samples: each leaves its outcome.
+  if (samples && !window.LastOutcome().CancelledByUser() && authors > 0) {
     for (int r = 0; r < authors; ++r) window.UserTables().UserTable_ItemCheck(r, true);
     session.Ui().SetInputAnswer(std::to_string(*samples));
     window.UserTables().GetUTTL_Click();
@@ -118,7 +119,7 @@ int UserTableCommand::Run(const std::vector<std::string>& args, Streams& io) {
   }
   io.out << authors << " authors of " << window.OutTable().RowCount() << " tweets saved to "
          << output << "\n";
-  if (session.Cancelled()) {
+  if (window.LastOutcome().CancelledByUser()) {
     io.err << "wrenfold-cli usertable: interrupted; the table as far as it got is saved in "
            << output << "\n";
     return kExitInterrupted;

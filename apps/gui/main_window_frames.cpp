@@ -223,10 +223,10 @@ QWidget* MainWindowWidget::BuildFollowersFrame() {
   get_ff_[1] = Button(QStringLiteral("Get Friends"), "GetFF1", frame);
   get_ff_[0]->setToolTip(QStringLiteral("Each account's followers into a new user table"));
   get_ff_[1]->setToolTip(QStringLiteral("Each account's friends into a new user table"));
-  for (int i = 0; i < 2; ++i) {
-    connect(get_ff_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
-            [this, i] { model_.Followers().GetFF_Click(i); });
-  }
+  connect(get_ff_[0], &QPushButton::clicked, this,
+          [this] { model_.Followers().GetFF_Click(FollowList::kFollowers); });
+  connect(get_ff_[1], &QPushButton::clicked, this,
+          [this] { model_.Followers().GetFF_Click(FollowList::kFriends); });
 
   auto* layout = new QGridLayout(frame);
   for (int i = 0; i < 3; ++i) {

@@ -283,8 +283,8 @@ void MainWindowWidget::RefreshUserList() {
 
 void MainWindowWidget::RefreshUserTables() {
   user_table_model_->ShowTable(model_.UserTables().CurrentUserTable());
-  ut_toggle_tweets_->setChecked(model_.UserTables().UTToggle() == 0);
-  ut_toggle_other_->setChecked(model_.UserTables().UTToggle() == 1);
+  ut_toggle_tweets_->setChecked(model_.UserTables().UTToggle() == UserTableKind::kTweets);
+  ut_toggle_other_->setChecked(model_.UserTables().UTToggle() == UserTableKind::kOther);
   const std::vector<std::string> names = model_.UserTables().UTListEntries();
   {
     const QSignalBlocker block(ut_list_);

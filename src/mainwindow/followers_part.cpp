@@ -104,9 +104,9 @@ bool FollowersPart::EnsureUTwitterToken() {
   return false;
 }
 
-void FollowersPart::GetFF_Click(int index) {
-  if (core_.retrieval_busy || (index != 0 && index != 1)) return;
-  const bool friends = index == 1;
+void FollowersPart::GetFF_Click(FollowList which) {
+  if (core_.retrieval_busy) return;
+  const bool friends = which == FollowList::kFriends;
   UiPort* ui = core_.env.ui;
 
   struct Account {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mainwindow/window_core.h"
+#include "workflows/followers_retrieval.h"
 
 namespace wf {
 
@@ -33,8 +34,8 @@ class FollowersPart {
     guf_id_ = std::move(text);
     core_.Notify(kControlsChanged);
   }
-  // 0 "Get Followers", 1 "Get Friends".
-  void GetFF_Click(int index);
+  // "Get Followers" or "Get Friends".
+  void GetFF_Click(FollowList which);
 
   // Profiles of `ua` (ids when `user_id`) into api.Users(); false when cancelled.
   bool GetUsers(TwitterAPI& api, const std::vector<std::string>& ua, bool user_id, bool update);

@@ -113,11 +113,7 @@ bool RecoveryPart::RecoverRetrieval(bool resume) {
   if (r.header.kind == RecoveryHeader::Kind::Hydrate) return search_.ResumeHydration(r);
   UiPort* ui = core_.env.ui;
 
-  if (core_.tweets_modified && ui != nullptr &&
-      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
-              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    sessions_.mSaveTweets_Click();
-  }
+  sessions_.OfferToSaveTweets();
   const std::size_t count = r.tweets.size();
   const bool update = r.header.update;
   if (update && !r.header.base_file.empty() && FileExists(r.header.base_file)) {

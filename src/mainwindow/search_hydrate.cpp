@@ -57,11 +57,7 @@ bool SearchPart::HydrateIdsFile(const std::string& path) {
   last_hydration_ = {};
   const auto ids = ReadIds(path, ui);
   if (!ids) return false;
-  if (core_.tweets_modified && ui != nullptr &&
-      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
-              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    sessions_.mSaveTweets_Click();
-  }
+  sessions_.OfferToSaveTweets();
   RetrievalScope scope(core_);
   core_.twitter->Tweets().Clear();
   core_.out_table.Clear();

@@ -22,12 +22,7 @@ constexpr std::string_view kOperatorsPage =
 
 void SearchPart::GetSrch_Click() {
   if (core_.retrieval_busy) return;
-  UiPort* ui = core_.env.ui;
-  if (core_.tweets_modified && ui != nullptr &&
-      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
-              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    sessions_.mSaveTweets_Click();
-  }
+  sessions_.OfferToSaveTweets();
   RetrievalScope scope(core_);
   core_.twitter->Tweets().Clear();
   core_.update_utl_enabled = false;

@@ -70,11 +70,7 @@ std::optional<CollectionFileResult> SessionsPart::ReadCollection(const std::stri
 void SessionsPart::mOpenCollectionTweets_Click() {
   UiPort* ui = core_.env.ui;
   if (ui == nullptr || core_.retrieval_busy) return;
-  if (core_.tweets_modified &&
-      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
-              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    mSaveTweets_Click();
-  }
+  OfferToSaveTweets();
   const auto picked =
       ui->OpenFileDialog({"Open Tweets From Collection File", std::string(kCollectionFilter),
                           "json", core_.dialog_file_name});

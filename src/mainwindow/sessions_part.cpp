@@ -45,13 +45,18 @@ void SessionsPart::mHeaders_Click() {
   core_.Notify(kControlsChanged);
 }
 
-void SessionsPart::mOpenTweets_Click() {
+void SessionsPart::OfferToSaveTweets() {
   UiPort* ui = core_.env.ui;
   if (core_.tweets_modified && ui != nullptr &&
       ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
               MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
     mSaveTweets_Click();
   }
+}
+
+void SessionsPart::mOpenTweets_Click() {
+  UiPort* ui = core_.env.ui;
+  OfferToSaveTweets();
   if (!core_.starting) {
     if (ui == nullptr) return;
     // The dialog starts on the filter of the default extension: the first, Text, so that the

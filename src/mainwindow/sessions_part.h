@@ -26,6 +26,8 @@ class SessionsPart {
   // ---- Tweet files ----
   void mOpenTweets_Click();
   void mSaveTweets_Click();
+  // Before the tweet table is replaced: offers to save it when it holds unsaved rows.
+  void OfferToSaveTweets();
   // The Save Tweets Table command; true when the table was written.
   bool SaveTweetsTable();
   void mSaveSend_Click();

@@ -33,11 +33,7 @@ void TimelinesPart::GetAllUTL_Click() {
     }
     return;
   }
-  if (core_.tweets_modified && ui != nullptr &&
-      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
-              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    sessions_.mSaveTweets_Click();
-  }
+  sessions_.OfferToSaveTweets();
   RetrievalScope scope(core_);
   core_.twitter->Tweets().Clear();
   core_.update_search_enabled = false;
@@ -110,12 +106,7 @@ void TimelinesPart::UpdateUTL_Click() {
 
 void TimelinesPart::UserList_DblClick(int index) {
   if (core_.retrieval_busy || index < 0 || index >= list_.List().Count()) return;
-  UiPort* ui = core_.env.ui;
-  if (core_.tweets_modified && ui != nullptr &&
-      ui->Ask({QuestionId::ReplaceUnsavedTweets}, window_text::kReplacePrompt, MsgButtons::YesNo,
-              MsgIcon::Question, kAppTitle) == MsgAnswer::Yes) {
-    sessions_.mSaveTweets_Click();
-  }
+  sessions_.OfferToSaveTweets();
   // A follower list that ended normally leaves the stop flag set; the scope clears it so that
   // it does not stop this run.
   RetrievalScope scope(core_);

@@ -56,7 +56,7 @@ UserTableView* UserTablesPart::TableOnShow() {
 
 void UserTablesPart::ShowUserTable(int k) {
   current_user_table_ = UserTableIndexValid(k) ? k : 0;
-  ut_toggle_ = current_user_table_ == 0 ? 0 : 1;
+  ut_toggle_ = current_user_table_ == 0 ? UserTableKind::kTweets : UserTableKind::kOther;
   if (current_user_table_ > 0) ut_list_selected_ = current_user_table_ - 1;
   core_.Notify(kUserTablesChanged | kControlsChanged);
 }
@@ -268,6 +268,7 @@ void UserTablesPart::BuildTweetsUT_Click() {
   }
   if (core_.retrieval_busy) return;
   RetrievalScope scope(core_);
+  core_.last_outcome = {};  // the lookup's, when there are authors to look up
   UTToggle_Click(0);
   user_tables_[0].Clear();
   core_.info_bar[1] = "Empty";
@@ -365,6 +366,8 @@ void UserTablesPart::GetUTTL_Click() {
   int done = 0;
   int failed = 0;
   bool cancelled = false;
+  bool quota_wait_cancelled = false;
+  std::string last_failure;
   const auto progress_line = [&](const std::string& last) {
     return "Timeline samples: " + std::to_string(done) + " of " + std::to_string(ticked) +
            " users" + (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") + ", last [" +
@@ -396,6 +399,7 @@ void UserTablesPart::GetUTTL_Click() {
                 ctx, WaitTargetAfterRefusal(api.UTLNextLimitReset(), ctx.Time().Now()),
                 kTimelineMethod)) {
           core_.stop_requested = true;
+          quota_wait_cancelled = true;
           break;
         }
         continue;
@@ -430,6 +434,7 @@ void UserTablesPart::GetUTTL_Click() {
     } else {
       // What failed to arrive says nothing about the account: the samples it had stay.
       ++failed;
+      last_failure = failure;
       ctx.AddLogLine("Timeline sample of [" + name + "] failed: " + failure +
                      "; the row keeps its earlier values");
       ctx.AddLogLine(progress_line(name));
@@ -452,6 +457,15 @@ void UserTablesPart::GetUTTL_Click() {
                  (failed > 0 ? ", " + std::to_string(failed) + " failed" : "") +
                  (cancelled ? ", user cancelled the procedure" : ""));
   ctx.SelectLastLogLine();
+  // A row that failed keeps its samples: the run counts it, as a walk over users does.
+  core_.last_outcome = {};
+  core_.last_outcome.end = quota_wait_cancelled ? RetrievalEnd::QuotaWaitCancelled
+                           : cancelled          ? RetrievalEnd::Cancelled
+                                                : RetrievalEnd::Completed;
+  core_.last_outcome.code = api.LastResponseCode();
+  core_.last_outcome.reason = last_failure;
+  core_.last_outcome.received = done;
+  core_.last_outcome.failed_parts = failed;
   scope.End();
   if (ui != nullptr) ui->SetPointer(Pointer::Default);
   core_.Notify(kUserTablesChanged | kControlsChanged);

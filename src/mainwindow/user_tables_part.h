@@ -19,6 +19,8 @@ enum class UserTableOpen { kKeyFields = 0, kAllFields = 1 };
 enum class UserTableSelection { kAll = 0, kNoTimelineSample = 1, kDownToSelectedRow = 2 };
 // "Filter Checked Rows": what happens to the ticked rows, and what it acts on.
 enum class RowFilterMode { kRemove = 0, kRetain = 1 };
+// Which kind of user table is on show: the "Tweets" table or an "Other:" one.
+enum class UserTableKind { kTweets = 0, kOther = 1 };
 enum class RowFilterEntity { kTweetsAndUsers = 0, kUsersOnly = 1, kTweetsOnly = 2 };
 
 // The user tables (UT) and their files. Table 0 is the "Tweets" table built from the tweet
@@ -61,7 +63,7 @@ class UserTablesPart {
   void GetUTTL_Click();
   // 0 "Tweets", 1 "Other:".
   void UTToggle_Click(int index);
-  int UTToggle() const { return ut_toggle_; }
+  UserTableKind UTToggle() const { return ut_toggle_; }
   void UTList_Click(int index);
   // Renames the table of the selected UTList entry.
   void UTList_DblClick();
@@ -119,7 +121,7 @@ class UserTablesPart {
   FollowersPart& followers_;
   std::vector<UserTableView> user_tables_;  // [0] is the "Tweets" table
   int current_user_table_ = 0;
-  int ut_toggle_ = 0;
+  UserTableKind ut_toggle_ = UserTableKind::kTweets;
   int ut_list_selected_ = -1;
   RowFilterMode filter_mode_ = RowFilterMode::kRemove;
   RowFilterEntity filter_entity_ = RowFilterEntity::kTweetsAndUsers;

@@ -175,7 +175,7 @@ TEST(CredentialsDialog, SecondApiClientGetsOnlyCredentialsThatWonAToken) {
   // Before OK has succeeded the fields hold whatever is being typed: nothing is sent.
   s.model.Followers().GUFOp_Click(1);
   s.model.Followers().SetGUF_Id("skein_team");
-  s.model.Followers().GetFF_Click(0);
+  s.model.Followers().GetFF_Click(FollowList::kFollowers);
   EXPECT_TRUE(s.http.sent.empty());
   EXPECT_TRUE(s.model.UTwitter().BearerToken().empty());
 
@@ -194,7 +194,7 @@ TEST(CredentialsDialog, SecondApiClientGetsOnlyCredentialsThatWonAToken) {
 
   s.http.answers.push_back(test::FakeHttp::Ok(R"({"token_type":"bearer","access_token":"BBBB"})"));
   s.http.answers.push_back(test::FakeHttp::Ok(R"({"users":[],"next_cursor":0})"));
-  s.model.Followers().GetFF_Click(0);
+  s.model.Followers().GetFF_Click(FollowList::kFollowers);
   ASSERT_GE(s.http.sent.size(), 2u);
   EXPECT_EQ(auth_header(s.http.sent[1]), first_auth);
   EXPECT_EQ(s.model.UTwitter().BearerToken(), "BBBB");

@@ -284,7 +284,7 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   w.Followers().GUFOp_Click(1);
   EXPECT_TRUE(w.Followers().GUF_IdEnabled());
   w.Followers().SetGUF_Id("skein_small");
-  w.Followers().GetFF_Click(0);
+  w.Followers().GetFF_Click(FollowList::kFollowers);
   EXPECT_EQ(authentications, 1);
   ASSERT_EQ(w.UserTables().Tables().size(), 2u);
   const UserTableView followers = w.UserTables().Tables()[1];  // a copy: new tables move the vector
@@ -306,7 +306,7 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   w.Followers().GUFOp_Click(0);
   EXPECT_FALSE(w.Followers().GUF_IdEnabled());
   EXPECT_EQ(w.Followers().GUF_Id(), "skein_small");
-  w.Followers().GetFF_Click(1);
+  w.Followers().GetFF_Click(FollowList::kFriends);
   ASSERT_EQ(w.UserTables().Tables().size(), 4u);
   EXPECT_TRUE(w.LastOutcome().Succeeded());  // both accounts' lists, folded
   EXPECT_EQ(w.LastOutcome().received,
@@ -325,14 +325,14 @@ TEST(FollowersFrame, ListsGoIntoNewUserTables) {
   w.Followers().GUFOp_Click(2);
   EXPECT_EQ(w.Followers().GUF_Id(), "");
   w.Followers().SetGUF_Id(std::to_string(f.Account(3).id));
-  w.Followers().GetFF_Click(1);
+  w.Followers().GetFF_Click(FollowList::kFriends);
   ASSERT_EQ(w.UserTables().Tables().size(), 5u);
   EXPECT_EQ(w.UserTables().Tables()[4].RowCount(), 3);  // skein_small's friends
 
   // A protected account's list fails page after page: no table, and the user is told.
   w.Followers().GUFOp_Click(1);
   w.Followers().SetGUF_Id("skein_private");
-  w.Followers().GetFF_Click(0);
+  w.Followers().GetFF_Click(FollowList::kFollowers);
   EXPECT_EQ(w.UserTables().Tables().size(), 5u);
   EXPECT_TRUE(f.Told("No followers retrieved. Verify the screen name or user id"));
   EXPECT_EQ(w.LastOutcome().failed_parts, 1);

@@ -67,6 +67,9 @@ TEST(TimelineSamples, AFailedRowKeepsItsSamplesAndIsCounted) {
   EXPECT_EQ(f.ui.messages.back().icon, MsgIcon::Exclamation);
   EXPECT_FALSE(f.Told(kSamplesDone));
   EXPECT_TRUE(f.LogHas(", 2 of 3 users done, 1 failed"));
+  EXPECT_EQ(w.LastOutcome().failed_parts, 1);
+  EXPECT_EQ(w.LastOutcome().received, 2);
+  EXPECT_FALSE(w.LastOutcome().Succeeded());
   EXPECT_EQ(SampleCells(w, 1), std::vector<std::string>(9));
   const auto small = SampleCells(w, 0);
   ASSERT_FALSE(small[0].empty());
@@ -292,7 +295,7 @@ TEST(Proxy, ReachesTheSecondClientsFrameOtherTablesAndKeyFiles) {
   // The followers frame makes an Other table through the second client.
   w.Followers().GUFOp_Click(1);
   w.Followers().SetGUF_Id("skein_small");
-  w.Followers().GetFF_Click(0);
+  w.Followers().GetFF_Click(FollowList::kFollowers);
   ASSERT_EQ(w.UserTables().Tables().size(), 2u);
   EXPECT_EQ(Shown(w).RowCount(), 12);
 

@@ -272,7 +272,7 @@ TEST(UserTables, SwitchingRenamingAndRemoving) {
   });
   // Only the "Tweets" table: "Other:" switches straight back.
   w.UserTables().UTToggle_Click(1);
-  EXPECT_EQ(w.UserTables().UTToggle(), 0);
+  EXPECT_EQ(w.UserTables().UTToggle(), UserTableKind::kTweets);
   EXPECT_EQ(w.UserTables().CurrentUserTable(), 0);
 
   EXPECT_EQ(w.UserTables().AddUserTable("Followers of x"), 1);
@@ -284,7 +284,7 @@ TEST(UserTables, SwitchingRenamingAndRemoving) {
   EXPECT_EQ(w.UserTables().UTListEntries(),
             (std::vector<std::string>{"Followers of x", "UserTable1", "Followers of x"}));
   EXPECT_EQ(w.UserTables().UTListSelected(), 2);
-  EXPECT_EQ(w.UserTables().UTToggle(), 1);
+  EXPECT_EQ(w.UserTables().UTToggle(), UserTableKind::kOther);
 
   // Back and forth: "Other:" returns to the entry selected before.
   w.UserTables().UTList_Click(0);
@@ -320,7 +320,7 @@ TEST(UserTables, SwitchingRenamingAndRemoving) {
   EXPECT_TRUE(w.UserTables().UTListEntries().empty());
   EXPECT_EQ(w.UserTables().UTListSelected(), -1);
   EXPECT_EQ(w.UserTables().CurrentUserTable(), 0);
-  EXPECT_EQ(w.UserTables().UTToggle(), 0);
+  EXPECT_EQ(w.UserTables().UTToggle(), UserTableKind::kTweets);
   w.UserTables().AddRemUT_Click(1);  // nothing selected: nothing happens
   EXPECT_EQ(w.UserTables().Tables().size(), 1u);
 }
@@ -622,6 +622,8 @@ TEST(TimelineSamples, CancelKeepsTheRowsDone) {
   EXPECT_TRUE(f.Told("User cancelled the retrieval process"));
   EXPECT_FALSE(f.Told("Retrieval of User timeline samples completed"));
   EXPECT_TRUE(f.LogHas("user cancelled the procedure"));
+  EXPECT_EQ(w.LastOutcome().end, RetrievalEnd::Cancelled);
+  EXPECT_EQ(w.LastOutcome().received, 1);
   EXPECT_FALSE(w.RetrievalBusy());
   for (const auto& r : f.Requests(kTimeline)) EXPECT_EQ(Param(r, "screen_name"), "skein_small");
   // The Other table's samples come through the second client.

@@ -52,7 +52,7 @@ TEST(SearchAndUserTables, ANewSearchClearsOnlyTheTweetsTable) {
   // A followers list in an Other table, on show when the next search starts.
   w.Followers().GUFOp_Click(1);
   w.Followers().SetGUF_Id("skein_small");
-  w.Followers().GetFF_Click(0);
+  w.Followers().GetFF_Click(FollowList::kFollowers);
   ASSERT_EQ(w.UserTables().Tables().size(), 2u);
   ASSERT_EQ(w.UserTables().Tables()[1].RowCount(), 12);
   EXPECT_TRUE(w.UserTables().Tables()[1].Unsaved());

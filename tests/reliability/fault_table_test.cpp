@@ -464,7 +464,7 @@ void Prepare(Rig& rig, Retrieval r) {
       // A table of skein_small's followers, three of them ticked.
       w.Followers().GUFOp_Click(1);
       w.Followers().SetGUF_Id("skein_small");
-      w.Followers().GetFF_Click(0);
+      w.Followers().GetFF_Click(FollowList::kFollowers);
       ASSERT_GE(w.UserTables().Tables().size(), 2u);
       ASSERT_GE(w.UserTables().Tables().back().RowCount(), 3);
       for (int row = 0; row < 3; ++row) w.UserTables().UserTable_ItemCheck(row, true);
@@ -495,7 +495,7 @@ void Start(Rig& rig, Retrieval r) {
       w.Followers().mGetUserFriends_Click();
       break;
     case Retrieval::kFrame:
-      w.Followers().GetFF_Click(0);
+      w.Followers().GetFF_Click(FollowList::kFollowers);
       break;
     case Retrieval::kSamples:
       w.UserTables().GetUTTL_Click();
