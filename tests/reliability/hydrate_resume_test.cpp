@@ -3,12 +3,11 @@
 #include <signal.h>
 #include <sys/wait.h>
 
-#include <chrono>
+#include <atomic>
 #include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli_process.h"
@@ -50,7 +49,17 @@ std::string IsoDaysAgo(int days) {
 }
 
 TEST(RecoveryCli, KilledHydrationResumesToTheSameTableAndMissingList) {
+  // The child to kill: the server does it as the fourth lookup after the child is named
+  // arrives, before answering it, so the journal then holds the batches before it.
+  std::atomic<pid_t> victim{0};
+  std::atomic<int> lookups{0};
   apisim::ServerConfig config;
+  config.on_request = [&](const std::string& path) {
+    const pid_t p = victim.load();
+    if (p != 0 && path.find("statuses/lookup") != std::string::npos && ++lookups == 4) {
+      ::kill(p, SIGKILL);
+    }
+  };
   config.corpus.users = 2000;
   config.corpus.search_tweets = 4000;
   config.faults.latency_ms = 60;
@@ -94,17 +103,13 @@ TEST(RecoveryCli, KilledHydrationResumesToTheSameTableAndMissingList) {
   args = hydrate;
   args.insert(args.end(), {"-o", dir.File("killed.txt"), "--missing", dir.File("killed.miss")});
   const pid_t pid = test::SpawnCli(with(args), log);
-  std::optional<RecoveredRetrieval> seen;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (fs::exists(journal)) seen = ParseRecoveryJournal(test::ReadBytes(journal));
-    if (seen && seen->pages >= 3) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ::kill(pid, SIGKILL);
+  victim = pid;
   int status = 0;
   ::waitpid(pid, &status, 0);
+  victim = 0;
   ASSERT_TRUE(WIFSIGNALED(status)) << "the hydration ended before it could be killed";
+  ASSERT_TRUE(fs::exists(journal));
+  const std::optional<RecoveredRetrieval> seen = ParseRecoveryJournal(test::ReadBytes(journal));
   ASSERT_TRUE(seen && seen->pages >= 3);
   ASSERT_EQ(seen->header.kind, RecoveryHeader::Kind::Hydrate);
   EXPECT_FALSE(fs::exists(dir.File("killed.txt")));
